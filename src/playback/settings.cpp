@@ -1,0 +1,33 @@
+#include "settings.h"
+
+int horizontal_size = 176;
+int vertical_size = 144;
+int coded_picture_width = 176;
+int coded_picture_height = 144;
+
+int psnr = 0;
+int quiet = 0;
+int nodiff = 0;
+int fps = 25;
+int loop = 0;
+int fr2 = 0;
+int fr3 = 0;
+int expand = 0;
+int colordepth = 16;
+int frame = 0;
+
+int start_frame = 0;
+int end_frame = 1000000;
+int frame_period = 40000;
+int fr2_count = 0;
+int fr3_count = 0;
+
+int64_t luma_size = 0;
+int64_t chroma_size = 0;
+int64_t frame_size = 0;
+
+char yuvname1[256];
+char yuvname2[256];
+char yuvname3[256];
+char fr2_name[256];
+char fr3_name[256];

@@ -1,0 +1,18 @@
+// History graphs of the last 20 PSNR values of each pair, below the difference panes.
+#pragma once
+
+#include <X11/Xlib.h>
+
+// Point 0 is the newest value, point 19 the oldest.
+struct PsnrHistory {
+    XPoint point[20];
+};
+
+// One history per pair: index 0 under pane 4, 1 under pane 5, 2 under pane 6.
+extern PsnrHistory psnr_history[3];
+
+// Sets every point of all three histories to the baseline.
+void init_psnr_histories();
+
+// Enters the newest capped PSNR into `history` and draws graph 1, 2 or 3.
+void draw_psnr_graph(PsnrHistory *history, int graph, double psnr_value);
