@@ -1,0 +1,154 @@
+// The main window: connection, visual check, window, colours, graphics contexts and the
+// one image description that all panes share.
+#include <csignal>
+#include <cstdio>
+
+#include "display.h"
+#include "../convert/color_tables.h"
+#include "../playback/die.h"
+#include "../playback/settings.h"
+
+static const char window_title[] = "kestrin Trivista";
+static const char web_address[] = "https://trivista.example/";
+static const char gray_name[] = "#DBDBDB";
+static const char green_name[] = "#548B54";
+static const char red_name[] = "#CD3700";
+static const unsigned long graph_pixel = 124;  // a raw pixel value, blue on the usual layouts
+static const int graph_line_width = 2;
+
+static const char refusal[] = "requires 16/24/32 bit TrueColor display\n";
+
+Display *display;
+int dpy_depth;
+Window window;
+GC gc;
+GC psnr_gc;
+XImage *ximage;
+XColor gray_col, green_col, red_col;
+
+// Without this the X library's default handler may never run: a write to a dead
+// server raises SIGPIPE, which would end us silently, or a blocked read could hang.
+static int lost_connection(Display *)
+{
+    die(1, "Lost the connection to the X server\n");
+}
+
+static int window_width()
+{
+    int columns = (expand == 2 || expand == 3) ? expand : 1;
+    return horizontal_size * columns;
+}
+
+static int window_height()
+{
+    if (psnr)
+        return 2 * vertical_size + 200;
+    if (nodiff)
+        return vertical_size + 25;
+    return 2 * vertical_size + 50;
+}
+
+// Bits per pixel of the server's ZPixmap images at `depth`, 0 when it has none.
+static int zpixmap_bits_per_pixel(int depth)
+{
+    int count = 0;
+    XPixmapFormatValues *formats = XListPixmapFormats(display, &count);
+    int bits = 0;
+    for (int i = 0; i < count; ++i)
+        if (formats[i].depth == depth)
+            bits = formats[i].bits_per_pixel;
+    if (formats)
+        XFree(formats);
+    return bits;
+}
+
+// The renderers write 2-byte pixels for depth 16 and 4-byte pixels for 24 and 32; a
+// server that packs them otherwise would show garbage, so it is refused like any other.
+static int display_accepted(Visual *visual)
+{
+    if (visual->c_class != TrueColor)
+        return 0;
+    if (dpy_depth != 16 && dpy_depth != 24 && dpy_depth != 32)
+        return 0;
+    return zpixmap_bits_per_pixel(dpy_depth) == (dpy_depth == 16 ? 16 : 32);
+}
+
+static void allocate_named_colour(Colormap colormap, const char *name, XColor *colour)
+{
+    XParseColor(display, colormap, name, colour);
+    XAllocColor(display, colormap, colour);
+}
+
+static void wait_until_mapped()
+{
+    XEvent event;
+    do
+        XNextEvent(display, &event);
+    while (event.type != MapNotify || event.xmap.window != window);
+}
+
+int init_display(const char *display_name)
+{
+    display = XOpenDisplay(display_name);
+    if (!display)
+        die(1, "Can not open display\n");
+    signal(SIGPIPE, SIG_IGN);
+    XSetIOErrorHandler(lost_connection);
+
+    int screen = DefaultScreen(display);
+    Visual *visual = DefaultVisual(display, screen);
+    Window root = RootWindow(display, screen);
+    dpy_depth = DefaultDepth(display, screen);
+    if (!display_accepted(visual))
+        die(1, refusal);
+
+    printf("\n%s\n%s\n\n", window_title, web_address);
+    fflush(stdout);
+
+    int width = window_width();
+    int height = window_height();
+    XSizeHints hints = {};
+    hints.flags = PSize | PMinSize | PMaxSize;
+    hints.width = hints.min_width = hints.max_width = width;
+    hints.height = hints.min_height = hints.max_height = height;
+
+    Colormap shared_colormap = DefaultColormap(display, 0);
+    allocate_named_colour(shared_colormap, gray_name, &gray_col);
+    allocate_named_colour(shared_colormap, green_name, &green_col);
+    allocate_named_colour(shared_colormap, red_name, &red_col);
+
+    XSetWindowAttributes attributes = {};
+    attributes.background_pixel = gray_col.pixel;
+    attributes.border_pixel = BlackPixel(display, screen);
+    attributes.colormap = XCreateColormap(display, root, visual, AllocNone);
+    window = XCreateWindow(display, root, 0, 0, width, height, 1, dpy_depth, InputOutput, visual,
+                           CWBackPixel | CWBorderPixel | CWColormap, &attributes);
+
+    XSelectInput(display, window, StructureNotifyMask);
+    XSetStandardProperties(display, window, window_title, window_title, None, nullptr, 0, &hints);
+    XMapWindow(display, window);
+    wait_until_mapped();
+    XSelectInput(display, window, NoEventMask);
+
+    gc = DefaultGC(display, screen);
+    XSetBackground(display, gc, gray_col.pixel);
+
+    psnr_gc = XCreateGC(display, window, 0, nullptr);
+    XSetForeground(display, psnr_gc, graph_pixel);
+    XSetLineAttributes(display, psnr_gc, graph_line_width, LineSolid, CapButt, JoinMiter);
+
+    ximage = XCreateImage(display, visual, dpy_depth, ZPixmap, 0, nullptr, coded_picture_width,
+                          coded_picture_height, 8, 0);
+    if (!ximage)
+        die(1, "Can not create the picture image\n");
+
+    XWindowAttributes window_attributes;
+    XGetWindowAttributes(display, window, &window_attributes);
+    wpixel[0] = window_attributes.visual->red_mask;
+    wpixel[1] = window_attributes.visual->green_mask;
+    wpixel[2] = window_attributes.visual->blue_mask;
+
+    int thirty_two_bit = dpy_depth != 16;
+    InitColorDither(thirty_two_bit);
+    return thirty_two_bit ? 32 : 16;
+}
