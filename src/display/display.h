@@ -16,6 +16,7 @@ extern Window status_win;  // info window
 extern GC status_gc, red_gc, green_gc;
 extern XImage *kestrin;        // the logo; may be null when it could not be made
 extern XImage *kestrin_shape;  // its transparency mask, unused
+extern const char *const kestrin_xpm[];  // the logo's XPM data: 301 x 44, 490 colours
 
 // Opens the display, creates and maps the main window, builds the conversion
 // tables for its visual and returns the bits per rendered pixel (16 or 32).

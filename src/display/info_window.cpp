@@ -1,0 +1,159 @@
+// The info window: logo, frame counter, settings, file names and the PSNR rows.
+#include "display.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "die.h"
+#include "settings.h"
+
+Window status_win;
+GC status_gc, red_gc, green_gc;
+
+static const int status_width = 300;
+static const int status_height = 400;
+static const int gap_to_main_window = 10;
+static const int logo_width = 300;  // the image has 301 columns; the last is not shown
+static const int logo_height = 44;
+
+// Values below the lower limit are red, above the upper limit green, else black.
+static const double psnr_lower_limit = 30.0;
+static const double psnr_upper_limit = 40.0;
+
+// The text block of draw_status hangs from this baseline.
+static const int text_base = 75;
+
+// Just right of the main window, so that no pane is covered. The X server is asked
+// for the main window's size, which makes init_display the one place that decides it.
+static int info_window_x()
+{
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return 0;
+    return attributes.width + 2 * attributes.border_width + gap_to_main_window;
+}
+
+void init_status()
+{
+    status_win = XCreateSimpleWindow(display, RootWindow(display, 0), info_window_x(), 0,
+                                     status_width, status_height, 0, BlackPixel(display, 0),
+                                     gray_col.pixel);
+    XSelectInput(display, status_win, StructureNotifyMask);
+
+    XSizeHints hints;
+    memset(&hints, 0, sizeof hints);
+    hints.min_width = hints.max_width = hints.base_width = status_width;
+    hints.min_height = hints.max_height = hints.base_height = status_height;
+    hints.flags = PMinSize | PMaxSize | PBaseSize;
+    XSetStandardProperties(display, status_win, "Trivista info", "Trivista info", None,
+                           nullptr, 0, &hints);
+
+    XMapWindow(display, status_win);
+    XEvent event;
+    do {
+        XNextEvent(display, &event);
+    } while (event.type != MapNotify || event.xmap.window != status_win);
+
+    status_gc = XCreateGC(display, status_win, 0, nullptr);
+    red_gc = XCreateGC(display, status_win, 0, nullptr);
+    green_gc = XCreateGC(display, status_win, 0, nullptr);
+    XSetBackground(display, status_gc, gray_col.pixel);
+    XSetBackground(display, green_gc, gray_col.pixel);
+    XSetBackground(display, red_gc, gray_col.pixel);
+    XSetForeground(display, status_gc, 0);
+    XSetForeground(display, green_gc, green_col.pixel);
+    XSetForeground(display, red_gc, red_col.pixel);
+    XFlush(display);
+}
+
+static void draw_text(GC context, int x, int y, const char *text)
+{
+    XDrawImageString(display, status_win, context, x, y, text, (int)strlen(text));
+}
+
+// Formats into a buffer of `size` bytes (at most 50), cutting what does not fit,
+// and draws the result at (5, y).
+static void draw_line(GC context, int y, size_t size, const char *format, ...)
+    __attribute__((format(printf, 4, 5)));
+
+static void draw_line(GC context, int y, size_t size, const char *format, ...)
+{
+    char buffer[50];
+    if (size > sizeof buffer)
+        size = sizeof buffer;
+    va_list args;
+    va_start(args, format);
+    vsnprintf(buffer, size, format, args);
+    va_end(args);
+    draw_text(context, 5, y, buffer);
+}
+
+void draw_status()
+{
+    draw_line(status_gc, text_base, 50, "Frame %6i @ %2i fps target rate", frame, fps);
+    draw_line(status_gc, text_base + 30, 20, "Startframe %i", start_frame);
+    if (end_frame != 0)
+        draw_line(status_gc, text_base + 45, 20, "Endframe   %i", end_frame);
+    if (loop != 0)
+        draw_line(green_gc, text_base + 60, 25, "Looping Enabled (%i)", loop);
+    else
+        draw_line(red_gc, text_base + 60, 20, "Looping Disabled");
+    if (fr2)
+        draw_line(green_gc, text_base + 75, 30, "Encoded freezing %i", fr2_count);
+    if (fr3)
+        draw_line(green_gc, text_base + 90, 30, "Transmitted freezing %i", fr3_count);
+    if (psnr) {
+        draw_line(green_gc, text_base + 105, 20, "PSNR    On");
+        draw_text(status_gc, 100, text_base + 125, "Current");
+        draw_text(status_gc, 210, text_base + 125, "Mean");
+        draw_text(red_gc, 110, text_base + 215, "<30");
+        draw_text(status_gc, 155, text_base + 215, "Limits");
+        draw_text(green_gc, 215, text_base + 215, ">40");
+    } else {
+        draw_line(red_gc, text_base + 105, 20, "PSNR    Off");
+    }
+    draw_line(status_gc, text_base + 250, 50, "Org: %s", yuvname1);
+    if (expand > 1)
+        draw_line(status_gc, text_base + 275, 50, "Enc: %s", yuvname2);
+    if (expand > 2)
+        draw_line(status_gc, text_base + 300, 50, "Tra: %s", yuvname3);
+
+    // Without a logo image (it could not be made) the strip stays gray.
+    if (kestrin && kestrin->width >= logo_width && kestrin->height >= logo_height)
+        XPutImage(display, status_win, status_gc, kestrin, 0, 0, 0, 0, logo_width, logo_height);
+}
+
+static GC gc_for_psnr(double value)
+{
+    if (value < psnr_lower_limit)
+        return red_gc;
+    if (value > psnr_upper_limit)
+        return green_gc;
+    return status_gc;
+}
+
+void PSNRstatus(double current, double total, int pair)
+{
+    // Frames measured in this pass, the current one included; 64-bit so that no
+    // frame range can overflow it.
+    long long measured = (long long)frame - start_frame + 1;
+    double mean = total / (double)measured;
+
+    char current_text[25];
+    char mean_text[25];
+    snprintf(current_text, sizeof current_text, "%6.2f", current);
+    snprintf(mean_text, sizeof mean_text, "%6.2f", mean);
+
+    static const char *const labels[] = {"Org<->Enc", "Enc<->Tra", "Org<->Tra"};
+    static const int rows[] = {225, 245, 265};
+    if (pair < 1 || pair > 3)
+        die(255, "%s", "");
+    int y = rows[pair - 1];
+
+    char label[25];
+    snprintf(label, sizeof label, "%s", labels[pair - 1]);
+    draw_text(status_gc, 5, y, label);
+    draw_text(gc_for_psnr(current), 100, y, current_text);
+    draw_text(gc_for_psnr(mean), 200, y, mean_text);
+}
