@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdlib>
 
-static void vdie(FILE *stream, int status, const char *format, va_list args)
+[[noreturn]] static void vdie(FILE *stream, int status, const char *format, va_list args)
 {
     vfprintf(stream, format, args);
     fflush(stream);

@@ -1,1 +1,27 @@
-int main() { return 0; }
+// The entry point: start-up in its fixed order, then playback.
+#include "../display/display.h"
+#include "../quality/psnr_graph.h"
+#include "options.h"
+#include "playback.h"
+#include "settings.h"
+#include "startup.h"
+
+int main(int argc, char **argv)
+{
+    if (argc < 3) {
+        help(argc > 0 && argv[0] ? argv[0] : "trivista");
+        return -1;
+    }
+    parse_options(argc, argv);
+    compute_geometry();
+    compute_frame_range();
+    init_psnr_histories();
+    allocate_buffers();
+    colordepth = init_display("");
+    if (!quiet)
+        init_status();
+    create_logo();
+    load_freeze_tables();
+    set_frame_period();
+    return play();
+}

@@ -1,0 +1,178 @@
+// The command line: the option loop, the usage text and the checks that follow it.
+#include "options.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "die.h"
+#include "picture_size.h"
+#include "sequence.h"
+#include "settings.h"
+
+const char *fr2_path = nullptr;
+const char *fr3_path = nullptr;
+int fps_given = 0;
+int size_given = 0;
+
+static const char credit_text[] = "by the Trivista developers";
+static const char web_address[] = "https://trivista.example/";
+
+void help(const char *program_name)
+{
+    printf("\n");
+    printf("\t\t\tkestrin TrivistaTool\n");
+    printf("\t\t%s\n", credit_text);
+    printf("\t\t\t%s\n", web_address);
+    printf("\n");
+    printf("Plays up to three concatenated YUV 4:2:0 sequences and shows the differences,\n");
+    printf("calculates the PSNR value and shows them. Freezing of frames is possible.\n");
+    printf("Current implementation is only suitable for CIF/QCIF format.\n");
+    printf("\nUsage:\n");
+    printf("\t%s [opt.switches] -f1 yuv [-f2 yuv] [-f3 yuv]\n", program_name);
+    printf("\n");
+    printf("\nOptional switches:\n\n");
+    printf("-CIF\tfor CIF format (default QCIF)\n");
+    printf("-quiet\tdisable info window\n");
+    printf("-l\tloop output\n");
+    printf("-fps\ttarget frames per second (default: 25)\n");
+    printf("-nodiff\tshow no difference pictures\n");
+    printf("-PSNR\tcalculate PSNR value for y component\n");
+    printf("-fr2\tfile with frames to freeze for PSNR (f2)\n");
+    printf("-fr3\tfile with frames to freeze for PSNR (f3)\n");
+    printf("-s #\tstart with frame # (default: first)\n");
+    printf("-e #\tend with frame # (default: last of first file)\n");
+    printf("\n\n");
+    fflush(stdout);
+}
+
+[[noreturn]] static void usage_and_exit(const char *program_name)
+{
+    help(program_name);
+    exit(1);
+}
+
+int parse_number(const char *text)
+{
+    // atoi's rules, but an out-of-range number is clamped instead of being undefined.
+    errno = 0;
+    long value = strtol(text, nullptr, 10);
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return (int)value;
+}
+
+static void copy_display_name(char (&name)[256], const char *path)
+{
+    snprintf(name, sizeof name, "%s", path);
+}
+
+// Sequence options: -f1, then -f2, then -f3, each once; anything else would leave a
+// counted sequence without an open stream.
+static void take_sequence_option(int n, const char *path, const char *program_name)
+{
+    if (expand != n - 1)
+        usage_and_exit(program_name);
+    expand = n;
+    copy_display_name(n == 1 ? yuvname1 : n == 2 ? yuvname2 : yuvname3, path);
+    open_sequence(n, path);
+}
+
+// Returns how many arguments the option took (1: switch, 2: with its value), or 0 when
+// the name is not an option of ours.
+static int take_option(const char *name, const char *value, const char *program_name)
+{
+    static const char *const value_options[] = {"-f1", "-f2", "-f3", "-s",   "-e",
+                                                "-fps", "-fr2", "-fr3", "-size"};
+    for (const char *option : value_options)
+        if (strcmp(name, option) == 0 && value == nullptr)
+            usage_and_exit(program_name);
+
+    if (strcmp(name, "-f1") == 0)
+        take_sequence_option(1, value, program_name);
+    else if (strcmp(name, "-f2") == 0)
+        take_sequence_option(2, value, program_name);
+    else if (strcmp(name, "-f3") == 0)
+        take_sequence_option(3, value, program_name);
+    else if (strcmp(name, "-s") == 0)
+        start_frame = parse_number(value);
+    else if (strcmp(name, "-e") == 0)
+        end_frame = parse_number(value);
+    else if (strcmp(name, "-fps") == 0) {
+        fps = parse_number(value);
+        fps_given = 1;
+    } else if (strcmp(name, "-fr2") == 0) {
+        copy_display_name(fr2_name, value);
+        fr2_path = value;
+        fr2 = 1;
+    } else if (strcmp(name, "-fr3") == 0) {
+        copy_display_name(fr3_name, value);
+        fr3_path = value;
+        fr3 = 1;
+    } else if (strcmp(name, "-size") == 0) {
+        int width, height;
+        if (!parse_picture_size(value, &width, &height))
+            die(1, "-size %s: width and height must be even numbers from %dx%d up to %dx%d\n",
+                value, min_picture_width, min_picture_height, max_picture_width,
+                max_picture_height);
+        set_picture_size(width, height);
+        size_given = 1;
+    } else if (strcmp(name, "-CIF") == 0) {
+        set_picture_size(352, 288);
+        size_given = 1;
+        return 1;
+    } else if (strcmp(name, "-l") == 0) {
+        loop = 1;
+        return 1;
+    } else if (strcmp(name, "-PSNR") == 0) {
+        psnr = 1;
+        return 1;
+    } else if (strcmp(name, "-nodiff") == 0) {
+        nodiff = 1;
+        return 1;
+    } else if (strcmp(name, "-quiet") == 0) {
+        quiet = 1;
+        return 1;
+    } else
+        return 0;
+    return 2;
+}
+
+static void check_options(const char *program_name)
+{
+    if (expand < 1)
+        usage_and_exit(program_name);
+    if (start_frame < 0)
+        die(1, "Start frame (-s) must not be negative: %d\n", start_frame);
+    if (end_frame < 0)
+        die(1, "End frame (-e) must not be negative: %d\n", end_frame);
+    if (fps <= 0)
+        die(1, "Frame rate (-fps) must be at least 1: %d\n", fps);
+}
+
+void parse_options(int argc, char **argv, extra_option_fn extra)
+{
+    const char *program_name = argc > 0 && argv[0] ? argv[0] : "trivista";
+    // The cursor i points at the value; the option name is argv[i - 1]. A switch steps
+    // back by one so that the next name is the argument right after it.
+    for (int i = 2; i <= argc; i += 2) {
+        const char *name = argv[i - 1];
+        const char *value = i < argc ? argv[i] : nullptr;
+        int taken = take_option(name, value, program_name);
+        if (taken == 0 && extra)
+            taken = extra(name, value);
+        if (taken == 1)
+            i--;
+        else if (taken == 0) {
+            if (value)
+                fprintf(stderr, "Unknown option %s skipped together with %s\n", name, value);
+            else
+                fprintf(stderr, "Unknown option %s skipped\n", name);
+        }
+    }
+    check_options(program_name);
+}

@@ -10,6 +10,14 @@ typedef int (*extra_option_fn)(const char *name, const char *value);
 extern const char *fr2_path;
 extern const char *fr3_path;
 
+// Whether the command line set the frame rate / the picture size (-size or -CIF); a
+// YUV4MPEG2 header only fills in what was not given.
+extern int fps_given;
+extern int size_given;
+
+// A number with atoi's rules (leading blanks, sign, digits; none give 0), clamped to int.
+int parse_number(const char *text);
+
 // Prints the usage text on standard output.
 void help(const char *program_name);
 

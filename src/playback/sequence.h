@@ -1,6 +1,7 @@
-// Sequence files: opening, positioning on a frame and reading one picture.
+// Sequence files: opening, their headers, positioning on a frame and reading one picture.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 #include "../convert/yuv_frame.h"
@@ -9,9 +10,36 @@ extern FILE *yuvfile1;
 extern FILE *yuvfile2;
 extern FILE *yuvfile3;
 
+// Full path of sequence n (index 1..3), as given on the command line.
+extern const char *yuv_path[4];
+
+// Frame rate from the F tag of the first file when it is a YUV4MPEG2 file; 0 and 0
+// otherwise.
+extern int sequence_rate_numerator;
+extern int sequence_rate_denominator;
+
 // Opens sequence n (1..3) for reading; a file that cannot be opened ends the run with
 // "Can't open yuvfile<n> for input!" and status 3.
 void open_sequence(int n, const char *path);
+
+// Reads the YUV4MPEG2 headers among the open sequences and settles the picture size:
+// an explicit size must match every header; otherwise the first header sets it. Raw
+// files have no header and take the size as it is. Refusals end the run with status 1.
+void read_sequence_headers();
+
+// Checks, once the frame size is known, that every whole frame of each YUV4MPEG2
+// sequence starts with a frame header of the same length.
+void check_frame_headers();
+
+// Bytes in front of the first frame, and in front of every frame, of sequence n.
+int64_t sequence_header_bytes(int n);
+int64_t sequence_frame_header_bytes(int n);
+
+// Byte offset of frame `frame_number` of sequence n.
+int64_t frame_offset(int n, int frame_number);
+
+// Number of whole frames in sequence n, from the size of the file.
+int64_t whole_frames(int n);
 
 // Places sequence n at the start of frame `frame_number`.
 void position_sequence(int n, int frame_number);

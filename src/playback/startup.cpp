@@ -1,0 +1,128 @@
+// Start-up after the command line: geometry, frame range, buffers, freeze tables.
+#include "startup.h"
+
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "die.h"
+#include "options.h"
+#include "pacing.h"
+#include "sequence.h"
+#include "settings.h"
+
+YuvFrame picture1, picture2, picture3;
+YuvFrame diff1, diff2, diff3;
+unsigned char *rendered1, *rendered2, *rendered3;
+unsigned char *diff_rendered1, *diff_rendered2, *diff_rendered3;
+int64_t render_buffer_size = 0;
+
+unsigned char *fr2_table = nullptr;
+unsigned char *fr3_table = nullptr;
+
+// Every rendered buffer holds at least this much, whatever the picture size.
+static const int64_t minimum_render_buffer_size = 811016;
+
+void compute_geometry()
+{
+    read_sequence_headers();
+    luma_size = (int64_t)horizontal_size * vertical_size;
+    chroma_size = luma_size / 4;
+    frame_size = luma_size + 2 * chroma_size;
+    if (expand <= 1)
+        psnr = 0;
+    check_frame_headers();
+}
+
+void compute_frame_range()
+{
+    int64_t frames = whole_frames(1);
+    if (frames < 1)
+        die(1, "%s holds no whole frame of %lld bytes (%dx%d YUV 4:2:0)\n", yuv_path[1],
+            (long long)(sequence_frame_header_bytes(1) + frame_size), horizontal_size,
+            vertical_size);
+    // end_frame + 1 must still be an int: it sizes the freeze tables and ends the pass.
+    int last = frames - 1 > INT_MAX - 1 ? INT_MAX - 1 : (int)(frames - 1);
+    if (end_frame > last)
+        end_frame = last;
+    if (start_frame > last)
+        start_frame = last;
+}
+
+static unsigned char *allocate(int64_t bytes, const char *what)
+{
+    void *memory = bytes > 0 && (uint64_t)bytes <= SIZE_MAX ? malloc((size_t)bytes) : nullptr;
+    if (!memory)
+        die(1, "Out of memory: could not allocate %lld bytes for %s\n", (long long)bytes,
+            what);
+    return (unsigned char *)memory;
+}
+
+static YuvFrame allocate_picture(const char *what, int chroma_value)
+{
+    YuvFrame picture;
+    picture.y = allocate(luma_size, what);
+    picture.u = allocate(chroma_size, what);
+    picture.v = allocate(chroma_size, what);
+    memset(picture.y, 0, (size_t)luma_size);
+    memset(picture.u, chroma_value, (size_t)chroma_size);
+    memset(picture.v, chroma_value, (size_t)chroma_size);
+    return picture;
+}
+
+static unsigned char *allocate_render_buffer(const char *what)
+{
+    unsigned char *buffer = allocate(render_buffer_size, what);
+    memset(buffer, 0, (size_t)render_buffer_size);
+    return buffer;
+}
+
+void allocate_buffers()
+{
+    int64_t needed = luma_size * 4;
+    render_buffer_size = needed > minimum_render_buffer_size ? needed
+                                                             : minimum_render_buffer_size;
+    // Pictures start black, so a sequence frozen at the first frame shows black.
+    picture1 = allocate_picture("picture1", 128);
+    rendered1 = allocate_render_buffer("rendered1");
+    picture2 = allocate_picture("picture2", 128);
+    rendered2 = allocate_render_buffer("rendered2");
+    picture3 = allocate_picture("picture3", 128);
+    rendered3 = allocate_render_buffer("rendered3");
+    diff1 = allocate_picture("diff1", 124);
+    diff_rendered1 = allocate_render_buffer("diff_rendered1");
+    diff2 = allocate_picture("diff2", 124);
+    diff_rendered2 = allocate_render_buffer("diff_rendered2");
+    diff3 = allocate_picture("diff3", 124);
+    diff_rendered3 = allocate_render_buffer("diff_rendered3");
+}
+
+static unsigned char *allocate_freeze_table(const char *what)
+{
+    unsigned char *table = allocate((int64_t)end_frame + 1, what);
+    memset(table, 0, (size_t)end_frame + 1);
+    return table;
+}
+
+void load_freeze_tables()
+{
+    if (fr2) {
+        fr2_table = allocate_freeze_table("fr2_table");
+        fr2_count = loadfreezefile(fr2_path, fr2_table);
+    }
+    if (fr3) {
+        fr3_table = allocate_freeze_table("fr3_table");
+        fr3_count = loadfreezefile(fr3_path, fr3_table);
+    }
+}
+
+void set_frame_period()
+{
+    if (sequence_rate_numerator > 0 && !fps_given)
+        frame_period = frame_period_for_rate(sequence_rate_numerator, sequence_rate_denominator);
+    else
+        frame_period = compute_frame_period(fps);
+    frame = start_frame;
+}

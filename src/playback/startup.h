@@ -14,7 +14,8 @@ extern int64_t render_buffer_size;  // bytes of each rendered buffer
 extern unsigned char *fr2_table;  // one byte per frame 0..end_frame; 1 = not read
 extern unsigned char *fr3_table;
 
-// Frame sizes from the picture size, the number of sequences and the PSNR rule.
+// Settles the picture size (YUV4MPEG2 headers included), then the frame sizes and the
+// PSNR rule; checks the frame headers of YUV4MPEG2 files.
 void compute_geometry();
 
 // Frame range from the size of the first file: end_frame and start_frame are lowered
@@ -27,6 +28,12 @@ void allocate_buffers();
 // Allocates and fills fr2_table / fr3_table from the freeze files that were given.
 void load_freeze_tables();
 
-// Marks in `table` (end_frame + 1 entries) the frames listed in the file and returns
-// the number of entries read.
+// frame_period from -fps, or from the first file's YUV4MPEG2 rate when -fps was not
+// given; frame = start_frame.
+void set_frame_period();
+
+// Marks in `table` (end_frame + 1 entries) the frames listed in the file, one number per
+// line, and returns the number of entries read. Blank lines are skipped; lines without a
+// number or with one outside 0..end_frame are ignored with a warning. A file that cannot
+// be opened ends the run with "Could not open file: <name>" on stdout and status 255.
 int loadfreezefile(const char *name, unsigned char *table);

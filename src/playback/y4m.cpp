@@ -1,0 +1,135 @@
+#include "y4m.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "picture_size.h"
+
+static const char *const accepted_chroma[] = {"420jpeg", "420paldv", "420mpeg2", "420"};
+
+bool has_y4m_magic(const char *bytes, size_t length)
+{
+    return length >= y4m_magic_length && memcmp(bytes, y4m_magic, y4m_magic_length) == 0;
+}
+
+// A whole token of decimal digits, at most 9 of them; -1 otherwise.
+static long token_number(const char *text, size_t length)
+{
+    if (length == 0 || length > 9)
+        return -1;
+    long value = 0;
+    for (size_t i = 0; i < length; i++) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+static bool token_is(const char *text, size_t length, const char *word)
+{
+    return strlen(word) == length && memcmp(text, word, length) == 0;
+}
+
+// "F<num>:<den>"; an unusable rate (zero or malformed) counts as absent.
+static void read_rate(const char *value, size_t length, Y4mHeader *header)
+{
+    const char *colon = (const char *)memchr(value, ':', length);
+    header->rate_numerator = header->rate_denominator = 0;
+    if (!colon)
+        return;
+    long numerator = token_number(value, colon - value);
+    long denominator = token_number(colon + 1, length - (colon - value) - 1);
+    if (numerator <= 0 || denominator <= 0)
+        return;
+    header->rate_numerator = (int)numerator;
+    header->rate_denominator = (int)denominator;
+}
+
+bool parse_y4m_header(const char *bytes, size_t length, Y4mHeader *header, char *error,
+                      size_t error_size)
+{
+    if (!has_y4m_magic(bytes, length)) {
+        snprintf(error, error_size, "not a YUV4MPEG2 file");
+        return false;
+    }
+    size_t scan = length < y4m_max_header_length ? length : y4m_max_header_length;
+    const char *newline = (const char *)memchr(bytes, '\n', scan);
+    if (!newline) {
+        snprintf(error, error_size, "YUV4MPEG2 header has no end of line within %zu bytes",
+                 scan);
+        return false;
+    }
+
+    long width = -1, height = -1;
+    *header = Y4mHeader{};
+    const char *p = bytes + y4m_magic_length;
+    while (p < newline) {
+        const char *end = (const char *)memchr(p, ' ', newline - p);
+        if (!end)
+            end = newline;
+        size_t token_length = end - p;
+        if (token_length > 0) {
+            const char *value = p + 1;
+            size_t value_length = token_length - 1;
+            switch (*p) {
+            case 'W':
+                width = token_number(value, value_length);
+                break;
+            case 'H':
+                height = token_number(value, value_length);
+                break;
+            case 'F':
+                read_rate(value, value_length, header);
+                break;
+            case 'C': {
+                bool accepted = false;
+                for (const char *chroma : accepted_chroma)
+                    accepted = accepted || token_is(value, value_length, chroma);
+                if (!accepted) {
+                    snprintf(error, error_size,
+                             "YUV4MPEG2 chroma tag C%.*s is not supported (only 8-bit 4:2:0)",
+                             (int)(value_length > 40 ? 40 : value_length), value);
+                    return false;
+                }
+                break;
+            }
+            default:  // interlacing, aspect ratio, comments: nothing to do with playback
+                break;
+            }
+        }
+        p = end + 1;
+    }
+
+    if (width < 0 || height < 0) {
+        snprintf(error, error_size, "YUV4MPEG2 header lacks a valid %s tag",
+                 width < 0 ? "W (width)" : "H (height)");
+        return false;
+    }
+    if (width > INT_MAX || height > INT_MAX ||
+        !picture_size_allowed((int)width, (int)height)) {
+        snprintf(error, error_size,
+                 "YUV4MPEG2 picture size %ldx%ld is not supported (even, %dx%d up to %dx%d)",
+                 width, height, min_picture_width, min_picture_height, max_picture_width,
+                 max_picture_height);
+        return false;
+    }
+    header->width = (int)width;
+    header->height = (int)height;
+    header->length = newline - bytes + 1;
+    return true;
+}
+
+size_t y4m_frame_header_length(const char *bytes, size_t length)
+{
+    static const char tag[] = "FRAME";
+    const size_t tag_length = sizeof tag - 1;
+    if (length <= tag_length || memcmp(bytes, tag, tag_length) != 0)
+        return 0;
+    if (bytes[tag_length] != '\n' && bytes[tag_length] != ' ')
+        return 0;
+    size_t scan = length < y4m_max_frame_header_length ? length : y4m_max_frame_header_length;
+    const char *newline = (const char *)memchr(bytes, '\n', scan);
+    return newline ? newline - bytes + 1 : 0;
+}
