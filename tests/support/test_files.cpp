@@ -47,10 +47,15 @@ void write_binary_file(const std::string &path, const std::vector<uint8_t> &byte
         throw std::runtime_error("cannot write " + path);
 }
 
-// The per-frame steps are odd, so 256 frames of one sequence never repeat a sample;
-// sequences are 64 apart, which an odd step can only match after 64 or more frames.
+// Per-frame luma steps 1, 12 and 135 keep i * a - j * b (mod 256) apart for every pair of
+// frames below 12 of every two sequences; the column factors make each difference
+// picture a ramp rather than a flat gray that clamping could merge with another.
+static const int frame_step[4] = {7, 1, 12, 135};
+static const int column_factor[4] = {4, 1, 2, 3};
+
 std::vector<uint8_t> make_test_frame(int width, int height, int sequence, int frame)
 {
+    const int s = sequence & 3;
     const int luma = width * height;
     const int chroma_width = width / 2;
     const int chroma_height = height / 2;
@@ -60,11 +65,12 @@ std::vector<uint8_t> make_test_frame(int width, int height, int sequence, int fr
     uint8_t *v = u + chroma_width * chroma_height;
     for (int row = 0; row < height; ++row)
         for (int col = 0; col < width; ++col)
-            y[row * width + col] = static_cast<uint8_t>(col + 3 * row + 37 * frame + 64 * sequence);
+            y[row * width + col] =
+                static_cast<uint8_t>(column_factor[s] * col + 3 * row + frame_step[s] * frame + 64 * s);
     for (int row = 0; row < chroma_height; ++row)
         for (int col = 0; col < chroma_width; ++col) {
-            u[row * chroma_width + col] = static_cast<uint8_t>(5 * col + row + 13 * frame + 64 * sequence);
-            v[row * chroma_width + col] = static_cast<uint8_t>(col + 7 * row + 19 * frame + 64 * sequence);
+            u[row * chroma_width + col] = static_cast<uint8_t>(5 * col + row + 13 * frame + 64 * s);
+            v[row * chroma_width + col] = static_cast<uint8_t>(col + 7 * row + 19 * frame + 64 * s);
         }
     return bytes;
 }
