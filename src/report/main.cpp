@@ -1,0 +1,58 @@
+// trivista-report: the viewer's per-frame measurements as a CSV or JSON report, without a
+// display.
+#include <cstdio>
+
+#include "die.h"
+#include "options.h"
+#include "report.h"
+#include "sequence.h"
+#include "settings.h"
+#include "startup.h"
+
+// Exit status when some pair fell below -min-psnr on some frame.
+static const int status_below_min_psnr = 2;
+
+static void report_help(const char *program_name)
+{
+    printf("\n");
+    printf("Measures the pairs of up to three concatenated YUV 4:2:0 sequences frame by frame:\n");
+    printf("luma and chroma PSNR and luma SSIM, with the viewer's frame range and freezing.\n");
+    printf("\nUsage:\n");
+    printf("\t%s [opt.switches] -f1 yuv -f2 yuv [-f3 yuv]\n", program_name);
+    printf("\nOptional switches:\n\n");
+    printf("-CIF\tfor CIF format (default QCIF)\n");
+    printf("-size WxH\tpicture size (even, 16x16 to 4096x2304)\n");
+    printf("-fr2\tfile with frames to freeze (f2)\n");
+    printf("-fr3\tfile with frames to freeze (f3)\n");
+    printf("-s #\tstart with frame # (default: first)\n");
+    printf("-e #\tend with frame # (default: last of first file)\n");
+    printf("-json\tJSON lines instead of CSV; the summary is the last line\n");
+    printf("-no-ssim\tleave SSIM out\n");
+    printf("-min-psnr X\texit status 2 when a pair's luma PSNR falls below X dB\n");
+    printf("\n");
+    fflush(stdout);
+}
+
+int main(int argc, char **argv)
+{
+    const char *program_name = argc > 0 && argv[0] ? argv[0] : "trivista-report";
+    if (argc < 3) {
+        report_help(program_name);
+        return -1;
+    }
+    parse_options(argc, argv, report_option);
+    if (expand < 2)
+        die(1, "%s: give at least two sequences (-f1 and -f2) to compare\n", program_name);
+    compute_geometry();
+    compute_frame_range();
+    allocate_buffers();
+    allocate_measure_buffers();
+    load_freeze_tables();
+
+    run_report(stdout);
+    write_summary(stderr, stdout);
+    if (fflush(stdout) != 0 || ferror(stdout))
+        die(1, "%s: could not write the report to standard output\n", program_name);
+    close_sequences();
+    return frames_below_min_psnr > 0 ? status_below_min_psnr : 0;
+}

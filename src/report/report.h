@@ -1,0 +1,62 @@
+// The headless quality report: per-frame PSNR (Y, U, V) and luma SSIM of every measured
+// pair over the viewer's frame range, with the viewer's freeze semantics.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "../convert/yuv_frame.h"
+#include "psnr_series.h"
+#include "ssim.h"
+
+// Options of the report tool on top of the viewer's.
+extern int report_json;       // JSON lines instead of CSV
+extern int report_ssim;       // measure SSIM (on unless -no-ssim)
+extern int min_psnr_given;    // -min-psnr was given
+extern double min_psnr;       // luma PSNR below this on any frame and pair: exit status 2
+extern int report_threads;    // pairs measured in parallel when three sequences are given
+
+// Hook for the shared option loop (see options.h).
+int report_option(const char *name, const char *value);
+
+// One pair's figures for the current frame; PSNRs capped as the viewer caps them.
+struct PairFrame {
+    double psnr_y, psnr_u, psnr_v;
+    double ssim;  // 0 when SSIM is not measured
+    uint64_t sum_y, sum_u, sum_v;  // squared differences behind the PSNRs
+};
+
+// One pair's summary over the range.
+struct PairSummary {
+    PsnrSeries y, u, v;
+    double ssim_total;
+};
+
+extern int pair_count;                 // 1 with two sequences, 3 with three
+extern PairFrame pair_frame[4];        // index 1..3
+extern PairSummary pair_summary[4];    // index 1..3
+extern int frames_below_min_psnr;      // frames on which some pair fell below min_psnr
+
+// Names of pair 1..3 as the viewer captions them, and as columns / keys.
+extern const char *const pair_caption[4];
+extern const char *const pair_key[4];
+
+// Allocates the scratch planes of the measurement, once for the run.
+void allocate_measure_buffers();
+
+// Measures pair `pair` on the sequences' current pictures into pair_frame[pair]; the luma
+// difference goes into the pair's difference picture exactly as in the viewer.
+void measure_pair(int pair);
+
+// Measures every pair of the current frame (in parallel when that was chosen) and adds
+// the figures to the summaries.
+void measure_frame(int frame_number);
+
+// Plays the frame range once as the viewer's first pass does, measuring and writing one
+// record per frame to `out`.
+void run_report(FILE *out);
+
+// The report's lines: the CSV header, one record per frame, the summary.
+void write_header(FILE *out);
+void write_frame(FILE *out, int frame_number, int frozen2, int frozen3);
+void write_summary(FILE *csv_summary, FILE *json_out);

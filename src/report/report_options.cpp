@@ -1,0 +1,36 @@
+// The report tool's own options, recognised through the viewer's option loop.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "die.h"
+#include "report.h"
+
+int report_json = 0;
+int report_ssim = 1;
+int min_psnr_given = 0;
+double min_psnr = 0;
+
+int report_option(const char *name, const char *value)
+{
+    if (strcmp(name, "-json") == 0) {
+        report_json = 1;
+        return 1;
+    }
+    if (strcmp(name, "-no-ssim") == 0) {
+        report_ssim = 0;
+        return 1;
+    }
+    if (strcmp(name, "-min-psnr") == 0) {
+        if (!value)
+            die(1, "-min-psnr needs a value in dB\n");
+        char *end;
+        double limit = strtod(value, &end);
+        if (end == value || *end != '\0' || !std::isfinite(limit))
+            die(1, "-min-psnr %s: the limit must be a number of dB\n", value);
+        min_psnr = limit;
+        min_psnr_given = 1;
+        return 2;
+    }
+    return 0;
+}
