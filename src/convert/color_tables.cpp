@@ -1,0 +1,121 @@
+#include "color_tables.h"
+
+#include <cstdlib>
+
+#include "die.h"
+#include "render_kernels.h"
+
+unsigned long wpixel[3];
+
+int32_t *L_tab;
+int32_t *Cr_r_tab;
+int32_t *Cr_g_tab;
+int32_t *Cb_g_tab;
+int32_t *Cb_b_tab;
+
+int32_t *r_2_pix;
+int32_t *g_2_pix;
+int32_t *b_2_pix;
+int32_t *r_2_pix_alloc;
+int32_t *g_2_pix_alloc;
+int32_t *b_2_pix_alloc;
+
+// The doubles of 0.419 / 0.299, -(0.299 / 0.419), -(0.114 / 0.331) and 0.587 / 0.331.
+static const double cr_to_red = 1.4013377926421404;
+static const double cr_to_green = -0.7136038186157518;
+static const double cb_to_green = -0.34441087613293053;
+static const double cb_to_blue = 1.7734138972809665;
+
+int number_of_bits_set(uint32_t mask)
+{
+    int count = 0;
+    for (; mask != 0; mask >>= 1)
+        count += mask & 1;
+    return count;
+}
+
+int free_bits_at_bottom(uint32_t mask)
+{
+    if (mask == 0)
+        return 32;
+    int count = 0;
+    for (; (mask & 1) == 0; mask >>= 1)
+        count++;
+    return count;
+}
+
+// The top bits of an 8-bit level at the position of `mask`. A mask wider than 8 bits
+// gets the level in its top 8 bits; an empty mask gets nothing.
+static uint32_t channel_bits(uint32_t level, uint32_t mask)
+{
+    int bits = number_of_bits_set(mask);
+    int shift = free_bits_at_bottom(mask);
+    if (bits == 0)
+        return 0;
+    uint32_t value = bits <= 8 ? level >> (8 - bits) : level << (bits - 8);
+    return shift < 32 ? value << shift : 0;
+}
+
+static void fill_channel_table(int32_t *block, uint32_t mask, int thirty_two_bit)
+{
+    int32_t *level0 = block + 256;
+    for (uint32_t i = 0; i < 256; i++) {
+        uint32_t entry = channel_bits(i, mask);
+        if (!thirty_two_bit)
+            entry |= entry << 16;
+        level0[i] = (int32_t)entry;
+    }
+    // Levels outside 0..255 clamp through the table itself.
+    for (int i = 0; i < 256; i++) {
+        block[i] = level0[0];
+        level0[256 + i] = level0[255];
+    }
+}
+
+void InitColorDither(int thirty_two_bit)
+{
+    uint32_t red_mask = (uint32_t)wpixel[0];
+    uint32_t green_mask = (uint32_t)wpixel[1];
+    uint32_t blue_mask = (uint32_t)wpixel[2];
+
+    // Built once in a run; a second build (tests switching layouts) replaces the first.
+    free(L_tab);
+    free(Cr_r_tab);
+    free(Cr_g_tab);
+    free(Cb_g_tab);
+    free(Cb_b_tab);
+    free(r_2_pix_alloc);
+    free(g_2_pix_alloc);
+    free(b_2_pix_alloc);
+
+    L_tab = (int32_t *)malloc(256 * sizeof(int32_t));
+    Cr_r_tab = (int32_t *)malloc(256 * sizeof(int32_t));
+    Cr_g_tab = (int32_t *)malloc(256 * sizeof(int32_t));
+    Cb_g_tab = (int32_t *)malloc(256 * sizeof(int32_t));
+    Cb_b_tab = (int32_t *)malloc(256 * sizeof(int32_t));
+    r_2_pix_alloc = (int32_t *)malloc(768 * sizeof(int32_t));
+    g_2_pix_alloc = (int32_t *)malloc(768 * sizeof(int32_t));
+    b_2_pix_alloc = (int32_t *)malloc(768 * sizeof(int32_t));
+    if (!L_tab || !Cr_r_tab || !Cr_g_tab || !Cb_g_tab || !Cb_b_tab || !r_2_pix_alloc ||
+        !g_2_pix_alloc || !b_2_pix_alloc)
+        die(1, "Could not get enough memory in InitColorDither\n");
+
+    for (int i = 0; i < 256; i++) {
+        int k = i - 128;
+        L_tab[i] = i;
+        // Conversion from double truncates toward zero, as the offsets must.
+        Cr_r_tab[i] = (int32_t)(k * cr_to_red);
+        Cr_g_tab[i] = (int32_t)(k * cr_to_green);
+        Cb_g_tab[i] = (int32_t)(k * cb_to_green);
+        Cb_b_tab[i] = (int32_t)(k * cb_to_blue);
+    }
+
+    fill_channel_table(r_2_pix_alloc, red_mask, thirty_two_bit);
+    fill_channel_table(g_2_pix_alloc, green_mask, thirty_two_bit);
+    fill_channel_table(b_2_pix_alloc, blue_mask, thirty_two_bit);
+    r_2_pix = r_2_pix_alloc + 256;
+    g_2_pix = g_2_pix_alloc + 256;
+    b_2_pix = b_2_pix_alloc + 256;
+
+    select_render_kernels();
+}

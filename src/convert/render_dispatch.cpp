@@ -1,0 +1,148 @@
+// Chooses the renderer variants once per table build: the fastest one the processor
+// runs, after checking its arithmetic and the channel layout against the tables.
+#include <cstdlib>
+#include <cstring>
+
+#include "color_tables.h"
+#include "render_kernels.h"
+
+FastLayout fast_layout;
+
+static int cpu_has_sse2()
+{
+#if defined(TRIVISTA_X86_KERNELS)
+    return __builtin_cpu_supports("sse2");
+#else
+    return 0;
+#endif
+}
+
+static int cpu_has_avx2()
+{
+#if defined(TRIVISTA_X86_KERNELS)
+    return __builtin_cpu_supports("avx2");
+#else
+    return 0;
+#endif
+}
+
+int available_render_variants(const RenderVariant **list, int capacity)
+{
+    int count = 0;
+    if (count < capacity)
+        list[count++] = &render_variant_C;
+#if defined(TRIVISTA_X86_KERNELS)
+    if (cpu_has_sse2() && count < capacity)
+        list[count++] = &render_variant_SSE2;
+    if (cpu_has_avx2() && count < capacity)
+        list[count++] = &render_variant_AVX2;
+#endif
+    return count;
+}
+
+static int reference_forced()
+{
+    const char *value = getenv("TRIVISTA_REFERENCE");
+    return value && strcmp(value, "1") == 0;
+}
+
+// The shifts that put the top bits of an 8-bit level where the mask lies, the same
+// rule InitColorDither follows.
+static ChannelShift shift_for_mask(uint32_t mask)
+{
+    int bits = number_of_bits_set(mask);
+    int bottom = free_bits_at_bottom(mask);
+    if (bits == 0)
+        return ChannelShift{0, 64};
+    if (bits <= 8)
+        return ChannelShift{8 - bits, bottom};
+    return ChannelShift{0, bits - 8 + bottom};
+}
+
+static uint32_t shifted(uint32_t level, ChannelShift shift, int width)
+{
+    uint32_t value = level >> shift.right;
+    if (shift.left >= width)
+        return 0;
+    value <<= shift.left;
+    return width == 16 ? value & 0xFFFF : value;
+}
+
+// True when every entry of the table, levels -256..511, is the shifted clamped level.
+static int shifts_match(const int32_t *table, ChannelShift shift, int width)
+{
+    for (int level = -256; level < 512; level++) {
+        int clamped = level < 0 ? 0 : level > 255 ? 255 : level;
+        uint32_t entry = (uint32_t)table[level];
+        if (width == 16)
+            entry &= 0xFFFF;
+        if (entry != shifted((uint32_t)clamped, shift, width))
+            return 0;
+    }
+    return 1;
+}
+
+static void work_out_layout()
+{
+    const int32_t *tables[3] = {r_2_pix, g_2_pix, b_2_pix};
+    FastLayout layout;
+    memset(&layout, 0, sizeof layout);
+    layout.shifts_match16 = 1;
+    layout.shifts_match32 = 1;
+    layout.whole_bytes32 = 1;
+    for (int byte = 0; byte < 4; byte++)
+        layout.byte_source[byte] = 3;
+    for (int c = 0; c < 3; c++) {
+        ChannelShift shift = shift_for_mask((uint32_t)wpixel[c]);
+        layout.channel[c] = shift;
+        layout.shifts_match16 &= shifts_match(tables[c], shift, 16);
+        layout.shifts_match32 &= shifts_match(tables[c], shift, 32);
+        int whole_byte = shift.right == 0 && shift.left % 8 == 0 && shift.left < 32 &&
+                         number_of_bits_set((uint32_t)wpixel[c]) == 8;
+        if (whole_byte && layout.byte_source[shift.left / 8] == 3)
+            layout.byte_source[shift.left / 8] = c;
+        else
+            layout.whole_bytes32 = 0;
+    }
+    layout.whole_bytes32 &= layout.shifts_match32;
+    fast_layout = layout;
+}
+
+// True when the variant's chroma arithmetic gives every offset of the chroma tables.
+static int chroma_offsets_match(const RenderVariant *variant)
+{
+    uint8_t u[16], v[16], neutral[16];
+    int16_t r[16], g[16], b[16];
+    memset(neutral, 128, sizeof neutral);
+    for (int start = 0; start < 256; start += 16) {
+        for (int i = 0; i < 16; i++)
+            u[i] = v[i] = (uint8_t)(start + i);
+        // Green is the sum of a Cr and a Cb share: check each with the other at zero.
+        variant->chroma_offsets(neutral, v, r, g, b);
+        for (int i = 0; i < 16; i++)
+            if (r[i] != Cr_r_tab[v[i]] || g[i] != Cr_g_tab[v[i]] + Cb_g_tab[128])
+                return 0;
+        variant->chroma_offsets(u, neutral, r, g, b);
+        for (int i = 0; i < 16; i++)
+            if (b[i] != Cb_b_tab[u[i]] || g[i] != Cr_g_tab[128] + Cb_g_tab[u[i]])
+                return 0;
+    }
+    return 1;
+}
+
+void select_render_kernels()
+{
+    work_out_layout();
+    render_kernels = render_variant_C.kernels;
+    if (reference_forced())
+        return;
+    const RenderVariant *variants[4];
+    int count = available_render_variants(variants, 4);
+    // Later entries are faster; the first one whose arithmetic holds wins.
+    for (int i = count - 1; i > 0; i--) {
+        if (chroma_offsets_match(variants[i])) {
+            render_kernels = variants[i]->kernels;
+            return;
+        }
+    }
+}

@@ -1,0 +1,90 @@
+// The variants behind the four renderers and the table through which they are called.
+// The reference (_C) variants walk the lookup tables; the fast ones must give the same
+// bytes and are installed only after they have been checked against the tables.
+#pragma once
+
+#include <cstdint>
+
+#include "yuv_frame.h"
+
+typedef void (*render_fn)(const YuvFrame *picture, unsigned char *out);
+
+struct RenderKernels {
+    render_fn color16;
+    render_fn color32;
+    render_fn gray16;
+    render_fn gray32;
+};
+
+// What Color16DitherImage and the other public names call.
+extern RenderKernels render_kernels;
+
+// One compiled instruction-set variant. chroma_offsets fills the red, green and blue
+// offsets of 16 blocks from their U and V samples with the variant's own arithmetic.
+struct RenderVariant {
+    const char *name;
+    RenderKernels kernels;
+    void (*chroma_offsets)(const uint8_t *u, const uint8_t *v, int16_t *r, int16_t *g,
+                           int16_t *b);
+};
+
+extern const RenderVariant render_variant_C;
+extern const RenderVariant render_variant_SSE2;
+extern const RenderVariant render_variant_AVX2;
+
+// Variants compiled into this build and supported by this processor, reference first.
+int available_render_variants(const RenderVariant **list, int capacity);
+
+// Chooses the kernels once the tables exist; called at the end of InitColorDither.
+// TRIVISTA_REFERENCE=1 in the environment forces the reference kernels.
+void select_render_kernels();
+
+// How the fast colour kernels place a clamped 8-bit level of one channel into a pixel:
+// (level >> right) << left, in lanes of the pixel's width; a shift of the width or more
+// leaves nothing, which is what an empty mask needs.
+struct ChannelShift {
+    int right;
+    int left;
+};
+
+struct FastLayout {
+    int shifts_match16;   // the shifts reproduce the low 16 bits of every table entry
+    int shifts_match32;   // ... every whole 32-bit table entry
+    int whole_bytes32;    // each channel is one whole byte of the 32-bit pixel
+    ChannelShift channel[3];  // red, green, blue
+    int byte_source[4];   // whole_bytes32: channel 0..2 in pixel byte 0..3, or 3 for zero
+};
+
+// Worked out from wpixel and checked against the tables by select_render_kernels. A fast
+// kernel whose layout does not match renders through the reference instead.
+extern FastLayout fast_layout;
+
+// The arithmetic the fast kernels use for the chroma offsets: the whole part of each
+// factor and its fraction in 1/65536, so that floor(|k| x factor) is
+// |k| x whole + ((|k| x fraction) >> 16) for every |k| of 0..128.
+enum {
+    cr_red_whole = 1, cr_red_fraction = 26302,
+    cr_green_fraction = 46767,
+    cb_green_fraction = 22571,
+    cb_blue_whole = 1, cb_blue_fraction = 50686,
+};
+
+// Reference renderers.
+void Color16DitherImage_C(const YuvFrame *picture, unsigned char *out);
+void Color32DitherImage_C(const YuvFrame *picture, unsigned char *out);
+void DitherImageToGray16_C(const YuvFrame *picture, unsigned char *out);
+void DitherImageToGray32_C(const YuvFrame *picture, unsigned char *out);
+
+// Reference conversion of `blocks` 2 x 2 blocks of one row pair, for the columns that a
+// fast kernel leaves over at the right edge.
+void color_blocks16_C(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
+                      const uint8_t *v, uint16_t *upper, uint16_t *lower, int blocks);
+void color_blocks32_C(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
+                      const uint8_t *v, uint32_t *upper, uint32_t *lower, int blocks);
+
+// Gray pictures whose chroma planes each hold one value throughout (difference pictures)
+// map each luma sample to one pixel; these 256-entry tables are built with the reference
+// arithmetic, so a lookup gives exactly the reference pixel.
+int chroma_is_constant(const YuvFrame *picture);
+void build_gray_table16(uint8_t u, uint8_t v, uint16_t table[256]);
+void build_gray_table32(uint8_t u, uint8_t v, uint32_t table[256]);

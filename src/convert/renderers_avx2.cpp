@@ -1,0 +1,309 @@
+// AVX2 renderers: 16 blocks (32 pixels of each row of a row pair) per step, the same
+// arithmetic as the SSE2 ones in twice the width. AVX2 unpacks work within 128-bit
+// halves, so samples are first permuted such that the unpacks leave pixels in order.
+#include <immintrin.h>
+
+#include "render_kernels.h"
+#include "settings.h"
+
+namespace {
+
+struct BlockOffsets {
+    __m256i r_add, r_sub, g_add, g_sub, b_add, b_sub;
+};
+
+inline __m256i times_factor(__m256i magnitude, int whole, int fraction)
+{
+    __m256i part = _mm256_mulhi_epu16(magnitude, _mm256_set1_epi16((short)fraction));
+    return whole ? _mm256_add_epi16(magnitude, part) : part;
+}
+
+inline __m256i with_sign(__m256i magnitude, __m256i sign)
+{
+    return _mm256_sub_epi16(_mm256_xor_si256(magnitude, sign), sign);
+}
+
+inline void chroma_offsets16(__m256i u, __m256i v, __m256i *r, __m256i *g, __m256i *b)
+{
+    const __m256i centre = _mm256_set1_epi16(128);
+    __m256i ku = _mm256_sub_epi16(u, centre);
+    __m256i kv = _mm256_sub_epi16(v, centre);
+    __m256i su = _mm256_srai_epi16(ku, 15);
+    __m256i sv = _mm256_srai_epi16(kv, 15);
+    __m256i au = with_sign(ku, su);
+    __m256i av = with_sign(kv, sv);
+    *r = with_sign(times_factor(av, cr_red_whole, cr_red_fraction), sv);
+    *b = with_sign(times_factor(au, cb_blue_whole, cb_blue_fraction), su);
+    __m256i green_v = with_sign(times_factor(av, 0, cr_green_fraction), sv);
+    __m256i green_u = with_sign(times_factor(au, 0, cb_green_fraction), su);
+    *g = _mm256_sub_epi16(_mm256_setzero_si256(), _mm256_add_epi16(green_v, green_u));
+}
+
+inline void split_offset(__m256i offset, __m256i *add, __m256i *sub)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i up = _mm256_packus_epi16(_mm256_max_epi16(offset, zero), zero);
+    __m256i down =
+        _mm256_packus_epi16(_mm256_max_epi16(_mm256_sub_epi16(zero, offset), zero), zero);
+    *add = _mm256_unpacklo_epi8(up, up);
+    *sub = _mm256_unpacklo_epi8(down, down);
+}
+
+// Sample order for 32-bit pixels: 4-byte groups 0, 2, 4, 6 | 1, 3, 5, 7. Two levels of
+// in-half unpacks then yield pixels 0-7, 8-15, 16-23, 24-31.
+inline __m256i order_for32(__m256i x)
+{
+    return _mm256_permutevar8x32_epi32(x, _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7));
+}
+
+// Sample order for 16-bit pixels: 8-byte groups 0, 2 | 1, 3. One level of unpacks then
+// yields pixels 0-15 and 16-31.
+inline __m256i order_for16(__m256i x)
+{
+    return _mm256_permute4x64_epi64(x, 0xD8);
+}
+
+template <int pixel_bits>
+inline __m256i in_order(__m256i x)
+{
+    return pixel_bits == 32 ? order_for32(x) : order_for16(x);
+}
+
+template <int pixel_bits>
+inline BlockOffsets block_offsets(const uint8_t *u, const uint8_t *v)
+{
+    __m256i u16 = _mm256_cvtepu8_epi16(_mm_loadu_si128((const __m128i *)u));
+    __m256i v16 = _mm256_cvtepu8_epi16(_mm_loadu_si128((const __m128i *)v));
+    // The 16-bit chroma lanes become pairs of output bytes: permuting them as 32-bit
+    // groups here gives the offsets the order of the permuted luma bytes.
+    __m256i r, g, b;
+    chroma_offsets16(in_order<pixel_bits>(u16), in_order<pixel_bits>(v16), &r, &g, &b);
+    BlockOffsets offsets;
+    split_offset(r, &offsets.r_add, &offsets.r_sub);
+    split_offset(g, &offsets.g_add, &offsets.g_sub);
+    split_offset(b, &offsets.b_add, &offsets.b_sub);
+    return offsets;
+}
+
+inline __m256i level(__m256i luma, __m256i add, __m256i sub)
+{
+    return _mm256_subs_epu8(_mm256_adds_epu8(luma, add), sub);
+}
+
+struct Shifts {
+    __m128i right[3];
+    __m128i left[3];
+};
+
+Shifts layout_shifts()
+{
+    Shifts shifts;
+    for (int c = 0; c < 3; c++) {
+        shifts.right[c] = _mm_cvtsi32_si128(fast_layout.channel[c].right);
+        shifts.left[c] = _mm_cvtsi32_si128(fast_layout.channel[c].left);
+    }
+    return shifts;
+}
+
+inline __m256i place16(__m256i level16, const Shifts &s, int c)
+{
+    return _mm256_sll_epi16(_mm256_srl_epi16(level16, s.right[c]), s.left[c]);
+}
+
+inline __m256i place32(__m256i level32, const Shifts &s, int c)
+{
+    return _mm256_sll_epi32(_mm256_srl_epi32(level32, s.right[c]), s.left[c]);
+}
+
+inline void store_row16(const uint8_t *y, const BlockOffsets &o, const Shifts &s,
+                        uint16_t *out)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i luma = order_for16(_mm256_loadu_si256((const __m256i *)y));
+    __m256i red = level(luma, o.r_add, o.r_sub);
+    __m256i green = level(luma, o.g_add, o.g_sub);
+    __m256i blue = level(luma, o.b_add, o.b_sub);
+    __m256i low = _mm256_or_si256(
+        _mm256_or_si256(place16(_mm256_unpacklo_epi8(red, zero), s, 0),
+                        place16(_mm256_unpacklo_epi8(green, zero), s, 1)),
+        place16(_mm256_unpacklo_epi8(blue, zero), s, 2));
+    __m256i high = _mm256_or_si256(
+        _mm256_or_si256(place16(_mm256_unpackhi_epi8(red, zero), s, 0),
+                        place16(_mm256_unpackhi_epi8(green, zero), s, 1)),
+        place16(_mm256_unpackhi_epi8(blue, zero), s, 2));
+    _mm256_storeu_si256((__m256i *)out, low);
+    _mm256_storeu_si256((__m256i *)(out + 16), high);
+}
+
+inline void store_row32_bytes(const uint8_t *y, const BlockOffsets &o, uint32_t *out)
+{
+    __m256i luma = order_for32(_mm256_loadu_si256((const __m256i *)y));
+    __m256i source[4];
+    source[0] = level(luma, o.r_add, o.r_sub);
+    source[1] = level(luma, o.g_add, o.g_sub);
+    source[2] = level(luma, o.b_add, o.b_sub);
+    source[3] = _mm256_setzero_si256();
+    const int *from = fast_layout.byte_source;
+    __m256i byte0 = source[from[0]], byte1 = source[from[1]];
+    __m256i byte2 = source[from[2]], byte3 = source[from[3]];
+    __m256i low01 = _mm256_unpacklo_epi8(byte0, byte1);
+    __m256i high01 = _mm256_unpackhi_epi8(byte0, byte1);
+    __m256i low23 = _mm256_unpacklo_epi8(byte2, byte3);
+    __m256i high23 = _mm256_unpackhi_epi8(byte2, byte3);
+    _mm256_storeu_si256((__m256i *)out, _mm256_unpacklo_epi16(low01, low23));
+    _mm256_storeu_si256((__m256i *)(out + 8), _mm256_unpackhi_epi16(low01, low23));
+    _mm256_storeu_si256((__m256i *)(out + 16), _mm256_unpacklo_epi16(high01, high23));
+    _mm256_storeu_si256((__m256i *)(out + 24), _mm256_unpackhi_epi16(high01, high23));
+}
+
+inline void store_row32_shifts(const uint8_t *y, const BlockOffsets &o, const Shifts &s,
+                               uint32_t *out)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i luma = order_for32(_mm256_loadu_si256((const __m256i *)y));
+    __m256i levels[3] = {level(luma, o.r_add, o.r_sub), level(luma, o.g_add, o.g_sub),
+                         level(luma, o.b_add, o.b_sub)};
+    __m256i pixels[4] = {zero, zero, zero, zero};
+    for (int c = 0; c < 3; c++) {
+        __m256i low = _mm256_unpacklo_epi8(levels[c], zero);
+        __m256i high = _mm256_unpackhi_epi8(levels[c], zero);
+        pixels[0] = _mm256_or_si256(pixels[0], place32(_mm256_unpacklo_epi16(low, zero), s, c));
+        pixels[1] = _mm256_or_si256(pixels[1], place32(_mm256_unpackhi_epi16(low, zero), s, c));
+        pixels[2] = _mm256_or_si256(pixels[2], place32(_mm256_unpacklo_epi16(high, zero), s, c));
+        pixels[3] = _mm256_or_si256(pixels[3], place32(_mm256_unpackhi_epi16(high, zero), s, c));
+    }
+    for (int i = 0; i < 4; i++)
+        _mm256_storeu_si256((__m256i *)(out + 8 * i), pixels[i]);
+}
+
+}  // namespace
+
+static void Color16DitherImage_AVX2(const YuvFrame *picture, unsigned char *out)
+{
+    if (!fast_layout.shifts_match16) {
+        Color16DitherImage_C(picture, out);
+        return;
+    }
+    const int half = coded_picture_width / 2;
+    const int fast_blocks = half - half % 16;
+    const Shifts shifts = layout_shifts();
+    const uint8_t *y = picture->y, *u = picture->u, *v = picture->v;
+    uint16_t *pixels = (uint16_t *)out;
+    for (int row = 0; row + 1 < coded_picture_height; row += 2) {
+        for (int x = 0; x < fast_blocks; x += 16) {
+            BlockOffsets offsets = block_offsets<16>(u + x, v + x);
+            store_row16(y + 2 * x, offsets, shifts, pixels + 2 * x);
+            store_row16(y + 2 * half + 2 * x, offsets, shifts, pixels + 2 * half + 2 * x);
+        }
+        color_blocks16_C(y + 2 * fast_blocks, y + 2 * half + 2 * fast_blocks, u + fast_blocks,
+                         v + fast_blocks, pixels + 2 * fast_blocks,
+                         pixels + 2 * half + 2 * fast_blocks, half - fast_blocks);
+        y += 4 * half;
+        pixels += 4 * half;
+        u += half;
+        v += half;
+    }
+}
+
+static void Color32DitherImage_AVX2(const YuvFrame *picture, unsigned char *out)
+{
+    if (!fast_layout.shifts_match32) {
+        Color32DitherImage_C(picture, out);
+        return;
+    }
+    const int half = coded_picture_width / 2;
+    const int fast_blocks = half - half % 16;
+    const int whole_bytes = fast_layout.whole_bytes32;
+    const Shifts shifts = layout_shifts();
+    const uint8_t *y = picture->y, *u = picture->u, *v = picture->v;
+    uint32_t *pixels = (uint32_t *)out;
+    for (int row = 0; row + 1 < coded_picture_height; row += 2) {
+        for (int x = 0; x < fast_blocks; x += 16) {
+            BlockOffsets offsets = block_offsets<32>(u + x, v + x);
+            if (whole_bytes) {
+                store_row32_bytes(y + 2 * x, offsets, pixels + 2 * x);
+                store_row32_bytes(y + 2 * half + 2 * x, offsets, pixels + 2 * half + 2 * x);
+            } else {
+                store_row32_shifts(y + 2 * x, offsets, shifts, pixels + 2 * x);
+                store_row32_shifts(y + 2 * half + 2 * x, offsets, shifts,
+                                   pixels + 2 * half + 2 * x);
+            }
+        }
+        color_blocks32_C(y + 2 * fast_blocks, y + 2 * half + 2 * fast_blocks, u + fast_blocks,
+                         v + fast_blocks, pixels + 2 * fast_blocks,
+                         pixels + 2 * half + 2 * fast_blocks, half - fast_blocks);
+        y += 4 * half;
+        pixels += 4 * half;
+        u += half;
+        v += half;
+    }
+}
+
+// Constant chroma: 8 pixels per gather from the 256-entry table.
+static void DitherImageToGray16_AVX2(const YuvFrame *picture, unsigned char *out)
+{
+    if (!chroma_is_constant(picture)) {
+        DitherImageToGray16_C(picture, out);
+        return;
+    }
+    uint16_t table16[256];
+    int32_t table[256];
+    build_gray_table16(picture->u[0], picture->v[0], table16);
+    for (int i = 0; i < 256; i++)
+        table[i] = table16[i];
+    const long count = (long)coded_picture_width * (coded_picture_height & ~1);
+    const long fast_count = count - count % 16;
+    const uint8_t *y = picture->y;
+    uint16_t *pixels = (uint16_t *)out;
+    for (long i = 0; i < fast_count; i += 16) {
+        __m256i first = _mm256_i32gather_epi32(
+            table, _mm256_cvtepu8_epi32(_mm_loadl_epi64((const __m128i *)(y + i))), 4);
+        __m256i second = _mm256_i32gather_epi32(
+            table, _mm256_cvtepu8_epi32(_mm_loadl_epi64((const __m128i *)(y + i + 8))), 4);
+        // Entries fit 16 bits, so the saturating pack keeps them; it packs per half.
+        __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(first, second), 0xD8);
+        _mm256_storeu_si256((__m256i *)(pixels + i), packed);
+    }
+    for (long i = fast_count; i < count; i++)
+        pixels[i] = table16[y[i]];
+}
+
+static void DitherImageToGray32_AVX2(const YuvFrame *picture, unsigned char *out)
+{
+    if (!chroma_is_constant(picture)) {
+        DitherImageToGray32_C(picture, out);
+        return;
+    }
+    uint32_t table[256];
+    build_gray_table32(picture->u[0], picture->v[0], table);
+    const long count = (long)coded_picture_width * (coded_picture_height & ~1);
+    const long fast_count = count - count % 8;
+    const uint8_t *y = picture->y;
+    uint32_t *pixels = (uint32_t *)out;
+    for (long i = 0; i < fast_count; i += 8) {
+        __m256i index = _mm256_cvtepu8_epi32(_mm_loadl_epi64((const __m128i *)(y + i)));
+        _mm256_storeu_si256((__m256i *)(pixels + i),
+                            _mm256_i32gather_epi32((const int *)table, index, 4));
+    }
+    for (long i = fast_count; i < count; i++)
+        pixels[i] = table[y[i]];
+}
+
+static void chroma_offsets_AVX2(const uint8_t *u, const uint8_t *v, int16_t *r, int16_t *g,
+                                int16_t *b)
+{
+    __m256i u16 = _mm256_cvtepu8_epi16(_mm_loadu_si128((const __m128i *)u));
+    __m256i v16 = _mm256_cvtepu8_epi16(_mm_loadu_si128((const __m128i *)v));
+    __m256i red, green, blue;
+    chroma_offsets16(u16, v16, &red, &green, &blue);
+    _mm256_storeu_si256((__m256i *)r, red);
+    _mm256_storeu_si256((__m256i *)g, green);
+    _mm256_storeu_si256((__m256i *)b, blue);
+}
+
+const RenderVariant render_variant_AVX2 = {
+    "AVX2",
+    {Color16DitherImage_AVX2, Color32DitherImage_AVX2, DitherImageToGray16_AVX2,
+     DitherImageToGray32_AVX2},
+    chroma_offsets_AVX2,
+};
