@@ -53,8 +53,18 @@ void measure_pair(int pair);
 void measure_frame(int frame_number);
 
 // Plays the frame range once as the viewer's first pass does, measuring and writing one
-// record per frame to `out`.
+// record per frame to `out`: start_report, then report_frame until it returns 0.
 void run_report(FILE *out);
+
+// Writes the CSV header and positions every sequence at start_frame.
+void start_report(FILE *out);
+
+// Reads, measures and writes frame `frame` and steps to the next; 0 once the pass is over.
+int report_frame(FILE *out);
+
+// Whether sequence 2 / 3 was held at the frame report_frame handled last.
+extern int frozen2;
+extern int frozen3;
 
 // The report's lines: the CSV header, one record per frame, the summary.
 void write_header(FILE *out);
