@@ -16,5 +16,8 @@ int frame_period_for_rate(int numerator, int denominator)
 long frame_sleep(long period, long elapsed)
 {
     long rest = period - elapsed;
+    // A negative elapsed time means the wall clock was set back: wait one period at most.
+    if (rest > period)
+        rest = period;
     return rest > 0 ? rest : 0;
 }

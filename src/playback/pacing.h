@@ -11,5 +11,5 @@ int compute_frame_period(int frames_per_second);
 int frame_period_for_rate(int numerator, int denominator);
 
 // How long to sleep after a frame whose work took `elapsed` microseconds: the rest of
-// the period, never an extra overrun.
+// the period, never an extra overrun, and never more than one period.
 long frame_sleep(long period, long elapsed);

@@ -67,6 +67,7 @@ static void settle_picture_size(int n, const Y4mHeader &header)
 
 static void read_y4m_headers_of(int n, char *buffer)
 {
+    header_bytes[n] = frame_header_bytes[n] = 0;
     size_t got = peek(n, 0, buffer, y4m_max_header_length);
     if (!has_y4m_magic(buffer, got))
         return;
@@ -98,6 +99,7 @@ void read_sequence_headers()
 {
     static char buffer[y4m_max_header_length];
     size_source = size_given ? "" : nullptr;
+    sequence_rate_numerator = sequence_rate_denominator = 0;
     for (int n = 1; n <= expand; n++)
         read_y4m_headers_of(n, buffer);
 }
