@@ -136,6 +136,22 @@ Capture capture_region(Display *dpy, Window window, int x, int y, int width, int
     return capture;
 }
 
+Capture crop(const Capture &capture, int x, int y, int width, int height)
+{
+    Capture part;
+    if (x < 0 || y < 0 || width < 0 || height < 0 || x + width > capture.width ||
+        y + height > capture.height)
+        return part;
+    part.width = width;
+    part.height = height;
+    part.pixels.reserve(static_cast<size_t>(width) * height);
+    for (int row = y; row < y + height; ++row) {
+        auto start = capture.pixels.begin() + static_cast<long>(row) * capture.width + x;
+        part.pixels.insert(part.pixels.end(), start, start + width);
+    }
+    return part;
+}
+
 Capture capture_from_buffer(const void *buffer, int bytes_per_pixel, int width, int height,
                             uint32_t colour_bits)
 {

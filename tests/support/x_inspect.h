@@ -61,6 +61,9 @@ struct Capture {
 // example when the window has gone away).
 Capture capture_region(Display *dpy, Window window, int x, int y, int width, int height);
 
+// The part (x, y, width, height) of a capture; the rectangle must lie inside it.
+Capture crop(const Capture &capture, int x, int y, int width, int height);
+
 // A rendered buffer (native 16- or 32-bit pixels, rows without gaps) as a Capture,
 // with every pixel masked to the visual's colour bits, as the server stores them.
 Capture capture_from_buffer(const void *buffer, int bytes_per_pixel, int width, int height,
