@@ -8,10 +8,11 @@
 static const int n = makeseq_block;
 
 // Quantiser swing over time, like a rate control hunting for its target.
-static const int quantiser_base = 13;
-static const int quantiser_swing = 6;
+static const int quantiser_base = 12;
+static const int quantiser_swing = 4;
 static const int quantiser_period = 48;
 static const double chroma_factor = 1.4;  // chroma is quantised coarser
+static const double dead_zone_rounding = 1.0 / 3.0;
 
 static double basis[n][n];  // basis[k][x] = c(k) cos((2x + 1) k pi / 16)
 static bool basis_ready;
@@ -46,6 +47,13 @@ static long round_half_away(double value)
     return value < 0 ? -(long)(0.5 - value) : (long)(value + 0.5);
 }
 
+// Levels round toward zero with a dead zone, as encoders do: small coefficients (fine
+// texture, grain) vanish, which is the blur.
+static long quantise(double value)
+{
+    return value < 0 ? -(long)(dead_zone_rounding - value) : (long)(value + dead_zone_rounding);
+}
+
 // One block at (bx, by) of a plane; samples past the plane's edge repeat the last ones.
 static void code_block(const unsigned char *in, unsigned char *out, int width, int height,
                        int bx, int by, double quantiser)
@@ -71,7 +79,7 @@ static void code_block(const unsigned char *in, unsigned char *out, int width, i
             for (int y = 0; y < n; y++)
                 sum += basis[v][y] * tmp[y][u];
             double step = step_for(u, v, quantiser);
-            coeff[v][u] = (double)round_half_away(sum / step) * step;
+            coeff[v][u] = (double)quantise(sum / step) * step;
         }
     for (int v = 0; v < n; v++)
         for (int x = 0; x < n; x++) {
