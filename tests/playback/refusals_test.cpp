@@ -159,3 +159,67 @@ TEST_F(Refusal, MalformedOrUnsupportedSizesAreRefused)
                            ": width and height must be even numbers from 16x16 up to "
                            "4096x2304\n");
 }
+
+namespace {
+
+std::string y4m_bytes(const std::string &header, int width, int height, int frames,
+                      const std::string &frame_header = "FRAME\n")
+{
+    std::string bytes = header;
+    for (int i = 0; i < frames; i++) {
+        std::vector<uint8_t> frame = make_test_frame(width, height, 1, i);
+        bytes += frame_header;
+        bytes.append(frame.begin(), frame.end());
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST_F(Refusal, UnsupportedYuv4mpegChromaIsRefusedNamingFileAndTag)
+{
+    for (const char *tag : {"C422", "C444", "Cmono", "C420p10"}) {
+        std::string path = temp.file(std::string(tag) + ".y4m");
+        write_text_file(path, y4m_bytes(std::string("YUV4MPEG2 W48 H32 ") + tag + "\n", 48, 32,
+                                        2));
+        expect_message({"-f1", a, "-f2", path},
+                       path + ": YUV4MPEG2 chroma tag " + tag +
+                           " is not supported (only 8-bit 4:2:0)\n");
+    }
+}
+
+TEST_F(Refusal, YuvMpegFilesOfDifferentSizesAreRefusedNamingBothSizes)
+{
+    std::string small = temp.file("small.y4m"), large = temp.file("large.y4m");
+    write_text_file(small, y4m_bytes("YUV4MPEG2 W48 H32\n", 48, 32, 2));
+    write_text_file(large, y4m_bytes("YUV4MPEG2 W64 H32\n", 64, 32, 2));
+    expect_message({"-f1", small, "-f2", large},
+                   large + ": YUV4MPEG2 picture size 64x32 does not match 48x32 of " + small +
+                       "\n");
+    expect_message({"-f1", a, "-f2", small, "-CIF"},
+                   small + ": YUV4MPEG2 picture size 48x32 does not match the size 352x288 "
+                           "given on the command line\n");
+    expect_message({"-size", "64x32", "-f1", small},
+                   small + ": YUV4MPEG2 picture size 48x32 does not match the size 64x32 "
+                           "given on the command line\n");
+}
+
+TEST_F(Refusal, YuvMpegFramesMustAllHaveOneHeaderLength)
+{
+    std::string path = temp.file("varying.y4m");
+    write_text_file(path, y4m_bytes("YUV4MPEG2 W48 H32\n", 48, 32, 2) +
+                              y4m_bytes("", 48, 32, 1, "FRAME Ip\n"));
+    expect_message({"-f1", path}, path + ": frame 2 does not start with a FRAME header of 6 "
+                                         "bytes like the first frame");
+    std::string headless = temp.file("headless.y4m");
+    write_text_file(headless, "YUV4MPEG2 W48 H32\n" + std::string(48 * 32 * 3, 'x'));
+    expect_message({"-f1", headless},
+                   headless + ": no FRAME header after the YUV4MPEG2 header\n");
+}
+
+TEST_F(Refusal, YuvMpegFileWithoutFramesHoldsNoWholeFrame)
+{
+    std::string path = temp.file("empty.y4m");
+    write_text_file(path, "YUV4MPEG2 W48 H32 F25:1\n");
+    expect_message({"-f1", path}, path + " holds no whole frame of 2310 bytes (48x32");
+}
