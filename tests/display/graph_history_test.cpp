@@ -43,33 +43,9 @@ protected:
         return picture.capture(0, strip_top, window_width, window_height - strip_top);
     }
 
-    // The 20 points of a graph whose newest values are `values` (newest first), the
-    // rest on the baseline.
-    static std::vector<XPoint> points(int base_x, const std::vector<double> &values)
-    {
-        std::vector<XPoint> result;
-        for (int i = 0; i < 20; ++i) {
-            int y = baseline;
-            if (i < static_cast<int>(values.size()))
-                y = static_cast<int>(baseline - values[i]);
-            result.push_back({static_cast<short>(base_x + 8 * i), static_cast<short>(y)});
-        }
-        return result;
-    }
-
     void draw_expected_graph(ExpectedPicture &picture, int graph, const std::vector<double> &values)
     {
-        int base = graph == 1 ? 20 : (graph - 1) * H + 15;
-        int axis_end = (graph - 1) * H + 175;
-        picture.fill(gray, graph == 1 ? 15 : base, 2 * V + 70, H, 200);
-        picture.lines(124, 2, points(base, values));
-        picture.line(black, base, baseline, axis_end, baseline);
-        picture.line(black, base, baseline, base, 2 * V + 70);
-        if (graph == 1) {
-            picture.text(black, 0, baseline, "0");
-            picture.text(black, 0, 2 * V + 75, "100");
-            picture.text(black, 25, 2 * V + 195, "PSNR last 20 frames");
-        }
+        ::draw_expected_graph(picture, graph, values, H, V, gray, black);
     }
 
     XSession *session = nullptr;

@@ -123,6 +123,30 @@ Capture ExpectedPicture::capture(int x, int y, int width, int height) const
     return capture_region(dpy, pixmap, x, y, width, height);
 }
 
+void draw_expected_graph(ExpectedPicture &picture, int graph, const std::vector<double> &newest_first,
+                         int H, int V, unsigned long gray, unsigned long black)
+{
+    int baseline = 2 * V + 175;
+    int base = graph == 1 ? 20 : (graph - 1) * H + 15;
+    int axis_end = (graph - 1) * H + 175;
+    std::vector<XPoint> points;
+    for (int i = 0; i < 20; ++i) {
+        int y = baseline;
+        if (i < static_cast<int>(newest_first.size()))
+            y = static_cast<int>(baseline - newest_first[i]);
+        points.push_back({static_cast<short>(base + 8 * i), static_cast<short>(y)});
+    }
+    picture.fill(gray, graph == 1 ? 15 : base, 2 * V + 70, H, 200);
+    picture.lines(124, 2, points);
+    picture.line(black, base, baseline, axis_end, baseline);
+    picture.line(black, base, baseline, base, 2 * V + 70);
+    if (graph == 1) {
+        picture.text(black, 0, baseline, "0");
+        picture.text(black, 0, 2 * V + 75, "100");
+        picture.text(black, 25, 2 * V + 195, "PSNR last 20 frames");
+    }
+}
+
 std::string capture_difference(Display *dpy, const Capture &actual, const Capture &expected)
 {
     if (actual.empty() || expected.empty())

@@ -47,6 +47,12 @@ private:
     unsigned long text_background;
 };
 
+// Draws what graph 1, 2 or 3 should show below the difference panes of an H x V layout:
+// the cleared area, the polyline of `newest_first` (the rest on the baseline), the axes
+// and, for graph 1, the labels.
+void draw_expected_graph(ExpectedPicture &picture, int graph, const std::vector<double> &newest_first,
+                         int H, int V, unsigned long gray, unsigned long black);
+
 // "" when both captures are equal after masking to the visual's colour bits, otherwise
 // how many pixels differ and where the first one is.
 std::string capture_difference(Display *dpy, const Capture &actual, const Capture &expected);
