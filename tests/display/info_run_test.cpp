@@ -60,7 +60,7 @@ TEST_F(InfoRun, OpensJustRightOfThreeCifSequencesInsteadOfCoveringTheThirdPane)
 
 TEST_F(InfoRun, ShowsTheLogoSettingsFileNamesAndColouredRowsOfThreeSequences)
 {
-    std::string org = write_flat_sequence(dir, "original.yuv", {100});
+    std::string org = write_flat_sequence(dir, "original_sequence_with_a_long_name.yuv", {100});
     std::string enc = write_flat_sequence(dir, "encoded.yuv", {101});
     std::string tra = write_flat_sequence(dir, "t.yuv", {110});
     WindowGeometry main_window = run({"-f1", org, "-f2", enc, "-f3", tra, "-PSNR", "-l"});
@@ -89,7 +89,7 @@ TEST_F(InfoRun, ShowsTheLogoSettingsFileNamesAndColouredRowsOfThreeSequences)
     expected.text(red, 110, 290, "<30");
     expected.text(black, 155, 290, "Limits");
     expected.text(green, 215, 290, ">40");
-    // The temporary paths are longer than 44 characters and are cut.
+    // The first path is longer than 44 characters and is cut.
     ASSERT_GT(org.size(), 44u);
     expected.text(black, 5, 325, "Org: " + org.substr(0, 44));
     expected.text(black, 5, 350, "Enc: " + enc.substr(0, 44));
