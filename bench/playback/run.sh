@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Playback rate against the bare transfer limit, side by side in one run.
+#
+#   bench/playback/run.sh [BUILD_DIR] [FRAMES] [ROUNDS]
+#
+# Plays three CIF sequences of FRAMES frames (default 300) with -fps 1000000 on a
+# private Xvfb of depth 24, once with "-quiet" and once with "-quiet -PSNR", and runs
+# put_images (six CIF XPutImage calls per frame, nothing else) on the same server.
+# The three are interleaved ROUNDS times (default 5); medians of frames per second are
+# reported with their ratio to the transfer limit. Extra trivista options (e.g. -shm)
+# can be given in TRIVISTA_EXTRA.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../../build}
+frames=${2:-300}
+rounds=${3:-5}
+trivista=$build/src/playback/trivista
+[ -x "$trivista" ] || { echo "no trivista executable in $build (build it first)" >&2; exit 1; }
+
+work=$(mktemp -d /tmp/trivista-bench-XXXXXX)
+xvfb_pid=
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+cc -O2 -Wall -Wextra -o "$work/put_images" "$here/put_images.c" -lX11
+
+# Content matters little to the conversion; random bytes defeat nothing and cost little.
+frame_bytes=152064
+for n in 1 2 3; do
+    head -c $((frame_bytes * frames)) /dev/urandom > "$work/seq$n.yuv"
+done
+
+exec 3> "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 100); do
+    [ -s "$work/displayfd" ] && break
+    sleep 0.1
+done
+[ -s "$work/displayfd" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n1 "$work/displayfd")
+
+rate_of_trivista() {
+    local start end
+    start=$(date +%s.%N)
+    "$trivista" -quiet -CIF -fps 1000000 ${TRIVISTA_EXTRA:-} "$@" \
+        -f1 "$work/seq1.yuv" -f2 "$work/seq2.yuv" -f3 "$work/seq3.yuv" >/dev/null
+    end=$(date +%s.%N)
+    awk -v f="$frames" -v a="$start" -v b="$end" 'BEGIN { print f / (b - a) }'
+}
+
+rate_of_put_images() {
+    local start end
+    start=$(date +%s.%N)
+    "$work/put_images" "$frames" >/dev/null
+    end=$(date +%s.%N)
+    awk -v f="$frames" -v a="$start" -v b="$end" 'BEGIN { print f / (b - a) }'
+}
+
+median() {
+    sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+: > "$work/plain"; : > "$work/psnr"; : > "$work/puts"
+for round in $(seq "$rounds"); do
+    rate_of_trivista >> "$work/plain"
+    rate_of_trivista -PSNR >> "$work/psnr"
+    rate_of_put_images >> "$work/puts"
+done
+
+[ -n "${VERBOSE:-}" ] && paste "$work/plain" "$work/psnr" "$work/puts" >&2
+plain=$(median < "$work/plain")
+psnr=$(median < "$work/psnr")
+puts=$(median < "$work/puts")
+printf 'three CIF sequences, %d frames, %d rounds, Xvfb depth 24 (medians, frames/s, wall clock per run)\n' "$frames" "$rounds"
+printf '  trivista -quiet          %8.1f   %5.1f %% of the transfer limit\n' "$plain" "$(awk -v a="$plain" -v b="$puts" 'BEGIN { print 100 * a / b }')"
+printf '  trivista -quiet -PSNR    %8.1f   %5.1f %% of the transfer limit\n' "$psnr" "$(awk -v a="$psnr" -v b="$puts" 'BEGIN { print 100 * a / b }')"
+printf '  put_images (6 x XPutImage) %6.1f\n' "$puts"
