@@ -137,6 +137,9 @@ static int take_option(const char *name, const char *value, const char *program_
     } else if (strcmp(name, "-quiet") == 0) {
         quiet = 1;
         return 1;
+    } else if (strcmp(name, "-shm") == 0) {
+        shm = 1;
+        return 1;
     } else
         return 0;
     return 2;

@@ -7,6 +7,7 @@ int coded_picture_height = 144;
 
 int psnr = 0;
 int quiet = 0;
+int shm = 0;
 int nodiff = 0;
 int fps = 25;
 int loop = 0;

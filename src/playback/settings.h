@@ -12,6 +12,7 @@ extern int coded_picture_height;
 
 extern int psnr;        // PSNR calculation on (needs two sequences)
 extern int quiet;       // no info window
+extern int shm;         // -shm: panes through the shared-memory extension where possible
 extern int nodiff;      // no difference pictures
 extern int fps;         // target frame rate
 extern int loop;        // 0: one pass; otherwise the number of the current pass
