@@ -136,8 +136,10 @@ static GC gc_for_psnr(double value)
 void PSNRstatus(double current, double total, int pair)
 {
     // Frames measured in this pass, the current one included; 64-bit so that no
-    // frame range can overflow it.
+    // frame range can overflow it. The loop never calls this before start_frame.
     long long measured = (long long)frame - start_frame + 1;
+    if (measured < 1)
+        measured = 1;
     double mean = total / (double)measured;
 
     char current_text[25];
