@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "display.h"
+#include "shm_transfer.h"
 #include "../convert/color_tables.h"
 #include "../playback/die.h"
 #include "../playback/settings.h"
@@ -141,6 +142,8 @@ int init_display(const char *display_name)
                           coded_picture_height, 8, 0);
     if (!ximage)
         die(1, "Can not create the picture image\n");
+    if (shm)
+        init_shm_transfer();
 
     XWindowAttributes window_attributes;
     XGetWindowAttributes(display, window, &window_attributes);

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "display.h"
+#include "shm_transfer.h"
 #include "../playback/settings.h"
 
 struct Pane {
@@ -39,7 +40,10 @@ void display_image(XImage *image, unsigned char *buffer, int pane)
     const Pane &p = panes[pane - 1];
     int x = p.column * horizontal_size;
     int y = p.row * (vertical_size + row_gap);
-    XPutImage(display, window, gc, image, 0, 0, x, y, image->width, image->height);
+    if (shm_ready)
+        put_pane_shm(buffer, pane, x, y);
+    else
+        XPutImage(display, window, gc, image, 0, 0, x, y, image->width, image->height);
     XDrawImageString(display, window, gc, x + caption_left, y + vertical_size + caption_below,
                      p.caption, p.caption_length);
 }

@@ -11,6 +11,7 @@
 #include "harness.h"
 #include "isolated.h"
 #include "settings.h"
+#include "shm_transfer.h"
 
 static const int buffer_bytes = 811016;
 
@@ -87,15 +88,18 @@ static Capture expected_window(const Placement *placements, int width, int heigh
     return expected;
 }
 
-static void check_all_panes(int depth, int width, int height, const Placement *placements)
+static void check_all_panes(int depth, int width, int height, const Placement *placements,
+                            int through_shared_memory = 0)
 {
     XvfbServer server(depth);
     int status = run_isolated([&] {
         int saved = redirect_stdout("/dev/null");
         use_picture_size(width, height);
         expand = 3;
+        shm = through_shared_memory;
         int bits = init_display(server.name().c_str());
         restore_stdout(saved);
+        EXPECT_EQ(shm_ready, through_shared_memory);
         int bytes_per_pixel = bits / 8;
         std::vector<std::vector<unsigned char>> pictures;
         for (int pane = 1; pane <= 6; ++pane)
@@ -135,6 +139,46 @@ TEST(Panes, QcifPanesAndCaptionsStandAtTheirPlacesOnDepth24)
 TEST(Panes, CifPanesAndCaptionsStandAtTheirPlacesOnDepth16)
 {
     check_all_panes(16, 352, 288, cif_panes);
+}
+
+TEST(Panes, ThroughSharedMemoryPanesAndCaptionsStandAtTheSamePlaces)
+{
+    check_all_panes(24, 352, 288, cif_panes, 1);
+    check_all_panes(16, 176, 144, qcif_panes, 1);
+}
+
+// The server reads a shared slot only when it gets to the request, which may be after
+// the next picture for that pane was written: a copy of the window queued between the
+// two puts must still find the first picture.
+TEST(Panes, ThroughSharedMemoryAPictureIsNotOverwrittenBeforeTheServerHasShownIt)
+{
+    XvfbServer server(24);
+    int status = run_isolated([&] {
+        int saved = redirect_stdout("/dev/null");
+        use_picture_size(352, 288);
+        expand = 3;
+        shm = 1;
+        init_display(server.name().c_str());
+        restore_stdout(saved);
+        ASSERT_EQ(shm_ready, 1);
+        std::vector<unsigned char> first = pane_picture(1, 352, 288, 4);
+        std::vector<unsigned char> second = pane_picture(2, 352, 288, 4);
+        Pixmap copy = XCreatePixmap(display, window, 352, 288, dpy_depth);
+        uint32_t bits_used = default_colour_bits(display);
+        for (int pane = 1; pane <= 6; ++pane) {
+            const Placement &at = cif_panes[pane - 1];
+            display_image(ximage, first.data(), pane);
+            XCopyArea(display, window, copy, gc, at.x, at.y, 352, 288, 0, 0);
+            display_image(ximage, second.data(), pane);
+            Capture copied = masked(capture_region(display, copy, 0, 0, 352, 288), bits_used);
+            Capture shown = masked(capture_region(display, window, at.x, at.y, 352, 288), bits_used);
+            EXPECT_TRUE(copied == capture_from_buffer(first.data(), 4, 352, 288, bits_used))
+                << "pane " << pane;
+            EXPECT_TRUE(shown == capture_from_buffer(second.data(), 4, 352, 288, bits_used))
+                << "pane " << pane;
+        }
+    });
+    EXPECT_EQ(status, 0);
 }
 
 TEST(Panes, EachCallLabelsTheImageInMachineOrderPointsAtTheBufferAndSendsTwoRequests)

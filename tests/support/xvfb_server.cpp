@@ -44,7 +44,8 @@ static std::string read_display_number(int fd)
     }
 }
 
-XvfbServer::XvfbServer(int depth, int visual_class, int width, int height)
+XvfbServer::XvfbServer(int depth, int visual_class, int width, int height,
+                       const std::vector<std::string> &extra_args)
 {
     int fds[2];
     if (pipe(fds) != 0)
@@ -70,7 +71,7 @@ XvfbServer::XvfbServer(int depth, int visual_class, int width, int height)
         }
         // Own process group, so that a terminal's signals meant for the test do not race us.
         setpgid(0, 0);
-        const char *argv[16];
+        std::vector<const char *> argv(16 + extra_args.size());
         int n = 0;
         argv[n++] = "Xvfb";
         argv[n++] = "-displayfd";
@@ -85,8 +86,10 @@ XvfbServer::XvfbServer(int depth, int visual_class, int width, int height)
         argv[n++] = "-nolisten";
         argv[n++] = "tcp";
         argv[n++] = "-noreset";
+        for (const std::string &a : extra_args)
+            argv[n++] = a.c_str();
         argv[n] = nullptr;
-        execvp("Xvfb", const_cast<char **>(argv));
+        execvp("Xvfb", const_cast<char **>(argv.data()));
         _exit(127);
     }
     close(fds[1]);
