@@ -6,9 +6,10 @@
 # Plays three CIF sequences of FRAMES frames (default 300) with -fps 1000000 on a
 # private Xvfb of depth 24, once with "-quiet" and once with "-quiet -PSNR", and runs
 # put_images (six CIF XPutImage calls per frame, nothing else) on the same server.
-# The three are interleaved ROUNDS times (default 5); medians of frames per second are
-# reported with their ratio to the transfer limit. Extra trivista options (e.g. -shm)
-# can be given in TRIVISTA_EXTRA.
+# The same two runs follow with -shm (panes through shared memory). All five are
+# interleaved ROUNDS times (default 5); medians of frames per second are reported with
+# their ratio to the transfer limit of the ordinary path. Each rate is wall-clock time
+# of the whole process (start-up, window and FRAMES frames).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -48,7 +49,7 @@ export DISPLAY=:$(head -n1 "$work/displayfd")
 rate_of_trivista() {
     local start end
     start=$(date +%s.%N)
-    "$trivista" -quiet -CIF -fps 1000000 ${TRIVISTA_EXTRA:-} "$@" \
+    "$trivista" -quiet -CIF -fps 1000000 "$@" \
         -f1 "$work/seq1.yuv" -f2 "$work/seq2.yuv" -f3 "$work/seq3.yuv" >/dev/null
     end=$(date +%s.%N)
     awk -v f="$frames" -v a="$start" -v b="$end" 'BEGIN { print f / (b - a) }'
@@ -66,18 +67,27 @@ median() {
     sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-: > "$work/plain"; : > "$work/psnr"; : > "$work/puts"
+: > "$work/plain"; : > "$work/psnr"; : > "$work/plain_shm"; : > "$work/psnr_shm"; : > "$work/puts"
 for round in $(seq "$rounds"); do
     rate_of_trivista >> "$work/plain"
     rate_of_trivista -PSNR >> "$work/psnr"
     rate_of_put_images >> "$work/puts"
+    rate_of_trivista -shm >> "$work/plain_shm"
+    rate_of_trivista -PSNR -shm >> "$work/psnr_shm"
 done
 
-[ -n "${VERBOSE:-}" ] && paste "$work/plain" "$work/psnr" "$work/puts" >&2
-plain=$(median < "$work/plain")
-psnr=$(median < "$work/psnr")
+[ -n "${VERBOSE:-}" ] && paste "$work/plain" "$work/psnr" "$work/plain_shm" "$work/psnr_shm" "$work/puts" >&2
 puts=$(median < "$work/puts")
-printf 'three CIF sequences, %d frames, %d rounds, Xvfb depth 24 (medians, frames/s, wall clock per run)\n' "$frames" "$rounds"
-printf '  trivista -quiet          %8.1f   %5.1f %% of the transfer limit\n' "$plain" "$(awk -v a="$plain" -v b="$puts" 'BEGIN { print 100 * a / b }')"
-printf '  trivista -quiet -PSNR    %8.1f   %5.1f %% of the transfer limit\n' "$psnr" "$(awk -v a="$psnr" -v b="$puts" 'BEGIN { print 100 * a / b }')"
-printf '  put_images (6 x XPutImage) %6.1f\n' "$puts"
+printf 'three CIF sequences, %d frames, %d rounds, Xvfb depth 24 (medians, frames/s)\n' "$frames" "$rounds"
+for run in plain psnr plain_shm psnr_shm; do
+    rate=$(median < "$work/$run")
+    case $run in
+        plain) label="trivista -quiet" ;;
+        psnr) label="trivista -quiet -PSNR" ;;
+        plain_shm) label="trivista -quiet -shm" ;;
+        psnr_shm) label="trivista -quiet -PSNR -shm" ;;
+    esac
+    printf '  %-28s %8.1f   %5.1f %% of the transfer limit\n' "$label" "$rate" \
+        "$(awk -v a="$rate" -v b="$puts" 'BEGIN { print 100 * a / b }')"
+done
+printf '  %-28s %8.1f\n' "put_images (6 x XPutImage)" "$puts"
