@@ -82,6 +82,22 @@ static int shifts_match(const int32_t *table, ChannelShift shift, int width)
     return 1;
 }
 
+// Which of the whole-byte orders the masks are, if any.
+static int byte_order_of_masks()
+{
+    const uint32_t red = (uint32_t)wpixel[0], green = (uint32_t)wpixel[1],
+                   blue = (uint32_t)wpixel[2];
+    if (green == 0x0000FF00 && red == 0x00FF0000 && blue == 0x000000FF)
+        return byte_order_xrgb;
+    if (green == 0x0000FF00 && red == 0x000000FF && blue == 0x00FF0000)
+        return byte_order_xbgr;
+    if (green == 0x00FF0000 && red == 0xFF000000 && blue == 0x0000FF00)
+        return byte_order_rgbx;
+    if (green == 0x00FF0000 && red == 0x0000FF00 && blue == 0xFF000000)
+        return byte_order_bgrx;
+    return byte_order_none;
+}
+
 static void work_out_layout()
 {
     const int32_t *tables[3] = {r_2_pix, g_2_pix, b_2_pix};
@@ -89,22 +105,14 @@ static void work_out_layout()
     memset(&layout, 0, sizeof layout);
     layout.shifts_match16 = 1;
     layout.shifts_match32 = 1;
-    layout.whole_bytes32 = 1;
-    for (int byte = 0; byte < 4; byte++)
-        layout.byte_source[byte] = 3;
     for (int c = 0; c < 3; c++) {
         ChannelShift shift = shift_for_mask((uint32_t)wpixel[c]);
         layout.channel[c] = shift;
         layout.shifts_match16 &= shifts_match(tables[c], shift, 16);
         layout.shifts_match32 &= shifts_match(tables[c], shift, 32);
-        int whole_byte = shift.right == 0 && shift.left % 8 == 0 && shift.left < 32 &&
-                         number_of_bits_set((uint32_t)wpixel[c]) == 8;
-        if (whole_byte && layout.byte_source[shift.left / 8] == 3)
-            layout.byte_source[shift.left / 8] = c;
-        else
-            layout.whole_bytes32 = 0;
     }
-    layout.whole_bytes32 &= layout.shifts_match32;
+    // Storing whole bytes is the shifts by multiples of 8, so it is exact where they are.
+    layout.byte_order32 = layout.shifts_match32 ? byte_order_of_masks() : byte_order_none;
     fast_layout = layout;
 }
 

@@ -47,12 +47,21 @@ struct ChannelShift {
     int left;
 };
 
+// 32-bit layouts whose channels are whole bytes and which the fast kernels store by
+// interleaving bytes; named by the bytes from the most significant one down.
+enum {
+    byte_order_none,  // anything else: stored through the shifts
+    byte_order_xrgb,  // red 23-16, green 15-8, blue 7-0
+    byte_order_xbgr,  // blue 23-16, green 15-8, red 7-0
+    byte_order_rgbx,  // red 31-24, green 23-16, blue 15-8
+    byte_order_bgrx,  // blue 31-24, green 23-16, red 15-8
+};
+
 struct FastLayout {
-    int shifts_match16;   // the shifts reproduce the low 16 bits of every table entry
-    int shifts_match32;   // ... every whole 32-bit table entry
-    int whole_bytes32;    // each channel is one whole byte of the 32-bit pixel
+    int shifts_match16;  // the shifts reproduce the low 16 bits of every table entry
+    int shifts_match32;  // ... every whole 32-bit table entry
+    int byte_order32;    // one of byte_order_*, only where the shifts match too
     ChannelShift channel[3];  // red, green, blue
-    int byte_source[4];   // whole_bytes32: channel 0..2 in pixel byte 0..3, or 3 for zero
 };
 
 // Worked out from wpixel and checked against the tables by select_render_kernels. A fast
@@ -88,3 +97,12 @@ void color_blocks32_C(const uint8_t *y_upper, const uint8_t *y_lower, const uint
 int chroma_is_constant(const YuvFrame *picture);
 void build_gray_table16(uint8_t u, uint8_t v, uint16_t table[256]);
 void build_gray_table32(uint8_t u, uint8_t v, uint32_t table[256]);
+
+// Constant chroma: the gray picture from pixel `first` on, through the table.
+void gray_by_table16(const YuvFrame *picture, unsigned char *out, long first);
+void gray_by_table32(const YuvFrame *picture, unsigned char *out, long first);
+
+// Usually the clamped gray level of every luma sample L is clamp(L + d) for one d (d = -1
+// for difference pictures); then gray pixels are colour pixels with all three offsets d.
+// Returns 0 when no single offset fits the chroma pair (u, v).
+int gray_offset_for_chroma(uint8_t u, uint8_t v, int (*fade)(int, int, int), int *offset);

@@ -4,6 +4,7 @@
 #include <immintrin.h>
 
 #include "render_kernels.h"
+#include "renderers.h"
 #include "settings.h"
 
 namespace {
@@ -135,17 +136,24 @@ inline void store_row16(const uint8_t *y, const BlockOffsets &o, const Shifts &s
     _mm256_storeu_si256((__m256i *)(out + 16), high);
 }
 
+template <int channel>
+inline __m256i pick(__m256i red, __m256i green, __m256i blue, __m256i zero)
+{
+    return channel == 0 ? red : channel == 1 ? green : channel == 2 ? blue : zero;
+}
+
+// 32-bit pixels whose channels are whole bytes: byte b of a pixel comes from channel Bb
+// (0 red, 1 green, 2 blue, 3 none). A template, so the layout costs nothing per pixel.
+template <int B0, int B1, int B2, int B3>
 inline void store_row32_bytes(const uint8_t *y, const BlockOffsets &o, uint32_t *out)
 {
     __m256i luma = order_for32(_mm256_loadu_si256((const __m256i *)y));
-    __m256i source[4];
-    source[0] = level(luma, o.r_add, o.r_sub);
-    source[1] = level(luma, o.g_add, o.g_sub);
-    source[2] = level(luma, o.b_add, o.b_sub);
-    source[3] = _mm256_setzero_si256();
-    const int *from = fast_layout.byte_source;
-    __m256i byte0 = source[from[0]], byte1 = source[from[1]];
-    __m256i byte2 = source[from[2]], byte3 = source[from[3]];
+    const __m256i red = level(luma, o.r_add, o.r_sub);
+    const __m256i green = level(luma, o.g_add, o.g_sub);
+    const __m256i blue = level(luma, o.b_add, o.b_sub);
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i byte0 = pick<B0>(red, green, blue, zero), byte1 = pick<B1>(red, green, blue, zero);
+    __m256i byte2 = pick<B2>(red, green, blue, zero), byte3 = pick<B3>(red, green, blue, zero);
     __m256i low01 = _mm256_unpacklo_epi8(byte0, byte1);
     __m256i high01 = _mm256_unpackhi_epi8(byte0, byte1);
     __m256i low23 = _mm256_unpacklo_epi8(byte2, byte3);
@@ -205,29 +213,35 @@ static void Color16DitherImage_AVX2(const YuvFrame *picture, unsigned char *out)
     }
 }
 
-static void Color32DitherImage_AVX2(const YuvFrame *picture, unsigned char *out)
-{
-    if (!fast_layout.shifts_match32) {
-        Color32DitherImage_C(picture, out);
-        return;
+// Rows of 32-bit pixels, stored either as whole bytes or through the shifts.
+template <int B0, int B1, int B2, int B3>
+struct Bytes {
+    static void row(const uint8_t *y, const BlockOffsets &o, const Shifts &, uint32_t *out)
+    {
+        store_row32_bytes<B0, B1, B2, B3>(y, o, out);
     }
+};
+
+struct Shifted {
+    static void row(const uint8_t *y, const BlockOffsets &o, const Shifts &s, uint32_t *out)
+    {
+        store_row32_shifts(y, o, s, out);
+    }
+};
+
+template <typename Store>
+static void color32_rows(const YuvFrame *picture, unsigned char *out)
+{
     const int half = coded_picture_width / 2;
     const int fast_blocks = half - half % 16;
-    const int whole_bytes = fast_layout.whole_bytes32;
     const Shifts shifts = layout_shifts();
     const uint8_t *y = picture->y, *u = picture->u, *v = picture->v;
     uint32_t *pixels = (uint32_t *)out;
     for (int row = 0; row + 1 < coded_picture_height; row += 2) {
         for (int x = 0; x < fast_blocks; x += 16) {
             BlockOffsets offsets = block_offsets<32>(u + x, v + x);
-            if (whole_bytes) {
-                store_row32_bytes(y + 2 * x, offsets, pixels + 2 * x);
-                store_row32_bytes(y + 2 * half + 2 * x, offsets, pixels + 2 * half + 2 * x);
-            } else {
-                store_row32_shifts(y + 2 * x, offsets, shifts, pixels + 2 * x);
-                store_row32_shifts(y + 2 * half + 2 * x, offsets, shifts,
-                                   pixels + 2 * half + 2 * x);
-            }
+            Store::row(y + 2 * x, offsets, shifts, pixels + 2 * x);
+            Store::row(y + 2 * half + 2 * x, offsets, shifts, pixels + 2 * half + 2 * x);
         }
         color_blocks32_C(y + 2 * fast_blocks, y + 2 * half + 2 * fast_blocks, u + fast_blocks,
                          v + fast_blocks, pixels + 2 * fast_blocks,
@@ -239,33 +253,68 @@ static void Color32DitherImage_AVX2(const YuvFrame *picture, unsigned char *out)
     }
 }
 
-// Constant chroma: 8 pixels per gather from the 256-entry table.
+static void Color32DitherImage_AVX2(const YuvFrame *picture, unsigned char *out)
+{
+    if (!fast_layout.shifts_match32) {
+        Color32DitherImage_C(picture, out);
+        return;
+    }
+    switch (fast_layout.byte_order32) {
+    case byte_order_xrgb: color32_rows<Bytes<2, 1, 0, 3>>(picture, out); break;
+    case byte_order_xbgr: color32_rows<Bytes<0, 1, 2, 3>>(picture, out); break;
+    case byte_order_rgbx: color32_rows<Bytes<3, 2, 1, 0>>(picture, out); break;
+    case byte_order_bgrx: color32_rows<Bytes<3, 0, 1, 2>>(picture, out); break;
+    default: color32_rows<Shifted>(picture, out); break;
+    }
+}
+
+// The same offset d on all three channels, split for saturating arithmetic.
+static BlockOffsets uniform_offsets(int d)
+{
+    const __m256i add = _mm256_set1_epi8((char)(d > 0 ? d : 0));
+    const __m256i sub = _mm256_set1_epi8((char)(d < 0 ? -d : 0));
+    return BlockOffsets{add, sub, add, sub, add, sub};
+}
+
+// Gray pixels of constant chroma with a single level offset: the colour rows with that
+// offset on every channel, over the picture as one long row (chroma plays no part).
+template <typename Pixel, typename Store>
+static void gray_rows(const YuvFrame *picture, unsigned char *out, int d)
+{
+    const long count = (long)coded_picture_width * (coded_picture_height & ~1);
+    const long fast_count = count - count % 32;
+    const BlockOffsets offsets = uniform_offsets(d);
+    const Shifts shifts = layout_shifts();
+    Pixel *pixels = (Pixel *)out;
+    for (long i = 0; i < fast_count; i += 32)
+        Store::row(picture->y + i, offsets, shifts, pixels + i);
+    if (sizeof(Pixel) == 2)
+        gray_by_table16(picture, out, fast_count);
+    else
+        gray_by_table32(picture, out, fast_count);
+}
+
+struct Rows16 {
+    static void row(const uint8_t *y, const BlockOffsets &o, const Shifts &s, uint16_t *out)
+    {
+        store_row16(y, o, s, out);
+    }
+};
+
+// Gray pictures: with constant chroma (difference pictures) a shifted luma or a table
+// lookup a pixel; anything else through the reference.
 static void DitherImageToGray16_AVX2(const YuvFrame *picture, unsigned char *out)
 {
     if (!chroma_is_constant(picture)) {
         DitherImageToGray16_C(picture, out);
         return;
     }
-    uint16_t table16[256];
-    int32_t table[256];
-    build_gray_table16(picture->u[0], picture->v[0], table16);
-    for (int i = 0; i < 256; i++)
-        table[i] = table16[i];
-    const long count = (long)coded_picture_width * (coded_picture_height & ~1);
-    const long fast_count = count - count % 16;
-    const uint8_t *y = picture->y;
-    uint16_t *pixels = (uint16_t *)out;
-    for (long i = 0; i < fast_count; i += 16) {
-        __m256i first = _mm256_i32gather_epi32(
-            table, _mm256_cvtepu8_epi32(_mm_loadl_epi64((const __m128i *)(y + i))), 4);
-        __m256i second = _mm256_i32gather_epi32(
-            table, _mm256_cvtepu8_epi32(_mm_loadl_epi64((const __m128i *)(y + i + 8))), 4);
-        // Entries fit 16 bits, so the saturating pack keeps them; it packs per half.
-        __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(first, second), 0xD8);
-        _mm256_storeu_si256((__m256i *)(pixels + i), packed);
-    }
-    for (long i = fast_count; i < count; i++)
-        pixels[i] = table16[y[i]];
+    int d;
+    if (fast_layout.shifts_match16 &&
+        gray_offset_for_chroma(picture->u[0], picture->v[0], fadetogray16, &d))
+        gray_rows<uint16_t, Rows16>(picture, out, d);
+    else
+        gray_by_table16(picture, out, 0);
 }
 
 static void DitherImageToGray32_AVX2(const YuvFrame *picture, unsigned char *out)
@@ -274,19 +323,19 @@ static void DitherImageToGray32_AVX2(const YuvFrame *picture, unsigned char *out
         DitherImageToGray32_C(picture, out);
         return;
     }
-    uint32_t table[256];
-    build_gray_table32(picture->u[0], picture->v[0], table);
-    const long count = (long)coded_picture_width * (coded_picture_height & ~1);
-    const long fast_count = count - count % 8;
-    const uint8_t *y = picture->y;
-    uint32_t *pixels = (uint32_t *)out;
-    for (long i = 0; i < fast_count; i += 8) {
-        __m256i index = _mm256_cvtepu8_epi32(_mm_loadl_epi64((const __m128i *)(y + i)));
-        _mm256_storeu_si256((__m256i *)(pixels + i),
-                            _mm256_i32gather_epi32((const int *)table, index, 4));
+    int d;
+    if (!fast_layout.shifts_match32 ||
+        !gray_offset_for_chroma(picture->u[0], picture->v[0], fadetogray32, &d)) {
+        gray_by_table32(picture, out, 0);
+        return;
     }
-    for (long i = fast_count; i < count; i++)
-        pixels[i] = table[y[i]];
+    switch (fast_layout.byte_order32) {
+    case byte_order_xrgb: gray_rows<uint32_t, Bytes<2, 1, 0, 3>>(picture, out, d); break;
+    case byte_order_xbgr: gray_rows<uint32_t, Bytes<0, 1, 2, 3>>(picture, out, d); break;
+    case byte_order_rgbx: gray_rows<uint32_t, Bytes<3, 2, 1, 0>>(picture, out, d); break;
+    case byte_order_bgrx: gray_rows<uint32_t, Bytes<3, 0, 1, 2>>(picture, out, d); break;
+    default: gray_rows<uint32_t, Shifted>(picture, out, d); break;
+    }
 }
 
 static void chroma_offsets_AVX2(const uint8_t *u, const uint8_t *v, int16_t *r, int16_t *g,

@@ -177,6 +177,49 @@ void build_gray_table32(uint8_t u, uint8_t v, uint32_t table[256])
     }
 }
 
+int gray_offset_for_chroma(uint8_t u, uint8_t v, int (*fade)(int, int, int), int *offset)
+{
+    int r = Cr_r_tab[v];
+    int g = Cr_g_tab[v] + Cb_g_tab[u];
+    int b = Cb_b_tab[u];
+    int clamped[256];
+    for (int sample = 0; sample < 256; sample++) {
+        int level = L_tab[sample];
+        int gray = fade(level + r, level + g, level + b);
+        clamped[sample] = gray < 0 ? 0 : gray > 255 ? 255 : gray;
+    }
+    int d = clamped[128] - 128;
+    for (int sample = 0; sample < 256; sample++) {
+        int shifted = sample + d;
+        if (clamped[sample] != (shifted < 0 ? 0 : shifted > 255 ? 255 : shifted))
+            return 0;
+    }
+    *offset = d;
+    return 1;
+}
+
+void gray_by_table16(const YuvFrame *picture, unsigned char *out, long first)
+{
+    uint16_t table[256];
+    build_gray_table16(picture->u[0], picture->v[0], table);
+    const long count = (long)coded_picture_width * (coded_picture_height & ~1);
+    const uint8_t *y = picture->y;
+    uint16_t *pixels = (uint16_t *)out;
+    for (long i = first; i < count; i++)
+        pixels[i] = table[y[i]];
+}
+
+void gray_by_table32(const YuvFrame *picture, unsigned char *out, long first)
+{
+    uint32_t table[256];
+    build_gray_table32(picture->u[0], picture->v[0], table);
+    const long count = (long)coded_picture_width * (coded_picture_height & ~1);
+    const uint8_t *y = picture->y;
+    uint32_t *pixels = (uint32_t *)out;
+    for (long i = first; i < count; i++)
+        pixels[i] = table[y[i]];
+}
+
 static void chroma_offsets_C(const uint8_t *u, const uint8_t *v, int16_t *r, int16_t *g,
                              int16_t *b)
 {

@@ -22,6 +22,8 @@ const Layout layouts[] = {
     {"5-6-5 without green", 0xF800, 0, 0x001F, 0},
     {"8-8-8 without red", 0, 0x00FF00, 0x0000FF, 1},
     {"10-10-10", 0x3FF00000, 0x000FFC00, 0x000003FF, 1},
+    {"B-G-R-x", 0x0000FF00, 0x00FF0000, 0xFF000000u, 1},
+    {"8-8-8 green on top", 0x0000FF00, 0xFF000000u, 0x000000FF, 1},
 };
 
 const int sizes[][2] = {{176, 144}, {352, 288}, {16, 16}, {18, 14}, {48, 32}};
@@ -135,21 +137,23 @@ INSTANTIATE_TEST_SUITE_P(OnEveryLayout, FastRenderers, testing::ValuesIn(layouts
                              return name;
                          });
 
-TEST(FastLayout, TakesTheShiftsOfTheUsualLayoutsAndWholeBytesOf888)
+TEST(FastLayout, TakesTheShiftsOfTheUsualLayoutsAndStoresWholeBytesWhereItCan)
 {
     use_layout(layout_565);
     EXPECT_TRUE(fast_layout.shifts_match16);
     EXPECT_FALSE(fast_layout.shifts_match32) << "16-bit tables repeat their entries";
     use_layout(layout_888);
     EXPECT_TRUE(fast_layout.shifts_match32);
-    EXPECT_TRUE(fast_layout.whole_bytes32);
-    EXPECT_EQ(fast_layout.byte_source[0], 2);
-    EXPECT_EQ(fast_layout.byte_source[1], 1);
-    EXPECT_EQ(fast_layout.byte_source[2], 0);
-    EXPECT_EQ(fast_layout.byte_source[3], 3);
+    EXPECT_EQ(fast_layout.byte_order32, byte_order_xrgb);
+    use_layout(layouts[2]);
+    EXPECT_EQ(fast_layout.byte_order32, byte_order_xbgr);
+    use_layout(layouts[3]);
+    EXPECT_EQ(fast_layout.byte_order32, byte_order_rgbx);
+    use_layout(Layout{"B-G-R-x", 0x0000FF00, 0x00FF0000, 0xFF000000u, 1});
+    EXPECT_EQ(fast_layout.byte_order32, byte_order_bgrx);
     use_layout(layouts[8]);  // 10-10-10
     EXPECT_TRUE(fast_layout.shifts_match32);
-    EXPECT_FALSE(fast_layout.whole_bytes32);
+    EXPECT_EQ(fast_layout.byte_order32, byte_order_none);
 }
 
 TEST(FastLayout, FallsBackWhenTheTablesHoldSomethingElse)
@@ -181,6 +185,42 @@ TEST(KernelChoice, IsTheFastestVariantUnlessTheReferenceIsForced)
 #if defined(__x86_64__)
     EXPECT_GE(count, 2) << "every x86-64 processor has SSE2";
 #endif
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GrayOffset, IsMinusOneForDifferencePicturesAndMissingForSomeChroma)
+{
+    use_layout(layout_888);
+    int d = 0;
+    ASSERT_TRUE(gray_offset_for_chroma(124, 124, fadetogray32, &d));
+    EXPECT_EQ(d, -1);
+    // Three equal levels weigh to a hair below the level for some lumas only.
+    EXPECT_FALSE(gray_offset_for_chroma(128, 128, fadetogray32, &d));
+    // Pairs where the truncation of the gray level wobbles with the luma need the table:
+    // both ways must give the reference bytes.
+    int without = -1;
+    for (int pair = 0; pair < 65536 && without < 0; pair++)
+        if (!gray_offset_for_chroma((uint8_t)(pair >> 8), (uint8_t)pair, fadetogray32, &d))
+            without = pair;
+    ASSERT_GE(without, 0) << "every chroma pair has an offset: the table path is untested";
+    for (const Layout &layout : {layout_565, layout_888}) {
+        use_layout(layout);
+        for (int pair : {without, 124 * 257, 128 * 257, 0, 255 * 257}) {
+            Picture picture(48, 32, 0, (uint8_t)(pair >> 8), (uint8_t)pair);
+            for (int i = 0; i < 48 * 32; i++)
+                picture.y[i] = (uint8_t)i;  // every luma value, more than once
+            picture.set_size();
+            for (const Candidate &c : candidates()) {
+                std::string what = std::string(layout.name) + " " + c.name + " U " +
+                                   std::to_string(pair >> 8) + " V " + std::to_string(pair & 255);
+                expect_same_bytes(DitherImageToGray16_C, c.kernels.gray16, picture, 2, what);
+                expect_same_bytes(DitherImageToGray32_C, c.kernels.gray32, picture, 4, what);
+            }
+        }
+    }
 }
 
 }  // namespace
