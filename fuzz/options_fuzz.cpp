@@ -1,0 +1,102 @@
+// libFuzzer target: the command line and the start-up steps that follow it, up to the
+// display. The input is an argument vector, arguments separated by NUL bytes. File
+// names are looked up in a private directory of small sequence and freeze files.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "exit_trap.h"
+#include "fuzz_check.h"
+#include "options.h"
+#include "picture_size.h"
+#include "sandbox.h"
+#include "sequence.h"
+#include "settings.h"
+#include "startup.h"
+#include "startup_state.h"
+
+const size_t max_arguments = 64;
+
+struct CommandLine {
+    int argc;
+    char **argv;
+};
+
+static void start_up(void *context)
+{
+    CommandLine *line = (CommandLine *)context;
+    parse_options(line->argc, line->argv);
+
+    fuzz_check(expand >= 1 && expand <= 3, "expand %d", expand);
+    fuzz_check(yuvfile1 && (expand < 2 || yuvfile2) && (expand < 3 || yuvfile3),
+               "a counted sequence has no stream");
+    fuzz_check(start_frame >= 0 && end_frame >= 0, "range %d..%d", start_frame, end_frame);
+    fuzz_check(fps >= 1, "fps %d", fps);
+
+    compute_geometry();
+    fuzz_check(picture_size_allowed(horizontal_size, vertical_size), "size %dx%d",
+               horizontal_size, vertical_size);
+    fuzz_check(coded_picture_width == horizontal_size &&
+                   coded_picture_height == vertical_size, "coded size differs");
+    fuzz_check(frame_size == luma_size * 3 / 2, "frame size %lld", (long long)frame_size);
+    fuzz_check(expand > 1 || psnr == 0, "PSNR with one sequence");
+
+    compute_frame_range();
+    int64_t frames = whole_frames(1);
+    fuzz_check(frames >= 1, "no whole frame yet a frame range");
+    fuzz_check(end_frame <= frames - 1 && start_frame <= frames - 1, "range %d..%d of %lld",
+               start_frame, end_frame, (long long)frames);
+
+    load_freeze_tables();
+    fuzz_check(fr2_count >= 0 && fr3_count >= 0, "counts %d %d", fr2_count, fr3_count);
+    set_frame_period();
+    fuzz_check(frame_period >= 0 && frame == start_frame, "period %d", frame_period);
+}
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    enter_sandbox();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    std::vector<std::string> arguments;
+    for (size_t start = 0; start < size && arguments.size() < max_arguments;) {
+        const uint8_t *nul = (const uint8_t *)memchr(data + start, '\0', size - start);
+        size_t end = nul ? (size_t)(nul - data) : size;
+        arguments.emplace_back((const char *)data + start, end - start);
+        start = end + 1;
+    }
+    // Only names inside the private directory: no paths, so nothing outside is opened.
+    for (const std::string &argument : arguments)
+        if (argument.find('/') != std::string::npos)
+            return 0;
+    // As main does: fewer than two arguments get the usage text before the loop.
+    if (arguments.size() < 2)
+        return 0;
+
+    static char program[] = "trivista";
+    char *argv[max_arguments + 2] = {program};
+    int argc = 1;
+    for (std::string &argument : arguments)
+        argv[argc++] = &argument[0];
+    argv[argc] = nullptr;
+    CommandLine line = {argc, argv};
+
+    reset_startup_state();
+    int status = 0;
+    if (call_catching_exit(start_up, &line, &status))
+        // The documented refusals: usage (1), an unopenable sequence (3), an unopenable
+        // freeze file (-1); checks after the loop also use 1.
+        fuzz_check(status == 1 || status == 3 || status == -1, "exit status %d", status);
+    release_startup_state();
+    return 0;
+}

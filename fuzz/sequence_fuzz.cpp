@@ -1,0 +1,109 @@
+// libFuzzer target: a sequence file of arbitrary contents, raw or YUV4MPEG2, through
+// start-up (headers, picture size, frame range) and the reading of its frames. The
+// first input byte chooses the command line's part: bit 0 gives -size 16x16, bit 1
+// opens the file as the second sequence too, bits 2-3 a start frame of 0..3. The rest
+// is the file. Every frame of the range must read whole and hold the file's bytes.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "exit_trap.h"
+#include "fuzz_check.h"
+#include "options.h"
+#include "picture_size.h"
+#include "sandbox.h"
+#include "sequence.h"
+#include "settings.h"
+#include "startup.h"
+#include "startup_state.h"
+
+// Pictures larger than this are not read back, to keep each run short.
+const int64_t max_checked_luma = 1 << 20;
+
+static std::string sequence_path;
+
+struct Input {
+    uint8_t choices;
+    const std::string *file;
+};
+
+static void start_up(void *context)
+{
+    const Input *input = (const Input *)context;
+    if (input->choices & 1) {
+        set_picture_size(16, 16);
+        size_given = 1;
+    }
+    start_frame = (input->choices >> 2) & 3;
+    open_sequence(1, sequence_path.c_str());
+    expand = 1;
+    if (input->choices & 2) {
+        open_sequence(2, sequence_path.c_str());
+        expand = 2;
+    }
+    compute_geometry();
+    fuzz_check(picture_size_allowed(horizontal_size, vertical_size), "size %dx%d",
+               horizontal_size, vertical_size);
+    compute_frame_range();
+}
+
+// Frame k of the range must read whole, and be the bytes the file holds there.
+static void check_frame(const std::string &file, YuvFrame *picture, int k)
+{
+    int64_t offset = frame_offset(1, k) + sequence_frame_header_bytes(1);
+    fuzz_check(offset >= 0 && offset + frame_size <= (int64_t)file.size(),
+               "frame %d at %lld lies outside the file of %zu bytes", k, (long long)offset,
+               file.size());
+    fuzz_check(read_picture(1, picture) == 1, "frame %d of the range read short", k);
+    const char *bytes = file.data() + offset;
+    fuzz_check(memcmp(picture->y, bytes, (size_t)luma_size) == 0 &&
+                   memcmp(picture->u, bytes + luma_size, (size_t)chroma_size) == 0 &&
+                   memcmp(picture->v, bytes + luma_size + chroma_size, (size_t)chroma_size) ==
+                       0,
+               "frame %d does not hold the file's bytes", k);
+}
+
+static void check_frames(const std::string &file)
+{
+    if (luma_size > max_checked_luma)
+        return;
+    YuvFrame picture;
+    picture.y = (unsigned char *)malloc((size_t)luma_size);
+    picture.u = (unsigned char *)malloc((size_t)chroma_size);
+    picture.v = (unsigned char *)malloc((size_t)chroma_size);
+    position_sequence(1, start_frame);
+    for (int k = start_frame; k <= end_frame && k < start_frame + 3; k++)
+        check_frame(file, &picture, k);
+    free(picture.y);
+    free(picture.u);
+    free(picture.v);
+}
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    sequence_path = enter_sandbox() + "/sequence";
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    std::string file((const char *)data + 1, size - 1);
+    FILE *out = fopen(sequence_path.c_str(), "wb");
+    fuzz_check(out && fwrite(file.data(), 1, file.size(), out) == file.size() &&
+                   fclose(out) == 0, "cannot write %s", sequence_path.c_str());
+
+    reset_startup_state();
+    Input input = {data[0], &file};
+    int status = 0;
+    if (call_catching_exit(start_up, &input, &status))
+        fuzz_check(status == 1, "exit status %d", status);
+    else
+        check_frames(file);
+    release_startup_state();
+    return 0;
+}
