@@ -179,54 +179,69 @@ int fine_detail_coefficients(const Trio &t, const unsigned char *y)
     return count;
 }
 
+// Each test runs in a process of its own, so each trio is made only when a test asks.
 class Generator : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        tmp = new TempDir();
-        qcif = new Trio(make_trio(*tmp, "qcif", 176, 144, {}));
-        cif = new Trio(make_trio(*tmp, "cif", 352, 288, {"-CIF", "-n", "40", "-seed", "5"}));
-    }
     static void TearDownTestSuite()
     {
-        delete qcif;
-        delete cif;
+        delete qcif_trio;
+        delete cif_trio;
         delete tmp;
+        qcif_trio = cif_trio = nullptr;
+        tmp = nullptr;
+    }
+    static TempDir &dir()
+    {
+        if (!tmp)
+            tmp = new TempDir();
+        return *tmp;
+    }
+    static const Trio *qcif()
+    {
+        if (!qcif_trio)
+            qcif_trio = new Trio(make_trio(dir(), "qcif", 176, 144, {}));
+        return qcif_trio;
+    }
+    static const Trio *cif()
+    {
+        if (!cif_trio)
+            cif_trio = new Trio(make_trio(dir(), "cif", 352, 288, {"-CIF", "-n", "40", "-seed", "5"}));
+        return cif_trio;
     }
     static TempDir *tmp;
-    static Trio *qcif, *cif;
+    static Trio *qcif_trio, *cif_trio;
 };
 
 TempDir *Generator::tmp;
-Trio *Generator::qcif;
-Trio *Generator::cif;
+Trio *Generator::qcif_trio;
+Trio *Generator::cif_trio;
 
 // Determinism and sizes.
 
 TEST_F(Generator, SameSeedWritesTheSameBytes)
 {
-    Trio again = make_trio(*tmp, "qcif-again", 176, 144, {"-seed", "1", "-n", "100"});
-    EXPECT_TRUE(again.original == qcif->original);
-    EXPECT_TRUE(again.encoded == qcif->encoded);
-    EXPECT_TRUE(again.transmitted == qcif->transmitted);
-    EXPECT_EQ(again.freeze, qcif->freeze);
+    Trio again = make_trio(dir(), "qcif-again", 176, 144, {"-seed", "1", "-n", "100"});
+    EXPECT_TRUE(again.original == qcif()->original);
+    EXPECT_TRUE(again.encoded == qcif()->encoded);
+    EXPECT_TRUE(again.transmitted == qcif()->transmitted);
+    EXPECT_EQ(again.freeze, qcif()->freeze);
 }
 
 TEST_F(Generator, DifferentSeedWritesDifferentSequences)
 {
-    Trio other = make_trio(*tmp, "qcif-seed2", 176, 144, {"-seed", "2"});
-    EXPECT_FALSE(other.original == qcif->original);
-    EXPECT_FALSE(other.transmitted == qcif->transmitted);
-    EXPECT_NE(other.freeze, qcif->freeze);
+    Trio other = make_trio(dir(), "qcif-seed2", 176, 144, {"-seed", "2"});
+    EXPECT_FALSE(other.original == qcif()->original);
+    EXPECT_FALSE(other.transmitted == qcif()->transmitted);
+    EXPECT_NE(other.freeze, qcif()->freeze);
 }
 
 TEST_F(Generator, FilesHoldWholeFramesOfTheChosenSize)
 {
-    EXPECT_EQ(qcif->original.size(), 100u * 38016u);
-    EXPECT_EQ(qcif->encoded.size(), 100u * 38016u);
-    EXPECT_EQ(cif->original.size(), 40u * 152064u);
-    EXPECT_EQ(cif->encoded.size(), 40u * 152064u);
-    for (const Trio *t : {qcif, cif}) {
+    EXPECT_EQ(qcif()->original.size(), 100u * 38016u);
+    EXPECT_EQ(qcif()->encoded.size(), 100u * 38016u);
+    EXPECT_EQ(cif()->original.size(), 40u * 152064u);
+    EXPECT_EQ(cif()->encoded.size(), 40u * 152064u);
+    for (const Trio *t : {qcif(), cif()}) {
         size_t dropped = freeze_frames(*t).size();
         EXPECT_GT(dropped, 0u);
         EXPECT_EQ(t->transmitted.size(), t->original.size() - dropped * (size_t)t->frame_bytes);
@@ -235,12 +250,12 @@ TEST_F(Generator, FilesHoldWholeFramesOfTheChosenSize)
 
 TEST_F(Generator, AnyEvenSizeAndFrameCountIsWritten)
 {
-    Trio odd = make_trio(*tmp, "small", 48, 32, {"-size", "48x32", "-n", "3"});
+    Trio odd = make_trio(dir(), "small", 48, 32, {"-size", "48x32", "-n", "3"});
     EXPECT_EQ(odd.original.size(), 3u * 48u * 32u * 3u / 2u);
     EXPECT_EQ(odd.encoded.size(), odd.original.size());
     EXPECT_EQ(odd.transmitted.size(), odd.original.size());  // too short to drop a frame
     EXPECT_EQ(odd.freeze, "");
-    Trio wide = make_trio(*tmp, "wide", 200, 120, {"-size", "200x120", "-n", "30"});
+    Trio wide = make_trio(dir(), "wide", 200, 120, {"-size", "200x120", "-n", "30"});
     EXPECT_EQ(wide.original.size(), 30u * 200u * 120u * 3u / 2u);
 }
 
@@ -248,9 +263,9 @@ TEST_F(Generator, AnyEvenSizeAndFrameCountIsWritten)
 
 TEST_F(Generator, OriginalChangesFromEveryFrameToTheNext)
 {
-    for (int f = 1; f < frame_count(*qcif, qcif->original); f++) {
-        double psnr = luma_psnr(frame_of(*qcif, qcif->original, f - 1),
-                                frame_of(*qcif, qcif->original, f), 176 * 144);
+    for (int f = 1; f < frame_count(*qcif(), qcif()->original); f++) {
+        double psnr = luma_psnr(frame_of(*qcif(), qcif()->original, f - 1),
+                                frame_of(*qcif(), qcif()->original, f), 176 * 144);
         EXPECT_LT(psnr, 40.0) << "frame " << f << " hardly moves";
     }
 }
@@ -259,7 +274,7 @@ TEST_F(Generator, OriginalChangesFromEveryFrameToTheNext)
 
 TEST_F(Generator, EncodedStaysWithinTheBandOfABlockCodec)
 {
-    for (const Trio *t : {qcif, cif})
+    for (const Trio *t : {qcif(), cif()})
         for (int f = 0; f < frame_count(*t, t->original); f++) {
             double psnr = luma_psnr(frame_of(*t, t->original, f), frame_of(*t, t->encoded, f),
                                     t->width * t->height);
@@ -271,8 +286,8 @@ TEST_F(Generator, EncodedStaysWithinTheBandOfABlockCodec)
 TEST_F(Generator, EncodedIsBlockyAtTheEightPixelGrid)
 {
     double orig_across, orig_inside, enc_across, enc_inside;
-    luma_steps(*qcif, frame_of(*qcif, qcif->original, 30), &orig_across, &orig_inside);
-    luma_steps(*qcif, frame_of(*qcif, qcif->encoded, 30), &enc_across, &enc_inside);
+    luma_steps(*qcif(), frame_of(*qcif(), qcif()->original, 30), &orig_across, &orig_inside);
+    luma_steps(*qcif(), frame_of(*qcif(), qcif()->encoded, 30), &enc_across, &enc_inside);
     EXPECT_GT(enc_across / enc_inside, 1.2 * orig_across / orig_inside)
         << "block edges are no stronger than the rest: no blocking";
 }
@@ -280,8 +295,8 @@ TEST_F(Generator, EncodedIsBlockyAtTheEightPixelGrid)
 TEST_F(Generator, EncodedLosesMostOfTheFinestDetail)
 {
     for (int f : {0, 30, 77}) {
-        int original = fine_detail_coefficients(*qcif, frame_of(*qcif, qcif->original, f));
-        int encoded = fine_detail_coefficients(*qcif, frame_of(*qcif, qcif->encoded, f));
+        int original = fine_detail_coefficients(*qcif(), frame_of(*qcif(), qcif()->original, f));
+        int encoded = fine_detail_coefficients(*qcif(), frame_of(*qcif(), qcif()->encoded, f));
         EXPECT_LT(encoded, original / 2) << "frame " << f << ": no blur";
     }
 }
@@ -289,8 +304,8 @@ TEST_F(Generator, EncodedLosesMostOfTheFinestDetail)
 TEST_F(Generator, EncodedChromaIsQuantisedToo)
 {
     int luma = 176 * 144, chroma = luma / 4;
-    const unsigned char *o = frame_of(*qcif, qcif->original, 10) + luma;
-    const unsigned char *e = frame_of(*qcif, qcif->encoded, 10) + luma;
+    const unsigned char *o = frame_of(*qcif(), qcif()->original, 10) + luma;
+    const unsigned char *e = frame_of(*qcif(), qcif()->encoded, 10) + luma;
     EXPECT_LT(luma_psnr(o, e, chroma), 60.0);           // U changed
     EXPECT_LT(luma_psnr(o + chroma, e + chroma, chroma), 60.0);  // V changed
 }
@@ -299,7 +314,7 @@ TEST_F(Generator, EncodedChromaIsQuantisedToo)
 
 TEST_F(Generator, FreezeListNamesEachDroppedFrameOnceInOrder)
 {
-    for (const Trio *t : {qcif, cif}) {
+    for (const Trio *t : {qcif(), cif()}) {
         std::vector<int> freeze = freeze_frames(*t);
         int frames = frame_count(*t, t->original);
         for (size_t i = 0; i < freeze.size(); i++) {
@@ -315,7 +330,7 @@ TEST_F(Generator, FreezeListNamesEachDroppedFrameOnceInOrder)
 
 TEST_F(Generator, FrozenTransmittedShowsTheEncodedFrameOfEachFrameNumber)
 {
-    for (const Trio *t : {qcif, cif}) {
+    for (const Trio *t : {qcif(), cif()}) {
         std::vector<int> freeze = freeze_frames(*t);
         std::vector<const unsigned char *> shown = shown_transmitted(*t, freeze);
         int frames = frame_count(*t, t->original);
@@ -342,24 +357,24 @@ TEST_F(Generator, FrozenTransmittedShowsTheEncodedFrameOfEachFrameNumber)
 
 TEST_F(Generator, WithoutTheFreezeListTheTransmittedFallsBehind)
 {
-    std::vector<int> freeze = freeze_frames(*qcif);
+    std::vector<int> freeze = freeze_frames(*qcif());
     ASSERT_FALSE(freeze.empty());
-    std::vector<const unsigned char *> naive = shown_transmitted(*qcif, {});
-    int last = frame_count(*qcif, qcif->transmitted) - 1;
-    EXPECT_GT(differing_macroblocks(*qcif, naive[last], frame_of(*qcif, qcif->encoded, last)),
+    std::vector<const unsigned char *> naive = shown_transmitted(*qcif(), {});
+    int last = frame_count(*qcif(), qcif()->transmitted) - 1;
+    EXPECT_GT(differing_macroblocks(*qcif(), naive[last], frame_of(*qcif(), qcif()->encoded, last)),
               99 / 2);
 }
 
 TEST_F(Generator, DamageLingersForSomeFramesAndThenHeals)
 {
-    std::vector<int> freeze = freeze_frames(*qcif);
-    std::vector<const unsigned char *> shown = shown_transmitted(*qcif, freeze);
-    int frames = frame_count(*qcif, qcif->original);
+    std::vector<int> freeze = freeze_frames(*qcif());
+    std::vector<const unsigned char *> shown = shown_transmitted(*qcif(), freeze);
+    int frames = frame_count(*qcif(), qcif()->original);
     std::vector<int> run(99, 0);  // consecutive damaged frames per macroblock so far
     int longest = 0;
     for (int f = 0; f < frames; f++) {
         std::vector<bool> which;
-        differing_macroblocks(*qcif, shown[f], frame_of(*qcif, qcif->encoded, f), &which);
+        differing_macroblocks(*qcif(), shown[f], frame_of(*qcif(), qcif()->encoded, f), &which);
         for (int m = 0; m < 99; m++) {
             run[m] = which[m] ? run[m] + 1 : 0;
             longest = std::max(longest, run[m]);
