@@ -44,7 +44,7 @@ static void pair_pictures(int pair, const YuvFrame **first, const YuvFrame **sec
     *diff = pair == 1 ? &diff1 : pair == 2 ? &diff2 : &diff3;
 }
 
-void measure_pair(int pair)
+void measure_pair_psnr(int pair)
 {
     const YuvFrame *first, *second;
     YuvFrame *diff;
@@ -59,9 +59,22 @@ void measure_pair(int pair)
     m->psnr_u = cap_psnr(psnr_of_sum(m->sum_u, chroma));
     m->sum_v = difference_sum(first->v, second->v, chroma_difference[pair], chroma);
     m->psnr_v = cap_psnr(psnr_of_sum(m->sum_v, chroma));
-    m->ssim = report_ssim ? ssim_plane(first->y, second->y, horizontal_size, vertical_size,
-                                       ssim_scratch[pair])
-                          : 0.0;
+}
+
+void measure_pair_ssim(int pair)
+{
+    const YuvFrame *first, *second;
+    YuvFrame *diff;
+    pair_pictures(pair, &first, &second, &diff);
+    pair_frame[pair].ssim = report_ssim ? ssim_plane(first->y, second->y, horizontal_size,
+                                                     vertical_size, ssim_scratch[pair])
+                                        : 0.0;
+}
+
+void measure_pair(int pair)
+{
+    measure_pair_psnr(pair);
+    measure_pair_ssim(pair);
 }
 
 static void add_to_summary(int pair, int frame_number)
@@ -74,10 +87,8 @@ static void add_to_summary(int pair, int frame_number)
     s->ssim_total += m->ssim;
 }
 
-void measure_frame(int frame_number)
+void add_frame_to_summary(int frame_number)
 {
-    for (int pair = 1; pair <= pair_count; pair++)
-        measure_pair(pair);
     int below = 0;
     for (int pair = 1; pair <= pair_count; pair++) {
         add_to_summary(pair, frame_number);
@@ -85,4 +96,11 @@ void measure_frame(int frame_number)
             below = 1;
     }
     frames_below_min_psnr += below;
+}
+
+void measure_frame(int frame_number)
+{
+    for (int pair = 1; pair <= pair_count; pair++)
+        measure_pair(pair);
+    add_frame_to_summary(frame_number);
 }

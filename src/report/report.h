@@ -14,7 +14,8 @@ extern int report_json;       // JSON lines instead of CSV
 extern int report_ssim;       // measure SSIM (on unless -no-ssim)
 extern int min_psnr_given;    // -min-psnr was given
 extern double min_psnr;       // luma PSNR below this on any frame and pair: exit status 2
-extern int report_threads;    // pairs measured in parallel when three sequences are given
+extern int report_threads;    // a helper thread reads and measures beside the main one
+extern int threads_given;     // -threads was given; otherwise two threads on two or more CPUs
 
 // Hook for the shared option loop (see options.h).
 int report_option(const char *name, const char *value);
@@ -48,8 +49,14 @@ void allocate_measure_buffers();
 // difference goes into the pair's difference picture exactly as in the viewer.
 void measure_pair(int pair);
 
-// Measures every pair of the current frame (in parallel when that was chosen) and adds
-// the figures to the summaries.
+// The two halves of measure_pair: PSNR of Y, U and V; SSIM of Y (when measured).
+void measure_pair_psnr(int pair);
+void measure_pair_ssim(int pair);
+
+// Adds the figures of every pair to the summaries and checks them against -min-psnr.
+void add_frame_to_summary(int frame_number);
+
+// Measures every pair of the current frame and adds the figures to the summaries.
 void measure_frame(int frame_number);
 
 // Plays the frame range once as the viewer's first pass does, measuring and writing one

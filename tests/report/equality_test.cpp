@@ -128,6 +128,15 @@ void run_scenario(const Scenario &s)
     _exit(failures.empty() ? 0 : 1);
 }
 
+// The same comparison with the measurement on one thread and on two.
+void expect_viewer_figures(Scenario s)
+{
+    EXPECT_EXIT(run_scenario(s), testing::ExitedWithCode(0), "") << "one thread";
+    s.extra_args.push_back("-threads");
+    s.extra_args.push_back("2");
+    EXPECT_EXIT(run_scenario(s), testing::ExitedWithCode(0), "") << "two threads";
+}
+
 std::string freeze_file(const TempDir &dir, const std::string &name, const std::set<int> &marks)
 {
     std::string text;
@@ -172,7 +181,7 @@ TEST(ReportEqualsViewer, ThreeSequencesWithFreezeListsMeasureTheViewersLumaPsnrE
                {"-fr2", freeze_file(dir, "enc.freeze", trio.freeze2), "-fr3",
                 freeze_file(dir, "tra.freeze", trio.freeze3)},
                0, 23};
-    EXPECT_EXIT(run_scenario(s), testing::ExitedWithCode(0), "");
+    expect_viewer_figures(s);
 }
 
 TEST(ReportEqualsViewer, AStartFrameRepositionsEveryFileAndIgnoresEarlierMarks)
@@ -186,7 +195,7 @@ TEST(ReportEqualsViewer, AStartFrameRepositionsEveryFileAndIgnoresEarlierMarks)
                {"-fr2", freeze_file(dir, "enc.freeze", freeze2), "-fr3",
                 freeze_file(dir, "tra.freeze", freeze3), "-s", "6", "-e", "17"},
                6, 17};
-    EXPECT_EXIT(run_scenario(s), testing::ExitedWithCode(0), "");
+    expect_viewer_figures(s);
 }
 
 TEST(ReportEqualsViewer, AShorterSecondFileComparesItsLastPicture)
@@ -201,7 +210,7 @@ TEST(ReportEqualsViewer, AShorterSecondFileComparesItsLastPicture)
     write_sequence(dir.file("a.yuv"), first);
     write_sequence(dir.file("b.yuv"), second);
     Scenario s{48, 32, {dir.file("a.yuv"), dir.file("b.yuv")}, {}, {}, {"-size", "48x32"}, 0, 11};
-    EXPECT_EXIT(run_scenario(s), testing::ExitedWithCode(0), "");
+    expect_viewer_figures(s);
 }
 
 TEST(ReportEqualsViewer, CifPairWithTheFirstFrameFrozen)
@@ -217,7 +226,7 @@ TEST(ReportEqualsViewer, CifPairWithTheFirstFrameFrozen)
     std::set<int> freeze2 = {0, 3};
     Scenario s{352, 288, {dir.file("a.yuv"), dir.file("b.yuv")}, freeze2, {},
                {"-CIF", "-fr2", freeze_file(dir, "f", freeze2)}, 0, 5};
-    EXPECT_EXIT(run_scenario(s), testing::ExitedWithCode(0), "");
+    expect_viewer_figures(s);
 }
 
 }  // namespace

@@ -179,6 +179,35 @@ TEST(ReportThreeSequences, MeasuresThePairsInTheViewersOrder)
     EXPECT_NE(run.err.find("Org<->Tra: 3 frames"), std::string::npos);
 }
 
+TEST(ReportThreeSequences, GivesTheSameReportOnOneThreadAndOnTwo)
+{
+    TempDir dir;
+    Pair pair = write_pair(dir, 5);
+    std::vector<Frame> third;
+    for (int f = 0; f < 5; f++)
+        third.push_back(degraded_frame(pair.first[(size_t)f], W, H, 7, true, 40 + f));
+    write_sequence(dir.file("c.yuv"), third);
+    write_text_file(dir.file("freeze2"), "2\n");
+    std::vector<std::string> files = {"-f1", dir.file("a.yuv"), "-f2", dir.file("b.yuv"),
+                                      "-f3", dir.file("c.yuv"), "-fr2", dir.file("freeze2")};
+    for (bool ssim : {true, false}) {
+        std::vector<std::string> one = files, two = files;
+        one.insert(one.end(), {"-threads", "1"});
+        two.insert(two.end(), {"-threads", "2"});
+        if (!ssim) {
+            one.push_back("-no-ssim");
+            two.push_back("-no-ssim");
+        }
+        ReportRun single = run_report_tool(one, dir.path());
+        ReportRun dual = run_report_tool(two, dir.path());
+        ASSERT_EQ(single.status, 0) << single.err;
+        EXPECT_EQ(dual.status, 0);
+        EXPECT_EQ(lines_of(single.out).size(), 6u);
+        EXPECT_EQ(dual.out, single.out);
+        EXPECT_EQ(dual.err, single.err);
+    }
+}
+
 TEST(ReportSummary, GivesMeanGlobalMinMaxAndTheFrameOfTheMinimum)
 {
     TempDir dir;
@@ -308,6 +337,11 @@ TEST(ReportRefusals, NeedTwoSequencesAndANumericLimit)
         EXPECT_EQ(run.status, 1) << bad;
         EXPECT_NE(run.err.find("-min-psnr"), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "") << bad;
+    }
+    for (const char *threads : {"0", "3", "two"}) {
+        ReportRun run = run_report_tool({"-f1", a, "-f2", b, "-threads", threads}, dir.path());
+        EXPECT_EQ(run.status, 1) << threads;
+        EXPECT_EQ(run.err, "-threads takes 1 or 2\n");
     }
     ReportRun last = run_report_tool({"-f1", a, "-f2", b, "-min-psnr"}, dir.path());
     EXPECT_EQ(last.status, 1);
