@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "die.h"
+#include "open_file.h"
 #include "options.h"
 #include "picture_size.h"
 #include "settings.h"
@@ -31,7 +32,7 @@ static FILE *&stream(int n)
 
 void open_sequence(int n, const char *path)
 {
-    stream(n) = fopen(path, "rb");
+    stream(n) = open_for_reading(path);
     if (!stream(n))
         die(3, "Can't open yuvfile%d for input!\n", n);
     yuv_path[n] = path;
