@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "die.h"
+#include "open_file.h"
 #include "settings.h"
 #include "startup.h"
 
@@ -39,7 +40,7 @@ static bool mark_frame(const char *name, long line_number, const char *line,
 
 int loadfreezefile(const char *name, unsigned char *table)
 {
-    FILE *file = fopen(name, "rb");
+    FILE *file = open_for_reading(name);
     struct stat info;
     if (!file || fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode))
         die_to(stdout, -1, "Could not open file: %s\n", name);

@@ -29,12 +29,14 @@ std::vector<uint8_t> picture_bytes(const YuvFrame &picture, int64_t luma, int64_
     return bytes;
 }
 
+#if !defined(__SANITIZE_ADDRESS__)
 void limit_address_space(rlim_t bytes)
 {
     struct rlimit limit;
     limit.rlim_cur = limit.rlim_max = bytes;
     setrlimit(RLIMIT_AS, &limit);
 }
+#endif
 
 }  // namespace
 

@@ -133,3 +133,10 @@ TEST_F(FreezeFile, MissingOrUnreadableFileEndsTheRunWith255OnStdout)
         EXPECT_EQ(read_text_file(captured), "Could not open file: " + name + "\n");
     }
 }
+
+TEST_F(FreezeFile, FifoWithoutWriterReadsAsEmptyInsteadOfHanging)
+{
+    std::string fifo = temp.file("pipe.txt");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(loadfreezefile(fifo.c_str(), table.data()), 0);
+}

@@ -207,3 +207,12 @@ TEST_F(OptionLoop, HookSeesOnlyOptionsThatAreNotOursAndKeepsTheCursorRule)
     EXPECT_EQ(psnr, 1);
     EXPECT_EQ(expand, 2);
 }
+
+TEST_F(OptionLoop, FifoWithoutWriterAsLaterSequenceOpensWithoutBlocking)
+{
+    std::string fifo = temp.file("pipe.yuv");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    start_up({"-f1", a, "-f2", fifo});
+    EXPECT_EQ(expand, 2);
+    EXPECT_EQ(end_frame, 2);
+}

@@ -19,7 +19,7 @@ void reset_settings()
     }
     horizontal_size = coded_picture_width = 176;
     vertical_size = coded_picture_height = 144;
-    psnr = quiet = nodiff = loop = fr2 = fr3 = expand = frame = 0;
+    psnr = quiet = shm = nodiff = loop = fr2 = fr3 = expand = frame = 0;
     fps = 25;
     colordepth = 16;
     start_frame = 0;

@@ -223,3 +223,10 @@ TEST_F(Refusal, YuvMpegFileWithoutFramesHoldsNoWholeFrame)
     write_text_file(path, "YUV4MPEG2 W48 H32 F25:1\n");
     expect_message({"-f1", path}, path + " holds no whole frame of 2310 bytes (48x32");
 }
+
+TEST_F(Refusal, FifoWithoutWriterAsFirstFileIsRefusedInsteadOfHanging)
+{
+    std::string fifo = temp.file("pipe.yuv");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    expect_message({"-f1", fifo}, fifo + " holds no whole frame of 38016 bytes");
+}
