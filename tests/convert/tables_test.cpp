@@ -140,6 +140,15 @@ TEST(PixelChannelTables, PutTheLevelInTheTopEightBitsOfAWideMask)
     }
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define TRIVISTA_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TRIVISTA_ASAN 1
+#endif
+#endif
+
+#if !defined(TRIVISTA_ASAN)
 // Exhausts the address space of the death-test child, then builds the tables.
 void build_tables_without_memory()
 {
@@ -165,13 +174,6 @@ void build_tables_without_memory()
     InitColorDither(0);
     exit(0);
 }
-
-#if defined(__SANITIZE_ADDRESS__)
-#define TRIVISTA_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TRIVISTA_ASAN 1
-#endif
 #endif
 
 TEST(TableAllocation, FailureEndsWithTheMessageAndStatus1)
