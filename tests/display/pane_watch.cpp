@@ -72,15 +72,25 @@ static void classify(WatchedPane &pane, const Capture &picture, uint32_t backgro
 bool observe_panes(Display *dpy, Window window, int window_width, int window_height,
                    std::vector<WatchedPane> &panes, uint32_t colour_bits)
 {
-    Capture whole = capture_region(dpy, window, 0, 0, window_width, window_height);
-    if (whole.empty())
+    // Only the rectangle that holds the watched panes: less to copy, quicker polls.
+    int left = window_width, top = window_height, right = 0, bottom = 0;
+    for (const WatchedPane &pane : panes) {
+        const Capture &first = pane.candidates.front();
+        left = std::min(left, pane.x);
+        top = std::min(top, pane.y);
+        right = std::max(right, pane.x + first.width);
+        bottom = std::max(bottom, pane.y + first.height);
+    }
+    Capture corner = capture_region(dpy, window, window_width - 1, window_height - 1, 1, 1);
+    Capture part = capture_region(dpy, window, left, top, right - left, bottom - top);
+    if (corner.empty() || part.empty())
         return false;
-    whole = masked(whole, colour_bits);
     // The window background, as the server stores the gray of the main window.
-    uint32_t background = whole.at(window_width - 1, window_height - 1);
+    uint32_t background = corner.pixels[0] & colour_bits;
+    part = masked(part, colour_bits);
     for (WatchedPane &pane : panes) {
         const Capture &first = pane.candidates.front();
-        classify(pane, crop(whole, pane.x, pane.y, first.width, first.height), background);
+        classify(pane, crop(part, pane.x - left, pane.y - top, first.width, first.height), background);
     }
     return true;
 }

@@ -82,6 +82,7 @@ TEST(XInspect, FindsAWindowByTitleAndReadsBackWhatWasDrawn)
     EXPECT_EQ(capture.at(9, 6), 0x07E0u);
     EXPECT_EQ(capture.at(10, 6), 0xF800u);
     EXPECT_EQ(capture.at(9, 7), 0xF800u);
+    XFreeGC(dpy, gc);
     EXPECT_EQ(default_colour_bits(dpy), 0xFFFFu);
 }
 

@@ -128,10 +128,25 @@ Capture capture_region(Display *dpy, Window window, int x, int y, int width, int
     capture.width = width;
     capture.height = height;
     capture.pixels.resize(static_cast<size_t>(width) * height);
-    for (int row = 0; row < height; ++row)
-        for (int col = 0; col < width; ++col)
-            capture.pixels[static_cast<size_t>(row) * width + col] =
-                static_cast<uint32_t>(XGetPixel(image, col, row));
+    const int one = 1;
+    const int host_order = *reinterpret_cast<const unsigned char *>(&one) == 1 ? LSBFirst : MSBFirst;
+    const bool native = image->byte_order == host_order;
+    for (int row = 0; row < height; ++row) {
+        uint32_t *out = &capture.pixels[static_cast<size_t>(row) * width];
+        const char *in = image->data + static_cast<size_t>(row) * image->bytes_per_line;
+        if (native && image->bits_per_pixel == 32) {
+            std::memcpy(out, in, static_cast<size_t>(width) * 4);
+        } else if (native && image->bits_per_pixel == 16) {
+            for (int col = 0; col < width; ++col) {
+                uint16_t v;
+                std::memcpy(&v, in + 2 * col, 2);
+                out[col] = v;
+            }
+        } else {
+            for (int col = 0; col < width; ++col)
+                out[col] = static_cast<uint32_t>(XGetPixel(image, col, row));
+        }
+    }
     XDestroyImage(image);
     return capture;
 }
