@@ -148,10 +148,10 @@ int play()
         psnr_total[1] = psnr_total[2] = psnr_total[3] = 0;
         if (loop != 0 && loop < INT_MAX)
             loop++;
-        // Empty passes (start frame after end frame) still take a frame period each,
-        // rather than spinning.
-        if (loop != 0 && !played && frame_period > 0)
-            usleep((useconds_t)frame_period);
+        // Empty passes (start frame after end frame) still take a frame period each, and
+        // at least a millisecond, rather than spinning.
+        if (loop != 0 && !played)
+            usleep((useconds_t)(frame_period > 1000 ? frame_period : 1000));
     } while (loop != 0);
     return close_sequences();
 }
