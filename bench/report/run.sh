@@ -36,10 +36,16 @@ ff=(ffmpeg -hide_banner -loglevel error -nostdin
 run_read()        { cat "$a" "$b" > /dev/null; }
 run_ffmpeg_psnr() { "${ff[@]}" -lavfi "[0][1]psnr" -f null -; }
 run_report_psnr() { "$report" -CIF -no-ssim -f1 "$a" -f2 "$b" > /dev/null 2>&1; }
+run_report_psnr_1t() { "$report" -CIF -no-ssim -threads 1 -f1 "$a" -f2 "$b" > /dev/null 2>&1; }
 run_ffmpeg_full() { "${ff[@]}" -lavfi "[1]split[b1][b2];[0][b1]psnr[m];[m][b2]ssim" -f null -; }
 run_report_full() { "$report" -CIF -f1 "$a" -f2 "$b" > /dev/null 2>&1; }
+run_report_full_1t() { "$report" -CIF -threads 1 -f1 "$a" -f2 "$b" > /dev/null 2>&1; }
+# Three sequences (the degraded file again as the third): pairs measured in parallel.
+run_report3_full() { "$report" -CIF -f1 "$a" -f2 "$b" -f3 "$b" > /dev/null 2>&1; }
+run_report3_full_1t() { "$report" -CIF -threads 1 -f1 "$a" -f2 "$b" -f3 "$b" > /dev/null 2>&1; }
 
-contenders=(read ffmpeg_psnr report_psnr ffmpeg_full report_full)
+contenders=(read ffmpeg_psnr report_psnr report_psnr_1t ffmpeg_full report_full report_full_1t
+            report3_full report3_full_1t)
 declare -A times
 # Rounds interleave the contenders so that machine noise hits all of them alike.
 for ((round = 1; round <= rounds; round++)); do
@@ -53,13 +59,16 @@ done
 
 median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{v[NR]=$1} END {print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2}'; }
 declare -A fps
-printf "%-14s %10s %12s   (%d rounds, %d frames %s)\n" contender "median s" "frames/s" "$rounds" $frames $size
+printf "%-16s %10s %12s   (%d rounds, %d frames %s)\n" contender "median s" "frames/s" "$rounds" $frames $size
 for c in "${contenders[@]}"; do
   m=$(echo "${times[$c]}" | median)
   fps[$c]=$(awk "BEGIN {print $frames / $m}")
-  printf "%-14s %10.3f %12.0f\n" "$c" "$m" "${fps[$c]}"
+  printf "%-16s %10.3f %12.0f\n" "$c" "$m" "${fps[$c]}"
 done
 ratio() { awk "BEGIN {print ${fps[$1]} / ${fps[$2]}}"; }
 printf "report_psnr / ffmpeg_psnr  = %.2f  (goal >= 3)\n" "$(ratio report_psnr ffmpeg_psnr)"
 printf "report_psnr / read         = %.2f  (goal >= 0.5)\n" "$(ratio report_psnr read)"
 printf "report_full / ffmpeg_full  = %.2f  (goal >= 2)\n" "$(ratio report_full ffmpeg_full)"
+printf "two threads / one thread   = %.2f (PSNR only), %.2f (full), %.2f (three sequences, full)\n" \
+  "$(ratio report_psnr report_psnr_1t)" "$(ratio report_full report_full_1t)" \
+  "$(ratio report3_full report3_full_1t)"

@@ -1,7 +1,5 @@
 // trivista-report: the viewer's per-frame measurements as a CSV or JSON report, without a
 // display.
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "die.h"
@@ -31,7 +29,7 @@ static void report_help(const char *program_name)
     printf("-json\tJSON lines instead of CSV; the summary is the last line\n");
     printf("-no-ssim\tleave SSIM out\n");
     printf("-min-psnr X\texit status 2 when a pair's luma PSNR falls below X dB\n");
-    printf("-threads N\t1 or 2 (default: 2 when the machine has two or more CPUs)\n");
+    printf("-threads N\t1 (default) or 2: a second thread reads and measures alongside\n");
     printf("\n");
     fflush(stdout);
 }
@@ -56,8 +54,6 @@ int main(int argc, char **argv)
     if (expand < 2)
         die(1, "%s: give at least two sequences (-f1 and -f2) to compare\n", program_name);
     read_unbuffered();
-    if (!threads_given)
-        report_threads = sysconf(_SC_NPROCESSORS_ONLN) > 1;
     compute_geometry();
     compute_frame_range();
     allocate_buffers();

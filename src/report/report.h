@@ -15,7 +15,6 @@ extern int report_ssim;       // measure SSIM (on unless -no-ssim)
 extern int min_psnr_given;    // -min-psnr was given
 extern double min_psnr;       // luma PSNR below this on any frame and pair: exit status 2
 extern int report_threads;    // a helper thread reads and measures beside the main one
-extern int threads_given;     // -threads was given; otherwise two threads on two or more CPUs
 
 // Hook for the shared option loop (see options.h).
 int report_option(const char *name, const char *value);

@@ -10,7 +10,6 @@ int report_json = 0;
 int report_ssim = 1;
 int min_psnr_given = 0;
 double min_psnr = 0;
-int threads_given = 0;
 
 int report_option(const char *name, const char *value)
 {
@@ -37,7 +36,6 @@ int report_option(const char *name, const char *value)
         if (!value || (strcmp(value, "1") != 0 && strcmp(value, "2") != 0))
             die(1, "-threads takes 1 or 2\n");
         report_threads = value[0] == '2';
-        threads_given = 1;
         return 2;
     }
     return 0;
