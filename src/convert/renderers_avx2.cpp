@@ -184,9 +184,7 @@ inline void store_row32_shifts(const uint8_t *y, const BlockOffsets &o, const Sh
         _mm256_storeu_si256((__m256i *)(out + 8 * i), pixels[i]);
 }
 
-}  // namespace
-
-static void Color16DitherImage_AVX2(const YuvFrame *picture, unsigned char *out)
+void Color16DitherImage_AVX2(const YuvFrame *picture, unsigned char *out)
 {
     if (!fast_layout.shifts_match16) {
         Color16DitherImage_C(picture, out);
@@ -230,7 +228,7 @@ struct Shifted {
 };
 
 template <typename Store>
-static void color32_rows(const YuvFrame *picture, unsigned char *out)
+void color32_rows(const YuvFrame *picture, unsigned char *out)
 {
     const int half = coded_picture_width / 2;
     const int fast_blocks = half - half % 16;
@@ -253,7 +251,7 @@ static void color32_rows(const YuvFrame *picture, unsigned char *out)
     }
 }
 
-static void Color32DitherImage_AVX2(const YuvFrame *picture, unsigned char *out)
+void Color32DitherImage_AVX2(const YuvFrame *picture, unsigned char *out)
 {
     if (!fast_layout.shifts_match32) {
         Color32DitherImage_C(picture, out);
@@ -269,7 +267,7 @@ static void Color32DitherImage_AVX2(const YuvFrame *picture, unsigned char *out)
 }
 
 // The same offset d on all three channels, split for saturating arithmetic.
-static BlockOffsets uniform_offsets(int d)
+BlockOffsets uniform_offsets(int d)
 {
     const __m256i add = _mm256_set1_epi8((char)(d > 0 ? d : 0));
     const __m256i sub = _mm256_set1_epi8((char)(d < 0 ? -d : 0));
@@ -279,7 +277,7 @@ static BlockOffsets uniform_offsets(int d)
 // Gray pixels of constant chroma with a single level offset: the colour rows with that
 // offset on every channel, over the picture as one long row (chroma plays no part).
 template <typename Pixel, typename Store>
-static void gray_rows(const YuvFrame *picture, unsigned char *out, int d)
+void gray_rows(const YuvFrame *picture, unsigned char *out, int d)
 {
     const long count = (long)coded_picture_width * (coded_picture_height & ~1);
     const long fast_count = count - count % 32;
@@ -303,7 +301,7 @@ struct Rows16 {
 
 // Gray pictures: with constant chroma (difference pictures) a shifted luma or a table
 // lookup a pixel; anything else through the reference.
-static void DitherImageToGray16_AVX2(const YuvFrame *picture, unsigned char *out)
+void DitherImageToGray16_AVX2(const YuvFrame *picture, unsigned char *out)
 {
     if (!chroma_is_constant(picture)) {
         DitherImageToGray16_C(picture, out);
@@ -317,7 +315,7 @@ static void DitherImageToGray16_AVX2(const YuvFrame *picture, unsigned char *out
         gray_by_table16(picture, out, 0);
 }
 
-static void DitherImageToGray32_AVX2(const YuvFrame *picture, unsigned char *out)
+void DitherImageToGray32_AVX2(const YuvFrame *picture, unsigned char *out)
 {
     if (!chroma_is_constant(picture)) {
         DitherImageToGray32_C(picture, out);
@@ -338,7 +336,7 @@ static void DitherImageToGray32_AVX2(const YuvFrame *picture, unsigned char *out
     }
 }
 
-static void chroma_offsets_AVX2(const uint8_t *u, const uint8_t *v, int16_t *r, int16_t *g,
+void chroma_offsets_AVX2(const uint8_t *u, const uint8_t *v, int16_t *r, int16_t *g,
                                 int16_t *b)
 {
     __m256i u16 = _mm256_cvtepu8_epi16(_mm_loadu_si128((const __m128i *)u));
@@ -349,6 +347,8 @@ static void chroma_offsets_AVX2(const uint8_t *u, const uint8_t *v, int16_t *r, 
     _mm256_storeu_si256((__m256i *)g, green);
     _mm256_storeu_si256((__m256i *)b, blue);
 }
+
+}  // namespace
 
 const RenderVariant render_variant_AVX2 = {
     "AVX2",

@@ -170,9 +170,7 @@ inline void store_row32_shifts(const uint8_t *y, const BlockOffsets &o, const Sh
         _mm_storeu_si128((__m128i *)(out + 4 * i), pixels[i]);
 }
 
-}  // namespace
-
-static void Color16DitherImage_SSE2(const YuvFrame *picture, unsigned char *out)
+void Color16DitherImage_SSE2(const YuvFrame *picture, unsigned char *out)
 {
     if (!fast_layout.shifts_match16) {
         Color16DitherImage_C(picture, out);
@@ -216,7 +214,7 @@ struct Shifted {
 };
 
 template <typename Store>
-static void color32_rows(const YuvFrame *picture, unsigned char *out)
+void color32_rows(const YuvFrame *picture, unsigned char *out)
 {
     const int half = coded_picture_width / 2;
     const int fast_blocks = half - half % 8;
@@ -239,7 +237,7 @@ static void color32_rows(const YuvFrame *picture, unsigned char *out)
     }
 }
 
-static void Color32DitherImage_SSE2(const YuvFrame *picture, unsigned char *out)
+void Color32DitherImage_SSE2(const YuvFrame *picture, unsigned char *out)
 {
     if (!fast_layout.shifts_match32) {
         Color32DitherImage_C(picture, out);
@@ -255,7 +253,7 @@ static void Color32DitherImage_SSE2(const YuvFrame *picture, unsigned char *out)
 }
 
 // The same offset d on all three channels, split for saturating arithmetic.
-static BlockOffsets uniform_offsets(int d)
+BlockOffsets uniform_offsets(int d)
 {
     const __m128i add = _mm_set1_epi8((char)(d > 0 ? d : 0));
     const __m128i sub = _mm_set1_epi8((char)(d < 0 ? -d : 0));
@@ -265,7 +263,7 @@ static BlockOffsets uniform_offsets(int d)
 // Gray pixels of constant chroma with a single level offset: the colour rows with that
 // offset on every channel, over the picture as one long row (chroma plays no part).
 template <typename Pixel, typename Store>
-static void gray_rows(const YuvFrame *picture, unsigned char *out, int d)
+void gray_rows(const YuvFrame *picture, unsigned char *out, int d)
 {
     const long count = (long)coded_picture_width * (coded_picture_height & ~1);
     const long fast_count = count - count % 16;
@@ -289,7 +287,7 @@ struct Rows16 {
 
 // Gray pictures: with constant chroma (difference pictures) a shifted luma or a table
 // lookup a pixel; anything else through the reference.
-static void DitherImageToGray16_SSE2(const YuvFrame *picture, unsigned char *out)
+void DitherImageToGray16_SSE2(const YuvFrame *picture, unsigned char *out)
 {
     if (!chroma_is_constant(picture)) {
         DitherImageToGray16_C(picture, out);
@@ -303,7 +301,7 @@ static void DitherImageToGray16_SSE2(const YuvFrame *picture, unsigned char *out
         gray_by_table16(picture, out, 0);
 }
 
-static void DitherImageToGray32_SSE2(const YuvFrame *picture, unsigned char *out)
+void DitherImageToGray32_SSE2(const YuvFrame *picture, unsigned char *out)
 {
     if (!chroma_is_constant(picture)) {
         DitherImageToGray32_C(picture, out);
@@ -324,7 +322,7 @@ static void DitherImageToGray32_SSE2(const YuvFrame *picture, unsigned char *out
     }
 }
 
-static void chroma_offsets_SSE2(const uint8_t *u, const uint8_t *v, int16_t *r, int16_t *g,
+void chroma_offsets_SSE2(const uint8_t *u, const uint8_t *v, int16_t *r, int16_t *g,
                                 int16_t *b)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -338,6 +336,8 @@ static void chroma_offsets_SSE2(const uint8_t *u, const uint8_t *v, int16_t *r, 
         _mm_storeu_si128((__m128i *)(b + half), blue);
     }
 }
+
+}  // namespace
 
 const RenderVariant render_variant_SSE2 = {
     "SSE2",
