@@ -4,6 +4,10 @@
 
 #include <X11/Xutil.h>
 
+#include <signal.h>
+
+#include <cerrno>
+
 #include "harness.h"
 
 static int default_class(Display *dpy)
@@ -38,19 +42,20 @@ TEST(XvfbServer, StartsWithTheRequestedDepthAndVisualClass)
     }
 }
 
-TEST(XvfbServer, TwoServersGetDifferentDisplaysAndStopLeavesNothingListening)
+TEST(XvfbServer, TwoServersGetDifferentDisplaysAndStopEndsTheServerProcess)
 {
     XvfbServer first(24);
     XvfbServer second(16);
     EXPECT_NE(first.name(), second.name());
-    std::string name = first.name();
+    pid_t pid = first.pid();
     first.stop();
     EXPECT_FALSE(first.running());
-    Display *dpy = XOpenDisplay(name.c_str());
-    EXPECT_EQ(dpy, nullptr);
-    if (dpy)
-        XCloseDisplay(dpy);
+    // Reaped, not just signalled: the process id no longer exists for us.
+    EXPECT_EQ(kill(pid, 0), -1);
+    EXPECT_EQ(errno, ESRCH);
     first.stop();  // a second stop is harmless
+    XConnection still(second.name());
+    EXPECT_NE(still.get(), nullptr);
 }
 
 TEST(XInspect, FindsAWindowByTitleAndReadsBackWhatWasDrawn)
