@@ -1,10 +1,15 @@
 /* The transfer limit of one playback frame: six CIF pictures put into one window with
  * XPutImage, as the panes are, and nothing else. Prints the frames per second.
+ * With "shm", the pictures lie in one shared segment and go with XShmPutImage, waiting
+ * for the server once per frame before the slots could be written again.
  *
- *   put_images FRAMES     (DISPLAY names the server)
+ *   put_images FRAMES [shm]     (DISPLAY names the server)
  */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -23,6 +28,7 @@ static double now(void)
 int main(int argc, char **argv)
 {
     int frames = argc > 1 ? atoi(argv[1]) : 300;
+    int use_shm = argc > 2 && strcmp(argv[2], "shm") == 0;
     Display *dpy = XOpenDisplay(NULL);
     if (!dpy || frames <= 0) {
         fprintf(stderr, "usage: DISPLAY=... put_images FRAMES\n");
@@ -40,22 +46,46 @@ int main(int argc, char **argv)
         XNextEvent(dpy, &event);
     while (event.type != MapNotify);
 
-    XImage *image = XCreateImage(dpy, DefaultVisual(dpy, screen), depth, ZPixmap, 0, NULL, width,
-                                 height, 8, 0);
+    XShmSegmentInfo segment;
+    XImage *image;
+    if (use_shm) {
+        if (!XShmQueryExtension(dpy)) {
+            fprintf(stderr, "no shared-memory extension\n");
+            return 1;
+        }
+        image = XShmCreateImage(dpy, DefaultVisual(dpy, screen), depth, ZPixmap, NULL, &segment,
+                                width, height);
+        segment.shmid = shmget(IPC_PRIVATE, (size_t)image->bytes_per_line * height * panes,
+                               IPC_CREAT | 0600);
+        segment.shmaddr = shmat(segment.shmid, NULL, 0);
+        segment.readOnly = True;
+        XShmAttach(dpy, &segment);
+        XSync(dpy, False);
+        shmctl(segment.shmid, IPC_RMID, NULL);
+    } else {
+        image = XCreateImage(dpy, DefaultVisual(dpy, screen), depth, ZPixmap, 0, NULL, width,
+                             height, 8, 0);
+    }
+    size_t bytes = (size_t)image->bytes_per_line * height;
     char *pixels[panes];
     for (int p = 0; p < panes; ++p) {
-        pixels[p] = malloc((size_t)image->bytes_per_line * height);
-        for (int i = 0; i < image->bytes_per_line * height; ++i)
+        pixels[p] = use_shm ? segment.shmaddr + p * bytes : malloc(bytes);
+        for (size_t i = 0; i < bytes; ++i)
             pixels[p][i] = (char)(i * 7 + p * 31);
     }
     GC gc = DefaultGC(dpy, screen);
 
     double start = now();
     for (int f = 0; f < frames; ++f) {
+        if (use_shm)
+            XSync(dpy, False);
         for (int p = 0; p < panes; ++p) {
             image->data = pixels[p];
-            XPutImage(dpy, window, gc, image, 0, 0, (p % 3) * width, (p / 3) * (height + 30),
-                      width, height);
+            int x = (p % 3) * width, y = (p / 3) * (height + 30);
+            if (use_shm)
+                XShmPutImage(dpy, window, gc, image, 0, 0, x, y, width, height, False);
+            else
+                XPutImage(dpy, window, gc, image, 0, 0, x, y, width, height);
         }
         XFlush(dpy);
     }
