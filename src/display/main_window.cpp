@@ -27,8 +27,9 @@ GC psnr_gc;
 XImage *ximage;
 XColor gray_col, green_col, red_col;
 
-// Without this the X library's default handler may never run: a write to a dead
-// server raises SIGPIPE, which would end us silently, or a blocked read could hang.
+// A write to a server that has gone raises SIGPIPE, which would end the process by a
+// signal without a word; with SIGPIPE ignored the write fails and the X library calls
+// this handler, which says what happened.
 static int lost_connection(Display *)
 {
     die(1, "Lost the connection to the X server\n");
