@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "difference.h"
+#include "makeseq.h"
 #include "options.h"
 #include "report.h"
 #include "report_sequences.h"
@@ -120,6 +121,15 @@ std::string compare_with_model(const Scenario &s)
     return failures.str();
 }
 
+std::vector<std::string> lines_of_file(const std::string &path)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(read_text_file(path));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 void run_scenario(const Scenario &s)
 {
     std::string failures = compare_with_model(s);
@@ -226,6 +236,22 @@ TEST(ReportEqualsViewer, CifPairWithTheFirstFrameFrozen)
     std::set<int> freeze2 = {0, 3};
     Scenario s{352, 288, {dir.file("a.yuv"), dir.file("b.yuv")}, freeze2, {},
                {"-CIF", "-fr2", freeze_file(dir, "f", freeze2)}, 0, 5};
+    expect_viewer_figures(s);
+}
+
+// The demo trio of the project's own generator, Transmitted realigned by its freeze list.
+TEST(ReportEqualsViewer, DemoTrioWithItsFreezeListMeasuresTheViewersLumaPsnrExactly)
+{
+    TempDir dir;
+    write_demo_sequences(dir.path().c_str(), 176, 144, 40, 1, 1);
+    std::set<int> freeze3;
+    for (const std::string &line : lines_of_file(dir.file("transmitted.freeze")))
+        if (!line.empty())
+            freeze3.insert(std::stoi(line));
+    ASSERT_FALSE(freeze3.empty()) << "the demo drops frames from the transmission";
+    Scenario s{176, 144,
+               {dir.file("original.yuv"), dir.file("encoded.yuv"), dir.file("transmitted.yuv")},
+               {}, freeze3, {"-fr3", dir.file("transmitted.freeze")}, 0, 39};
     expect_viewer_figures(s);
 }
 

@@ -148,6 +148,23 @@ TEST(ReportRange, FollowsStartAndEndFramesAndFreezeLists)
     EXPECT_EQ(run.out.find("froze:"), std::string::npos) << "no viewer notes in the report";
 }
 
+TEST(ReportRange, AStartFrameAfterTheEndFrameMeasuresNothing)
+{
+    TempDir dir;
+    write_pair(dir, 8);
+    ReportRun csv = run_report_tool({"-f1", dir.file("a.yuv"), "-f2", dir.file("b.yuv"), "-s",
+                                     "5", "-e", "3", "-min-psnr", "99"},
+                                    dir.path());
+    EXPECT_EQ(csv.status, 0);
+    EXPECT_EQ(lines_of(csv.out).size(), 1u) << "the header alone";
+    EXPECT_EQ(csv.err, "Org<->Enc: no frames measured\n");
+    ReportRun json = run_report_tool({"-json", "-f1", dir.file("a.yuv"), "-f2",
+                                      dir.file("b.yuv"), "-s", "5", "-e", "3"},
+                                     dir.path());
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(json.out, "{\"summary\":{\"frames\":0}}\n");
+}
+
 TEST(ReportThreeSequences, MeasuresThePairsInTheViewersOrder)
 {
     TempDir dir;
