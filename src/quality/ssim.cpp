@@ -1,5 +1,8 @@
 #include "ssim.h"
 
+#include <cstdlib>
+#include <cstring>
+
 // The usual constants K1 = 0.01 and K2 = 0.03 at peak 255, in the scaled integer form the
 // common tools use for sums over 64 samples: c1 = 64 (K1 255)^2, c2 = 64 * 63 (K2 255)^2.
 // Values computed with them agree with those tools' figures.
@@ -61,14 +64,36 @@ int ssim_scratch_entries(int width)
     return 2 * (width / window_step + 1);
 }
 
-// Sums of every 4 x 4 block of one block row.
-static void block_row_sums(const unsigned char *a, const unsigned char *b, int width,
-                           int blocks, SsimSums *out)
+void ssim_block_row_C(const unsigned char *a, const unsigned char *b, int width, int blocks,
+                      SsimSums *out)
 {
     for (int block = 0; block < blocks; block++)
         out[block] = sums_of_block(a + block * window_step, b + block * window_step, width,
                                    window_step, window_step);
 }
+
+int available_ssim_variants(SsimVariant *list, int capacity)
+{
+    int count = 0;
+    if (count < capacity)
+        list[count++] = SsimVariant{"C", ssim_block_row_C};
+#if defined(TRIVISTA_X86_KERNELS)
+    if (count < capacity)
+        list[count++] = SsimVariant{"SSE2", ssim_block_row_SSE2};
+#endif
+    return count;
+}
+
+// The fastest variant, or the reference when TRIVISTA_REFERENCE=1 asks for it.
+static ssim_block_row_fn choose_ssim_block_row()
+{
+    const char *forced = getenv("TRIVISTA_REFERENCE");
+    SsimVariant variants[4];
+    int count = available_ssim_variants(variants, 4);
+    return forced && strcmp(forced, "1") == 0 ? ssim_block_row_C : variants[count - 1].block_row;
+}
+
+ssim_block_row_fn ssim_block_row = choose_ssim_block_row();
 
 double ssim_plane(const unsigned char *a, const unsigned char *b, int width, int height,
                   SsimSums *scratch)
@@ -79,11 +104,11 @@ double ssim_plane(const unsigned char *a, const unsigned char *b, int width, int
     // A window is the 2 x 2 blocks below and right of its corner; keep two block rows.
     int blocks = columns + 1;
     SsimSums *upper = scratch, *lower = scratch + blocks;
-    block_row_sums(a, b, width, blocks, upper);
+    ssim_block_row(a, b, width, blocks, upper);
     double total = 0;
     for (int row = 0; row < rows; row++) {
         int64_t offset = (int64_t)(row + 1) * window_step * width;
-        block_row_sums(a + offset, b + offset, width, blocks, lower);
+        ssim_block_row(a + offset, b + offset, width, blocks, lower);
         for (int column = 0; column < columns; column++) {
             const SsimSums &p = upper[column], &q = upper[column + 1];
             const SsimSums &r = lower[column], &s = lower[column + 1];

@@ -23,6 +23,27 @@ double ssim_plane_C(const unsigned char *a, const unsigned char *b, int width, i
 // Entries of SsimSums that ssim_plane needs as scratch for a plane `width` samples wide.
 int ssim_scratch_entries(int width);
 
+// Sums of the `blocks` 4 x 4 blocks side by side at the start of a and b (rows `width`
+// apart) into out[0 .. blocks - 1]: the reference, and a variant that must give the same.
+typedef void (*ssim_block_row_fn)(const unsigned char *a, const unsigned char *b, int width,
+                                  int blocks, SsimSums *out);
+void ssim_block_row_C(const unsigned char *a, const unsigned char *b, int width, int blocks,
+                      SsimSums *out);
+void ssim_block_row_SSE2(const unsigned char *a, const unsigned char *b, int width, int blocks,
+                         SsimSums *out);
+
+struct SsimVariant {
+    const char *name;
+    ssim_block_row_fn block_row;
+};
+
+// Variants compiled into this build, reference first.
+int available_ssim_variants(SsimVariant *list, int capacity);
+
+// The variant ssim_plane uses, chosen once at start-up (the reference when the environment
+// has TRIVISTA_REFERENCE=1).
+extern ssim_block_row_fn ssim_block_row;
+
 // The same value as ssim_plane_C, bit for bit, from 4 x 4 block sums that each window
 // shares with its neighbours. `scratch` holds ssim_scratch_entries(width) entries.
 double ssim_plane(const unsigned char *a, const unsigned char *b, int width, int height,

@@ -140,4 +140,57 @@ TEST(SsimFastForm, HandlesTheExtremeSampleValues)
                 416.0 / (255.0 * 255 * 4096 + 416), 1e-12);
 }
 
+TEST(SsimVariants, EveryBlockRowVariantGivesTheReferenceSums)
+{
+    SsimVariant variants[4];
+    int count = available_ssim_variants(variants, 4);
+#if defined(__x86_64__)
+    ASSERT_GE(count, 2) << "the SSE2 variant is built on x86-64";
+#endif
+    std::mt19937 random(5);
+    for (int width : {16, 20, 36, 64, 100, 176, 352, 1282}) {
+        int blocks = width / 4;
+        Plane a(width * 4), b(width * 4);
+        for (int pattern = 0; pattern < 4; pattern++) {
+            for (int i = 0; i < width * 4; i++) {
+                a[i] = pattern == 0 ? 255 : pattern == 1 ? 0 : (unsigned char)random();
+                b[i] = pattern == 0 ? 255 : pattern == 3 ? (unsigned char)(255 - a[i])
+                                                         : (unsigned char)random();
+            }
+            std::vector<SsimSums> expected(blocks), got(blocks);
+            ssim_block_row_C(a.data(), b.data(), width, blocks, expected.data());
+            for (int v = 0; v < count; v++) {
+                variants[v].block_row(a.data(), b.data(), width, blocks, got.data());
+                for (int k = 0; k < blocks; k++) {
+                    ASSERT_EQ(got[k].a, expected[k].a) << variants[v].name << " " << width << " " << k;
+                    ASSERT_EQ(got[k].b, expected[k].b) << variants[v].name << " " << width << " " << k;
+                    ASSERT_EQ(got[k].square, expected[k].square) << variants[v].name << " " << k;
+                    ASSERT_EQ(got[k].cross, expected[k].cross) << variants[v].name << " " << k;
+                }
+            }
+        }
+    }
+}
+
+TEST(SsimVariants, EveryVariantMeasuresTheStraightforwardValueBitForBit)
+{
+    SsimVariant variants[4];
+    int count = available_ssim_variants(variants, 4);
+    ssim_block_row_fn chosen = ssim_block_row;
+    const int sizes[][2] = {{16, 16}, {18, 14}, {50, 30}, {176, 144}, {352, 288}};
+    for (auto &size : sizes) {
+        int width = size[0], height = size[1];
+        Plane a(width * height), b(width * height);
+        fill_structured(a, b, width, height, 300 + width, 9);
+        std::vector<SsimSums> scratch(ssim_scratch_entries(width));
+        double expected = ssim_plane_C(a.data(), b.data(), width, height);
+        for (int v = 0; v < count; v++) {
+            ssim_block_row = variants[v].block_row;
+            EXPECT_EQ(ssim_plane(a.data(), b.data(), width, height, scratch.data()), expected)
+                << variants[v].name << " " << width << "x" << height;
+        }
+    }
+    ssim_block_row = chosen;
+}
+
 }  // namespace
