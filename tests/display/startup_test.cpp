@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <X11/X.h>
 #include <X11/Xutil.h>
 
 #include "harness.h"
@@ -47,10 +48,12 @@ TEST(Refusal, AnEightBitPseudoColorScreenIsRefused)
     expect_refusal(server.name(), refused);
 }
 
-TEST(Refusal, AFifteenBitTrueColorScreenIsRefused)
+TEST(Refusal, TrueColorScreensOfFifteenOrEightBitsAreRefused)
 {
-    XvfbServer server(15);
-    expect_refusal(server.name(), refused);
+    XvfbServer fifteen(15);
+    expect_refusal(fifteen.name(), refused);
+    XvfbServer eight(8, TrueColor);
+    expect_refusal(eight.name(), refused);
 }
 
 TEST(Refusal, DirectColorIsRefusedAtEveryDepth)
