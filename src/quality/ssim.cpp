@@ -72,28 +72,42 @@ void ssim_block_row_C(const unsigned char *a, const unsigned char *b, int width,
                                    window_step, window_step);
 }
 
+double ssim_window_row_C(double total, const SsimSums *upper, const SsimSums *lower,
+                         int columns)
+{
+    for (int column = 0; column < columns; column++) {
+        const SsimSums &p = upper[column], &q = upper[column + 1];
+        const SsimSums &r = lower[column], &s = lower[column + 1];
+        SsimSums window = {p.a + q.a + r.a + s.a, p.b + q.b + r.b + s.b,
+                           p.square + q.square + r.square + s.square,
+                           p.cross + q.cross + r.cross + s.cross};
+        total += ssim_of_window(window);
+    }
+    return total;
+}
+
 int available_ssim_variants(SsimVariant *list, int capacity)
 {
     int count = 0;
     if (count < capacity)
-        list[count++] = SsimVariant{"C", ssim_block_row_C};
+        list[count++] = SsimVariant{"C", ssim_block_row_C, ssim_window_row_C};
 #if defined(TRIVISTA_X86_KERNELS)
     if (count < capacity)
-        list[count++] = SsimVariant{"SSE2", ssim_block_row_SSE2};
+        list[count++] = SsimVariant{"SSE2", ssim_block_row_SSE2, ssim_window_row_SSE2};
 #endif
     return count;
 }
 
 // The fastest variant, or the reference when TRIVISTA_REFERENCE=1 asks for it.
-static ssim_block_row_fn choose_ssim_block_row()
+static SsimVariant choose_ssim_kernels()
 {
     const char *forced = getenv("TRIVISTA_REFERENCE");
     SsimVariant variants[4];
     int count = available_ssim_variants(variants, 4);
-    return forced && strcmp(forced, "1") == 0 ? ssim_block_row_C : variants[count - 1].block_row;
+    return forced && strcmp(forced, "1") == 0 ? variants[0] : variants[count - 1];
 }
 
-ssim_block_row_fn ssim_block_row = choose_ssim_block_row();
+SsimVariant ssim_kernels = choose_ssim_kernels();
 
 double ssim_plane(const unsigned char *a, const unsigned char *b, int width, int height,
                   SsimSums *scratch)
@@ -104,19 +118,13 @@ double ssim_plane(const unsigned char *a, const unsigned char *b, int width, int
     // A window is the 2 x 2 blocks below and right of its corner; keep two block rows.
     int blocks = columns + 1;
     SsimSums *upper = scratch, *lower = scratch + blocks;
-    ssim_block_row(a, b, width, blocks, upper);
+    ssim_kernels.block_row(a, b, width, blocks, upper);
     double total = 0;
     for (int row = 0; row < rows; row++) {
         int64_t offset = (int64_t)(row + 1) * window_step * width;
-        ssim_block_row(a + offset, b + offset, width, blocks, lower);
-        for (int column = 0; column < columns; column++) {
-            const SsimSums &p = upper[column], &q = upper[column + 1];
-            const SsimSums &r = lower[column], &s = lower[column + 1];
-            SsimSums window = {p.a + q.a + r.a + s.a, p.b + q.b + r.b + s.b,
-                               p.square + q.square + r.square + s.square,
-                               p.cross + q.cross + r.cross + s.cross};
-            total += ssim_of_window(window);
-        }
+        ssim_kernels.block_row(a + offset, b + offset, width, blocks, lower);
+        // Windows are added one by one in row-major order, by every variant alike.
+        total = ssim_kernels.window_row(total, upper, lower, columns);
         SsimSums *swap = upper;
         upper = lower;
         lower = swap;

@@ -32,9 +32,19 @@ void ssim_block_row_C(const unsigned char *a, const unsigned char *b, int width,
 void ssim_block_row_SSE2(const unsigned char *a, const unsigned char *b, int width, int blocks,
                          SsimSums *out);
 
+// Adds to `total`, window by window from left to right, the SSIM of the `columns` windows
+// whose upper blocks are upper[c], upper[c + 1] and lower blocks lower[c], lower[c + 1].
+typedef double (*ssim_window_row_fn)(double total, const SsimSums *upper,
+                                     const SsimSums *lower, int columns);
+double ssim_window_row_C(double total, const SsimSums *upper, const SsimSums *lower,
+                         int columns);
+double ssim_window_row_SSE2(double total, const SsimSums *upper, const SsimSums *lower,
+                            int columns);
+
 struct SsimVariant {
     const char *name;
     ssim_block_row_fn block_row;
+    ssim_window_row_fn window_row;
 };
 
 // Variants compiled into this build, reference first.
@@ -42,7 +52,7 @@ int available_ssim_variants(SsimVariant *list, int capacity);
 
 // The variant ssim_plane uses, chosen once at start-up (the reference when the environment
 // has TRIVISTA_REFERENCE=1).
-extern ssim_block_row_fn ssim_block_row;
+extern SsimVariant ssim_kernels;
 
 // The same value as ssim_plane_C, bit for bit, from 4 x 4 block sums that each window
 // shares with its neighbours. `scratch` holds ssim_scratch_entries(width) entries.

@@ -176,7 +176,7 @@ TEST(SsimVariants, EveryVariantMeasuresTheStraightforwardValueBitForBit)
 {
     SsimVariant variants[4];
     int count = available_ssim_variants(variants, 4);
-    ssim_block_row_fn chosen = ssim_block_row;
+    SsimVariant chosen = ssim_kernels;
     const int sizes[][2] = {{16, 16}, {18, 14}, {50, 30}, {176, 144}, {352, 288}};
     for (auto &size : sizes) {
         int width = size[0], height = size[1];
@@ -185,12 +185,40 @@ TEST(SsimVariants, EveryVariantMeasuresTheStraightforwardValueBitForBit)
         std::vector<SsimSums> scratch(ssim_scratch_entries(width));
         double expected = ssim_plane_C(a.data(), b.data(), width, height);
         for (int v = 0; v < count; v++) {
-            ssim_block_row = variants[v].block_row;
+            ssim_kernels = variants[v];
             EXPECT_EQ(ssim_plane(a.data(), b.data(), width, height, scratch.data()), expected)
                 << variants[v].name << " " << width << "x" << height;
         }
     }
-    ssim_block_row = chosen;
+    ssim_kernels = chosen;
+}
+
+TEST(SsimVariants, EveryWindowRowVariantAddsTheReferenceValuesInOrder)
+{
+    SsimVariant variants[4];
+    int count = available_ssim_variants(variants, 4);
+    std::mt19937 random(8);
+    for (int columns : {1, 3, 4, 5, 8, 43, 87}) {
+        for (int pattern = 0; pattern < 4; pattern++) {
+            // Block sums of real 4 x 4 blocks, flat and extreme ones included.
+            std::vector<SsimSums> upper(columns + 1), lower(columns + 1);
+            for (auto *row : {&upper, &lower})
+                for (auto &sums : *row) {
+                    unsigned char a[16], b[16];
+                    for (int i = 0; i < 16; i++) {
+                        a[i] = pattern == 0 ? 255 : (unsigned char)random();
+                        b[i] = pattern == 0 ? 0 : pattern == 1 ? a[i] : (unsigned char)random();
+                    }
+                    ssim_block_row_C(a, b, 4, 1, &sums);
+                }
+            double start = pattern * 0.25;
+            double expected = ssim_window_row_C(start, upper.data(), lower.data(), columns);
+            for (int v = 0; v < count; v++)
+                EXPECT_EQ(variants[v].window_row(start, upper.data(), lower.data(), columns),
+                          expected)
+                    << variants[v].name << " " << columns << " pattern " << pattern;
+        }
+    }
 }
 
 }  // namespace
