@@ -53,6 +53,10 @@ TEST(Refusal, TrueColorScreensOfFifteenOrEightBitsAreRefused)
     XvfbServer fifteen(15);
     expect_refusal(fifteen.name(), refused);
     XvfbServer eight(8, TrueColor);
+    {
+        XConnection x(eight.name());
+        ASSERT_EQ(DefaultVisual(x.get(), DefaultScreen(x.get()))->c_class, TrueColor);
+    }
     expect_refusal(eight.name(), refused);
 }
 
