@@ -123,4 +123,34 @@ TEST(ReportAgainstFfmpeg, ASizeThatIsNoMultipleOfEightAgrees)
     compare_with_peer(100, 60, 5, 0);
 }
 
+TEST(ReportInputs, AYuv4mpegFileMeasuresLikeItsRawPlanes)
+{
+    std::string ffmpeg = find_ffmpeg();
+    ASSERT_FALSE(ffmpeg.empty()) << "ffmpeg (Debian package ffmpeg) writes the test file";
+    TempDir dir;
+    std::vector<Frame> first, second;
+    for (int f = 0; f < 4; f++) {
+        first.push_back(structured_frame(64, 48, f, 5));
+        second.push_back(degraded_frame(first.back(), 64, 48, 3, true, f));
+    }
+    write_sequence(dir.file("a.yuv"), first);
+    write_sequence(dir.file("b.yuv"), second);
+    ChildProcess convert(ffmpeg,
+                         {"-hide_banner", "-loglevel", "error", "-f", "rawvideo", "-pix_fmt",
+                          "yuv420p", "-s", "64x48", "-i", dir.file("b.yuv"), "-f",
+                          "yuv4mpegpipe", dir.file("b.y4m")},
+                         "", dir.path(), "convert");
+    ASSERT_TRUE(convert.wait(60) && convert.exited_normally() && convert.exit_status() == 0);
+
+    ReportRun raw = run_report_tool(
+        {"-size", "64x48", "-f1", dir.file("a.yuv"), "-f2", dir.file("b.yuv")}, dir.path());
+    ReportRun y4m = run_report_tool({"-f1", dir.file("a.yuv"), "-f2", dir.file("b.y4m")},
+                                    dir.path());
+    ASSERT_EQ(raw.status, 0) << raw.err;
+    EXPECT_EQ(y4m.status, 0) << y4m.err;
+    EXPECT_EQ(lines_of(raw.out).size(), 5u);
+    EXPECT_EQ(y4m.out, raw.out);
+    EXPECT_EQ(y4m.err, raw.err);
+}
+
 }  // namespace
