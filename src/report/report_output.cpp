@@ -21,7 +21,7 @@ static const char summary_line_format[] =
     "%s: %d frames, PSNR Y mean %.4f dB, global %.4f dB, min %.4f dB at frame %d, "
     "max %.4f dB; U mean %.4f dB, global %.4f dB; V mean %.4f dB, global %.4f dB";
 static const char summary_ssim_format[] = "; SSIM mean %.6f";
-static const char below_limit_format[] = "%d frames below the minimum PSNR of %g dB\n";
+static const char below_limit_format[] = "%d frames below the minimum PSNR of %.15g dB\n";
 
 static void write_value(FILE *out, const char *format, double value)
 {
@@ -140,7 +140,7 @@ static void write_json_summary(FILE *out)
         fputc('}', out);
     }
     if (min_psnr_given) {
-        fprintf(out, ",\"min_psnr\":%.17g", min_psnr);
+        fprintf(out, ",\"min_psnr\":%.15g", min_psnr);
         fprintf(out, ",\"frames_below_min_psnr\":%d", frames_below_min_psnr);
     }
     fputs("}}\n", out);

@@ -261,7 +261,7 @@ TEST(ReportJson, WritesOneObjectPerFrameAndTheSummaryLast)
     TempDir dir;
     write_pair(dir, 3, 1);
     ReportRun run = run_report_tool(
-        {"-json", "-f1", dir.file("a.yuv"), "-f2", dir.file("b.yuv"), "-min-psnr", "20"},
+        {"-json", "-f1", dir.file("a.yuv"), "-f2", dir.file("b.yuv"), "-min-psnr", "20.1"},
         dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     auto lines = lines_of(run.out);
@@ -273,7 +273,7 @@ TEST(ReportJson, WritesOneObjectPerFrameAndTheSummaryLast)
               "\"psnr_u\":100.0000,\"psnr_v\":100.0000,\"ssim\":1.000000}}");
     EXPECT_EQ(lines[3].rfind("{\"summary\":{\"frames\":3,\"org_enc\":{\"mean_psnr_y\":", 0), 0u)
         << lines[3];
-    EXPECT_NE(lines[3].find("\"min_psnr\":20,\"frames_below_min_psnr\":0}}"), std::string::npos)
+    EXPECT_NE(lines[3].find("\"min_psnr\":20.1,\"frames_below_min_psnr\":0}}"), std::string::npos)
         << lines[3];
     EXPECT_EQ(run.err, "");
 }
