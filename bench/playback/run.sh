@@ -89,8 +89,10 @@ for run in plain psnr plain_shm psnr_shm; do
         plain_shm) label="trivista -quiet -shm" ;;
         psnr_shm) label="trivista -quiet -PSNR -shm" ;;
     esac
-    printf '  %-28s %8.1f   %5.1f %% of the transfer limit\n' "$label" "$rate" \
-        "$(awk -v a="$rate" -v b="$puts" 'BEGIN { print 100 * a / b }')"
+    # Neighbouring runs share the machine's load: the median of per-round ratios is
+    # steadier than the ratio of medians.
+    ratio=$(paste "$work/$run" "$work/puts" | awk '{ print 100 * $1 / $2 }' | median)
+    printf '  %-28s %8.1f   %5.1f %% of the transfer limit (per-round median)\n' "$label" "$rate" "$ratio"
 done
 printf '  %-28s %8.1f\n' "put_images (6 x XPutImage)" "$puts"
 printf '  %-28s %8.1f\n' "put_images shm (6 x XShmPutImage)" "$(median < "$work/puts_shm")"
