@@ -11,7 +11,7 @@ static std::string sandbox_dir;
 
 // The fixed files, and the one each target rewrites per input.
 static const char *const sandbox_files[] = {"a", "b", "c", "s", "m", "x", "e", "f", "g",
-                                            "sequence", "freeze"};
+                                            "p", "sequence", "freeze"};
 
 static void write_file(const char *name, const std::string &bytes)
 {
@@ -67,6 +67,9 @@ const std::string &enter_sandbox()
     write_file("f", "1\n2\n2\n");
     static const char garbage[] = "x\n-5\n99999999999\n\n0\r\n\x01\xff\0" "7\n1";
     write_file("g", std::string(garbage, sizeof garbage - 1));
+    // Nothing ever writes to it: opening it must not wait for a writer.
+    if (mkfifo("p", 0600) != 0)
+        perror("sandbox p"), abort();
     if (mkdir("d", 0700) != 0)
         perror("sandbox d"), abort();
     return sandbox_dir;

@@ -6,6 +6,7 @@
 //   e         an empty file
 //   f, g      freeze files: "1 2 2"; garbage, negative, huge, CRLF, no final newline
 //   d         a directory
+//   p         a FIFO without a writer
 // Removed again when the process exits normally.
 #pragma once
 

@@ -267,6 +267,22 @@ TEST_F(HostileFreezeFiles, BinaryGarbageMarksOnlyFramesInsideTheRange)
         EXPECT_TRUE(k >= 0 && k <= 5) << k;
 }
 
+TEST_F(HostileFreezeFiles, AFifoWithoutAWriterIsAnEmptyListAndADirectoryIsRefused)
+{
+    std::string fifo = run.dir.file("freeze.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Finished from_fifo = play_with(fifo);
+    EXPECT_EQ(from_fifo.status, 0);
+    EXPECT_EQ(from_fifo.out, banner);
+    EXPECT_EQ(from_fifo.err, "");
+
+    std::string directory = run.dir.file("freeze.d");
+    ASSERT_EQ(mkdir(directory.c_str(), 0700), 0);
+    Finished from_directory = play_with(directory);
+    EXPECT_EQ(from_directory.status, 255);
+    EXPECT_EQ(from_directory.out, banner + ("Could not open file: " + directory + "\n"));
+}
+
 TEST(LargeInputs, AFiveGibibyteSparseFirstFilePlaysTheFramesNearItsEnd)
 {
     FaultRun run;
