@@ -22,6 +22,8 @@ static std::vector<std::string> files_in(const std::string &dir)
     if (!listing)
         return files;
     while (dirent *entry = readdir(listing)) {
+        if (entry->d_name[0] == '.')
+            continue;  // ".", ".." and the placeholder that keeps an empty directory
         std::string path = dir + "/" + entry->d_name;
         struct stat info;
         if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
