@@ -7,6 +7,7 @@
 #include "shm_transfer.h"
 #include "../convert/color_tables.h"
 #include "../playback/die.h"
+#include "../playback/screen_fit.h"
 #include "../playback/settings.h"
 
 static const char window_title[] = "kestrin Trivista";
@@ -109,6 +110,8 @@ int init_display(const char *display_name)
 
     int width = window_width();
     int height = window_height();
+    warn_if_window_exceeds_screen(width, height, DisplayWidth(display, screen),
+                                  DisplayHeight(display, screen));
     XSizeHints hints = {};
     hints.flags = PSize | PMinSize | PMaxSize;
     hints.width = hints.min_width = hints.max_width = width;

@@ -149,3 +149,33 @@ TEST(WindowSize, FollowsSequenceCountPictureSizePsnrAndNodiffWithMatchingFixedHi
         ASSERT_TRUE(wait_until([&] { return find_window(x.get(), "kestrin Trivista").id == 0; }, 5));
     }
 }
+
+TEST(SmallScreen, AWindowLargerThanTheScreenIsMadeAndTheUserToldOnce)
+{
+    XvfbServer server(24, -1, 640, 480);
+    TempDir dir;
+    std::string first = write_test_sequence(dir.path(), "seq1.yuv", 352, 288, 1, 2);
+    std::string second = write_test_sequence(dir.path(), "seq2.yuv", 352, 288, 2, 2);
+    ChildProcess child(trivista_path(),
+                       {"-quiet", "-CIF", "-PSNR", "-fps", "100", "-f1", first, "-f2", second},
+                       server.name(), dir.path(), "trivista");
+    ASSERT_TRUE(child.wait(10));
+    EXPECT_EQ(child.exit_status(), 0);
+    EXPECT_EQ(child.stdout_text(), banner);
+    EXPECT_EQ(child.stderr_text(), "Warning: the main window (704x776) is larger than the screen "
+                                   "(640x480) and may be clipped\n");
+}
+
+TEST(SmallScreen, AWindowThatFitsGetsNoWarning)
+{
+    XvfbServer server(24, -1, 704, 776);
+    TempDir dir;
+    std::string first = write_test_sequence(dir.path(), "seq1.yuv", 352, 288, 1, 2);
+    std::string second = write_test_sequence(dir.path(), "seq2.yuv", 352, 288, 2, 2);
+    ChildProcess child(trivista_path(),
+                       {"-quiet", "-CIF", "-PSNR", "-fps", "100", "-f1", first, "-f2", second},
+                       server.name(), dir.path(), "trivista");
+    ASSERT_TRUE(child.wait(10));
+    EXPECT_EQ(child.exit_status(), 0);
+    EXPECT_EQ(child.stderr_text(), "");
+}
