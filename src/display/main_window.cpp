@@ -1,5 +1,7 @@
 // The main window: connection, visual check, window, colours, graphics contexts and the
 // one image description that all panes share.
+#include <sys/socket.h>
+
 #include <csignal>
 #include <cstdio>
 
@@ -90,12 +92,21 @@ static void wait_until_mapped()
     while (event.type != MapNotify || event.xmap.window != window);
 }
 
+// A socket buffer that holds a whole picture lets the transfer of one pane overlap the
+// conversion of the next, instead of waiting for the server to read most of it first.
+static void widen_send_buffer()
+{
+    int bytes = 4 << 20;
+    setsockopt(ConnectionNumber(display), SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes);
+}
+
 int init_display(const char *display_name)
 {
     display = XOpenDisplay(display_name);
     if (!display)
         die(1, "Can not open display\n");
     signal(SIGPIPE, SIG_IGN);
+    widen_send_buffer();
     XSetIOErrorHandler(lost_connection);
 
     int screen = DefaultScreen(display);
