@@ -35,6 +35,9 @@ void open_sequence(int n, const char *path)
     stream(n) = open_for_reading(path);
     if (!stream(n))
         die(3, "Can't open yuvfile%d for input!\n", n);
+    // Each plane is one read straight into its buffer; the stream's own small buffer
+    // would split it into several reads and copy the pieces.
+    setvbuf(stream(n), nullptr, _IONBF, 0);
     yuv_path[n] = path;
 }
 

@@ -34,15 +34,6 @@ static void report_help(const char *program_name)
     fflush(stdout);
 }
 
-// Each plane is one read straight into its buffer; the stream's own 4 KiB buffer would
-// split it into several reads and copy the pieces that do not fill whole blocks.
-static void read_unbuffered()
-{
-    FILE *streams[] = {yuvfile1, yuvfile2, yuvfile3};
-    for (int n = 0; n < expand; n++)
-        setvbuf(streams[n], nullptr, _IONBF, 0);
-}
-
 int main(int argc, char **argv)
 {
     const char *program_name = argc > 0 && argv[0] ? argv[0] : "trivista-report";
@@ -53,7 +44,6 @@ int main(int argc, char **argv)
     parse_options(argc, argv, report_option);
     if (expand < 2)
         die(1, "%s: give at least two sequences (-f1 and -f2) to compare\n", program_name);
-    read_unbuffered();
     compute_geometry();
     compute_frame_range();
     allocate_buffers();
