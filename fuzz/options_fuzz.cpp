@@ -1,6 +1,8 @@
 // libFuzzer target: the command line and the start-up steps that follow it, up to the
 // display. The input is an argument vector, arguments separated by NUL bytes. File
 // names are looked up in a private directory of small sequence and freeze files.
+// Built a second time with FUZZ_REPORT_OPTIONS: the report tool's loop, whose own
+// options come in through the loop's hook.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +17,11 @@
 #include "exit_trap.h"
 #include "fuzz_check.h"
 #include "options.h"
+#ifdef FUZZ_REPORT_OPTIONS
+#include <cmath>
+
+#include "report.h"
+#endif
 #include "picture_size.h"
 #include "sandbox.h"
 #include "sequence.h"
@@ -32,7 +39,13 @@ struct CommandLine {
 static void start_up(void *context)
 {
     CommandLine *line = (CommandLine *)context;
+#ifdef FUZZ_REPORT_OPTIONS
+    parse_options(line->argc, line->argv, report_option);
+    fuzz_check(!min_psnr_given || std::isfinite(min_psnr), "-min-psnr %f", min_psnr);
+    fuzz_check(report_threads == 0 || report_threads == 1, "threads %d", report_threads);
+#else
     parse_options(line->argc, line->argv);
+#endif
 
     fuzz_check(expand >= 1 && expand <= 3, "expand %d", expand);
     fuzz_check(yuvfile1 && (expand < 2 || yuvfile2) && (expand < 3 || yuvfile3),
@@ -92,6 +105,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     CommandLine line = {argc, argv};
 
     reset_startup_state();
+#ifdef FUZZ_REPORT_OPTIONS
+    report_json = min_psnr_given = report_threads = 0;
+    report_ssim = 1;
+    min_psnr = 0;
+#endif
     int status = 0;
     if (call_catching_exit(start_up, &line, &status))
         // The documented refusals: usage (1), an unopenable sequence (3), an unopenable

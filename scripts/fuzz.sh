@@ -14,7 +14,8 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTRIVISTA_BENCHMARKS=OFF \
   -DTRIVISTA_FUZZ=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
 
 # name:binary:max_len; the header parser's own target comes with the playback tests.
-targets=(options:trivista_options_fuzz:512 freeze:trivista_freeze_fuzz:4096
+targets=(options:trivista_options_fuzz:512 report_options:trivista_report_options_fuzz:512
+         freeze:trivista_freeze_fuzz:4096
          sequence:trivista_sequence_fuzz:4096)
 if cmake --build "$build" --target help | grep -q 'trivista_y4m_fuzz'; then
   targets+=(y4m_header:trivista_y4m_fuzz:512)
@@ -51,7 +52,7 @@ for target in "${targets[@]}"; do
     echo "FINDING in $name (status $status); log: $log; inputs: $findings"
     grep -E 'ERROR|runtime error|broken|SUMMARY|Test unit written' "$log" | head -20 || true
   fi
-  summary+=("$(printf '%-11s %9s runs %7s exec/s  cov %5s  ft %6s' "$name" "${runs:-?}" \
+  summary+=("$(printf '%-15s %9s runs %7s exec/s  cov %5s  ft %6s' "$name" "${runs:-?}" \
     "${speed:-?}" "${coverage:-?}" "${features:-?}")")
 done
 
