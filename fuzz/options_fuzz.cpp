@@ -3,6 +3,7 @@
 // names are looked up in a private directory of small sequence and freeze files.
 // Built a second time with FUZZ_REPORT_OPTIONS: the report tool's loop, whose own
 // options come in through the loop's hook.
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,6 +74,18 @@ static void start_up(void *context)
     fuzz_check(frame_period >= 0 && frame == start_frame, "period %d", frame_period);
 }
 
+// Open file descriptors of this process: more after a run when the run leaked one.
+static int open_descriptors()
+{
+    DIR *listing = opendir("/proc/self/fd");
+    int count = 0;
+    while (listing && readdir(listing))
+        count++;
+    if (listing)
+        closedir(listing);
+    return count;
+}
+
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     enter_sandbox();
@@ -104,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     argv[argc] = nullptr;
     CommandLine line = {argc, argv};
 
+    int descriptors = open_descriptors();
     reset_startup_state();
 #ifdef FUZZ_REPORT_OPTIONS
     report_json = min_psnr_given = report_threads = 0;
@@ -116,5 +130,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         // freeze file (-1); checks after the loop also use 1.
         fuzz_check(status == 1 || status == 3 || status == -1, "exit status %d", status);
     release_startup_state();
+    fuzz_check(open_descriptors() == descriptors, "a file descriptor was left open");
     return 0;
 }

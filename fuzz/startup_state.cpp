@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "exit_trap.h"
 #include "options.h"
 #include "picture_size.h"
 #include "sequence.h"
@@ -40,6 +41,7 @@ void release_startup_state()
     close_stream(yuvfile1);
     close_stream(yuvfile2);
     close_stream(yuvfile3);
+    close_streams_left_open();
     free(fr2_table);
     free(fr3_table);
     fr2_table = fr3_table = nullptr;
