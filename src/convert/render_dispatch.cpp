@@ -8,33 +8,15 @@
 
 FastLayout fast_layout;
 
-static int cpu_has_sse2()
-{
-#if defined(TRIVISTA_X86_KERNELS)
-    return __builtin_cpu_supports("sse2");
-#else
-    return 0;
-#endif
-}
-
-static int cpu_has_avx2()
-{
-#if defined(TRIVISTA_X86_KERNELS)
-    return __builtin_cpu_supports("avx2");
-#else
-    return 0;
-#endif
-}
-
 int available_render_variants(const RenderVariant **list, int capacity)
 {
     int count = 0;
     if (count < capacity)
         list[count++] = &render_variant_C;
 #if defined(TRIVISTA_X86_KERNELS)
-    if (cpu_has_sse2() && count < capacity)
+    if (__builtin_cpu_supports("sse2") && count < capacity)
         list[count++] = &render_variant_SSE2;
-    if (cpu_has_avx2() && count < capacity)
+    if (__builtin_cpu_supports("avx2") && count < capacity)
         list[count++] = &render_variant_AVX2;
 #endif
     return count;
