@@ -24,76 +24,60 @@ static inline uint32_t gray_pixel(int gray)
     return (uint32_t)(r_2_pix[gray] | g_2_pix[gray] | b_2_pix[gray]);
 }
 
+// The red, green and blue offsets of one chroma pair.
+struct Offsets {
+    int r, g, b;
+};
+
+static inline Offsets offsets_for(int cb, int cr)
+{
+    return Offsets{Cr_r_tab[cr], Cr_g_tab[cr] + Cb_g_tab[cb], Cb_b_tab[cb]};
+}
+
+// Gray level of the luma level with the offsets, at the pixel width's weighting.
+template <typename Pixel>
+static inline int gray_level(int level, Offsets o)
+{
+    int (*fade)(int, int, int) = sizeof(Pixel) == 2 ? fadetogray16 : fadetogray32;
+    return fade(level + o.r, level + o.g, level + o.b);
+}
+
+template <typename Pixel>
+static inline Pixel color_at(int level, Offsets o)
+{
+    return (Pixel)color_pixel(level, o.r, o.g, o.b);
+}
+
+template <typename Pixel>
+static inline Pixel gray_at(int level, Offsets o)
+{
+    return (Pixel)gray_pixel(gray_level<Pixel>(level, o));
+}
+
+// `blocks` 2 x 2 blocks of one row pair; pixel_at gives one pixel from its luma level.
+template <typename Pixel, Pixel (*pixel_at)(int, Offsets)>
+static inline void blocks_of(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
+                             const uint8_t *v, Pixel *upper, Pixel *lower, int blocks)
+{
+    for (int x = 0; x < blocks; x++) {
+        Offsets o = offsets_for(*u++, *v++);
+        *upper++ = pixel_at(L_tab[*y_upper++], o);
+        *upper++ = pixel_at(L_tab[*y_upper++], o);
+        *lower++ = pixel_at(L_tab[*y_lower++], o);
+        *lower++ = pixel_at(L_tab[*y_lower++], o);
+    }
+}
+
 void color_blocks16_C(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
                       const uint8_t *v, uint16_t *upper, uint16_t *lower, int blocks)
 {
-    for (int x = 0; x < blocks; x++) {
-        int cr = *v++;
-        int cb = *u++;
-        int r = Cr_r_tab[cr];
-        int g = Cr_g_tab[cr] + Cb_g_tab[cb];
-        int b = Cb_b_tab[cb];
-        *upper++ = (uint16_t)color_pixel(L_tab[*y_upper++], r, g, b);
-        *upper++ = (uint16_t)color_pixel(L_tab[*y_upper++], r, g, b);
-        *lower++ = (uint16_t)color_pixel(L_tab[*y_lower++], r, g, b);
-        *lower++ = (uint16_t)color_pixel(L_tab[*y_lower++], r, g, b);
-    }
+    blocks_of<uint16_t, color_at<uint16_t>>(y_upper, y_lower, u, v, upper, lower, blocks);
 }
 
 void color_blocks32_C(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
                       const uint8_t *v, uint32_t *upper, uint32_t *lower, int blocks)
 {
-    for (int x = 0; x < blocks; x++) {
-        int cr = *v++;
-        int cb = *u++;
-        int r = Cr_r_tab[cr];
-        int g = Cr_g_tab[cr] + Cb_g_tab[cb];
-        int b = Cb_b_tab[cb];
-        *upper++ = color_pixel(L_tab[*y_upper++], r, g, b);
-        *upper++ = color_pixel(L_tab[*y_upper++], r, g, b);
-        *lower++ = color_pixel(L_tab[*y_lower++], r, g, b);
-        *lower++ = color_pixel(L_tab[*y_lower++], r, g, b);
-    }
-}
-
-static void gray_blocks16(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
-                          const uint8_t *v, uint16_t *upper, uint16_t *lower, int blocks)
-{
-    for (int x = 0; x < blocks; x++) {
-        int cr = *v++;
-        int cb = *u++;
-        int r = Cr_r_tab[cr];
-        int g = Cr_g_tab[cr] + Cb_g_tab[cb];
-        int b = Cb_b_tab[cb];
-        for (int i = 0; i < 2; i++) {
-            int level = L_tab[*y_upper++];
-            *upper++ = (uint16_t)gray_pixel(fadetogray16(level + r, level + g, level + b));
-        }
-        for (int i = 0; i < 2; i++) {
-            int level = L_tab[*y_lower++];
-            *lower++ = (uint16_t)gray_pixel(fadetogray16(level + r, level + g, level + b));
-        }
-    }
-}
-
-static void gray_blocks32(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
-                          const uint8_t *v, uint32_t *upper, uint32_t *lower, int blocks)
-{
-    for (int x = 0; x < blocks; x++) {
-        int cr = *v++;
-        int cb = *u++;
-        int r = Cr_r_tab[cr];
-        int g = Cr_g_tab[cr] + Cb_g_tab[cb];
-        int b = Cb_b_tab[cb];
-        for (int i = 0; i < 2; i++) {
-            int level = L_tab[*y_upper++];
-            *upper++ = gray_pixel(fadetogray32(level + r, level + g, level + b));
-        }
-        for (int i = 0; i < 2; i++) {
-            int level = L_tab[*y_lower++];
-            *lower++ = gray_pixel(fadetogray32(level + r, level + g, level + b));
-        }
-    }
+    blocks_of<uint32_t, color_at<uint32_t>>(y_upper, y_lower, u, v, upper, lower, blocks);
 }
 
 // The traversal shared by the four renderers: row pairs, half blocks per pair; each
@@ -128,12 +112,12 @@ void Color32DitherImage_C(const YuvFrame *picture, unsigned char *out)
 
 void DitherImageToGray16_C(const YuvFrame *picture, unsigned char *out)
 {
-    walk_row_pairs<uint16_t>(picture, out, gray_blocks16);
+    walk_row_pairs<uint16_t>(picture, out, blocks_of<uint16_t, gray_at<uint16_t>>);
 }
 
 void DitherImageToGray32_C(const YuvFrame *picture, unsigned char *out)
 {
-    walk_row_pairs<uint32_t>(picture, out, gray_blocks32);
+    walk_row_pairs<uint32_t>(picture, out, blocks_of<uint32_t, gray_at<uint32_t>>);
 }
 
 int chroma_is_constant(const YuvFrame *picture)
@@ -155,37 +139,31 @@ int chroma_is_constant(const YuvFrame *picture)
     return 1;
 }
 
+template <typename Pixel>
+static void build_gray_table(uint8_t u, uint8_t v, Pixel table[256])
+{
+    Offsets o = offsets_for(u, v);
+    for (int sample = 0; sample < 256; sample++)
+        table[sample] = gray_at<Pixel>(L_tab[sample], o);
+}
+
 void build_gray_table16(uint8_t u, uint8_t v, uint16_t table[256])
 {
-    int r = Cr_r_tab[v];
-    int g = Cr_g_tab[v] + Cb_g_tab[u];
-    int b = Cb_b_tab[u];
-    for (int sample = 0; sample < 256; sample++) {
-        int level = L_tab[sample];
-        table[sample] = (uint16_t)gray_pixel(fadetogray16(level + r, level + g, level + b));
-    }
+    build_gray_table(u, v, table);
 }
 
 void build_gray_table32(uint8_t u, uint8_t v, uint32_t table[256])
 {
-    int r = Cr_r_tab[v];
-    int g = Cr_g_tab[v] + Cb_g_tab[u];
-    int b = Cb_b_tab[u];
-    for (int sample = 0; sample < 256; sample++) {
-        int level = L_tab[sample];
-        table[sample] = gray_pixel(fadetogray32(level + r, level + g, level + b));
-    }
+    build_gray_table(u, v, table);
 }
 
 int gray_offset_for_chroma(uint8_t u, uint8_t v, int (*fade)(int, int, int), int *offset)
 {
-    int r = Cr_r_tab[v];
-    int g = Cr_g_tab[v] + Cb_g_tab[u];
-    int b = Cb_b_tab[u];
+    Offsets o = offsets_for(u, v);
     int clamped[256];
     for (int sample = 0; sample < 256; sample++) {
         int level = L_tab[sample];
-        int gray = fade(level + r, level + g, level + b);
+        int gray = fade(level + o.r, level + o.g, level + o.b);
         clamped[sample] = gray < 0 ? 0 : gray > 255 ? 255 : gray;
     }
     int d = clamped[128] - 128;
@@ -198,35 +176,36 @@ int gray_offset_for_chroma(uint8_t u, uint8_t v, int (*fade)(int, int, int), int
     return 1;
 }
 
-void gray_by_table16(const YuvFrame *picture, unsigned char *out, long first)
+template <typename Pixel>
+static void gray_by_table(const YuvFrame *picture, unsigned char *out, long first)
 {
-    uint16_t table[256];
-    build_gray_table16(picture->u[0], picture->v[0], table);
+    Pixel table[256];
+    build_gray_table(picture->u[0], picture->v[0], table);
     const long count = (long)coded_picture_width * (coded_picture_height & ~1);
     const uint8_t *y = picture->y;
-    uint16_t *pixels = (uint16_t *)out;
+    Pixel *pixels = (Pixel *)out;
     for (long i = first; i < count; i++)
         pixels[i] = table[y[i]];
 }
 
+void gray_by_table16(const YuvFrame *picture, unsigned char *out, long first)
+{
+    gray_by_table<uint16_t>(picture, out, first);
+}
+
 void gray_by_table32(const YuvFrame *picture, unsigned char *out, long first)
 {
-    uint32_t table[256];
-    build_gray_table32(picture->u[0], picture->v[0], table);
-    const long count = (long)coded_picture_width * (coded_picture_height & ~1);
-    const uint8_t *y = picture->y;
-    uint32_t *pixels = (uint32_t *)out;
-    for (long i = first; i < count; i++)
-        pixels[i] = table[y[i]];
+    gray_by_table<uint32_t>(picture, out, first);
 }
 
 static void chroma_offsets_C(const uint8_t *u, const uint8_t *v, int16_t *r, int16_t *g,
                              int16_t *b)
 {
     for (int i = 0; i < 16; i++) {
-        r[i] = (int16_t)Cr_r_tab[v[i]];
-        g[i] = (int16_t)(Cr_g_tab[v[i]] + Cb_g_tab[u[i]]);
-        b[i] = (int16_t)Cb_b_tab[u[i]];
+        Offsets o = offsets_for(u[i], v[i]);
+        r[i] = (int16_t)o.r;
+        g[i] = (int16_t)o.g;
+        b[i] = (int16_t)o.b;
     }
 }
 
