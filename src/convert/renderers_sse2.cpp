@@ -4,10 +4,10 @@
 #include <emmintrin.h>
 
 #include "render_kernels.h"
-#include "renderers.h"
-#include "settings.h"
 
 namespace {
+
+const int blocks_per_step = 8;
 
 // Offsets of 8 blocks, split into the part to add and the part to subtract, each byte
 // repeated for the two pixels of its block.
@@ -56,6 +56,8 @@ inline void split_offset(__m128i offset, __m128i *add, __m128i *sub)
     *sub = _mm_unpacklo_epi8(down, down);
 }
 
+// The lanes are in sample order for either pixel width.
+template <int pixel_bits>
 inline BlockOffsets block_offsets(const uint8_t *u, const uint8_t *v)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -170,88 +172,6 @@ inline void store_row32_shifts(const uint8_t *y, const BlockOffsets &o, const Sh
         _mm_storeu_si128((__m128i *)(out + 4 * i), pixels[i]);
 }
 
-void Color16DitherImage_SSE2(const YuvFrame *picture, unsigned char *out)
-{
-    if (!fast_layout.shifts_match16) {
-        Color16DitherImage_C(picture, out);
-        return;
-    }
-    const int half = coded_picture_width / 2;
-    const int fast_blocks = half - half % 8;
-    const Shifts shifts = layout_shifts();
-    const uint8_t *y = picture->y, *u = picture->u, *v = picture->v;
-    uint16_t *pixels = (uint16_t *)out;
-    for (int row = 0; row + 1 < coded_picture_height; row += 2) {
-        for (int x = 0; x < fast_blocks; x += 8) {
-            BlockOffsets offsets = block_offsets(u + x, v + x);
-            store_row16(y + 2 * x, offsets, shifts, pixels + 2 * x);
-            store_row16(y + 2 * half + 2 * x, offsets, shifts, pixels + 2 * half + 2 * x);
-        }
-        color_blocks16_C(y + 2 * fast_blocks, y + 2 * half + 2 * fast_blocks, u + fast_blocks,
-                         v + fast_blocks, pixels + 2 * fast_blocks,
-                         pixels + 2 * half + 2 * fast_blocks, half - fast_blocks);
-        y += 4 * half;
-        pixels += 4 * half;
-        u += half;
-        v += half;
-    }
-}
-
-// Rows of 32-bit pixels, stored either as whole bytes or through the shifts.
-template <int B0, int B1, int B2, int B3>
-struct Bytes {
-    static void row(const uint8_t *y, const BlockOffsets &o, const Shifts &, uint32_t *out)
-    {
-        store_row32_bytes<B0, B1, B2, B3>(y, o, out);
-    }
-};
-
-struct Shifted {
-    static void row(const uint8_t *y, const BlockOffsets &o, const Shifts &s, uint32_t *out)
-    {
-        store_row32_shifts(y, o, s, out);
-    }
-};
-
-template <typename Store>
-void color32_rows(const YuvFrame *picture, unsigned char *out)
-{
-    const int half = coded_picture_width / 2;
-    const int fast_blocks = half - half % 8;
-    const Shifts shifts = layout_shifts();
-    const uint8_t *y = picture->y, *u = picture->u, *v = picture->v;
-    uint32_t *pixels = (uint32_t *)out;
-    for (int row = 0; row + 1 < coded_picture_height; row += 2) {
-        for (int x = 0; x < fast_blocks; x += 8) {
-            BlockOffsets offsets = block_offsets(u + x, v + x);
-            Store::row(y + 2 * x, offsets, shifts, pixels + 2 * x);
-            Store::row(y + 2 * half + 2 * x, offsets, shifts, pixels + 2 * half + 2 * x);
-        }
-        color_blocks32_C(y + 2 * fast_blocks, y + 2 * half + 2 * fast_blocks, u + fast_blocks,
-                         v + fast_blocks, pixels + 2 * fast_blocks,
-                         pixels + 2 * half + 2 * fast_blocks, half - fast_blocks);
-        y += 4 * half;
-        pixels += 4 * half;
-        u += half;
-        v += half;
-    }
-}
-
-void Color32DitherImage_SSE2(const YuvFrame *picture, unsigned char *out)
-{
-    if (!fast_layout.shifts_match32) {
-        Color32DitherImage_C(picture, out);
-        return;
-    }
-    switch (fast_layout.byte_order32) {
-    case byte_order_xrgb: color32_rows<Bytes<2, 1, 0, 3>>(picture, out); break;
-    case byte_order_xbgr: color32_rows<Bytes<0, 1, 2, 3>>(picture, out); break;
-    case byte_order_rgbx: color32_rows<Bytes<3, 2, 1, 0>>(picture, out); break;
-    case byte_order_bgrx: color32_rows<Bytes<3, 0, 1, 2>>(picture, out); break;
-    default: color32_rows<Shifted>(picture, out); break;
-    }
-}
-
 // The same offset d on all three channels, split for saturating arithmetic.
 BlockOffsets uniform_offsets(int d)
 {
@@ -260,70 +180,8 @@ BlockOffsets uniform_offsets(int d)
     return BlockOffsets{add, sub, add, sub, add, sub};
 }
 
-// Gray pixels of constant chroma with a single level offset: the colour rows with that
-// offset on every channel, over the picture as one long row (chroma plays no part).
-template <typename Pixel, typename Store>
-void gray_rows(const YuvFrame *picture, unsigned char *out, int d)
-{
-    const long count = (long)coded_picture_width * (coded_picture_height & ~1);
-    const long fast_count = count - count % 16;
-    const BlockOffsets offsets = uniform_offsets(d);
-    const Shifts shifts = layout_shifts();
-    Pixel *pixels = (Pixel *)out;
-    for (long i = 0; i < fast_count; i += 16)
-        Store::row(picture->y + i, offsets, shifts, pixels + i);
-    if (sizeof(Pixel) == 2)
-        gray_by_table16(picture, out, fast_count);
-    else
-        gray_by_table32(picture, out, fast_count);
-}
-
-struct Rows16 {
-    static void row(const uint8_t *y, const BlockOffsets &o, const Shifts &s, uint16_t *out)
-    {
-        store_row16(y, o, s, out);
-    }
-};
-
-// Gray pictures: with constant chroma (difference pictures) a shifted luma or a table
-// lookup a pixel; anything else through the reference.
-void DitherImageToGray16_SSE2(const YuvFrame *picture, unsigned char *out)
-{
-    if (!chroma_is_constant(picture)) {
-        DitherImageToGray16_C(picture, out);
-        return;
-    }
-    int d;
-    if (fast_layout.shifts_match16 &&
-        gray_offset_for_chroma(picture->u[0], picture->v[0], fadetogray16, &d))
-        gray_rows<uint16_t, Rows16>(picture, out, d);
-    else
-        gray_by_table16(picture, out, 0);
-}
-
-void DitherImageToGray32_SSE2(const YuvFrame *picture, unsigned char *out)
-{
-    if (!chroma_is_constant(picture)) {
-        DitherImageToGray32_C(picture, out);
-        return;
-    }
-    int d;
-    if (!fast_layout.shifts_match32 ||
-        !gray_offset_for_chroma(picture->u[0], picture->v[0], fadetogray32, &d)) {
-        gray_by_table32(picture, out, 0);
-        return;
-    }
-    switch (fast_layout.byte_order32) {
-    case byte_order_xrgb: gray_rows<uint32_t, Bytes<2, 1, 0, 3>>(picture, out, d); break;
-    case byte_order_xbgr: gray_rows<uint32_t, Bytes<0, 1, 2, 3>>(picture, out, d); break;
-    case byte_order_rgbx: gray_rows<uint32_t, Bytes<3, 2, 1, 0>>(picture, out, d); break;
-    case byte_order_bgrx: gray_rows<uint32_t, Bytes<3, 0, 1, 2>>(picture, out, d); break;
-    default: gray_rows<uint32_t, Shifted>(picture, out, d); break;
-    }
-}
-
 void chroma_offsets_SSE2(const uint8_t *u, const uint8_t *v, int16_t *r, int16_t *g,
-                                int16_t *b)
+                         int16_t *b)
 {
     const __m128i zero = _mm_setzero_si128();
     for (int half = 0; half < 16; half += 8) {
@@ -339,9 +197,10 @@ void chroma_offsets_SSE2(const uint8_t *u, const uint8_t *v, int16_t *r, int16_t
 
 }  // namespace
 
+#include "render_rows_simd.h"
+
 const RenderVariant render_variant_SSE2 = {
     "SSE2",
-    {Color16DitherImage_SSE2, Color32DitherImage_SSE2, DitherImageToGray16_SSE2,
-     DitherImageToGray32_SSE2},
+    {color16_fast, color32_fast, gray16_fast, gray32_fast},
     chroma_offsets_SSE2,
 };

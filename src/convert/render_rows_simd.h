@@ -1,0 +1,162 @@
+// The picture walks shared by the SSE2 and AVX2 renderers. Each of those files is built
+// with its own instruction-set flag, so each needs its own copy of this code: it lives in
+// the including file's anonymous namespace (two copies under one linkage name would let
+// the linker keep either, AVX2 instructions on an SSE2-only processor included). Include
+// it after the file's own anonymous namespace has defined the lane primitives:
+//   blocks_per_step             2 x 2 blocks handled by one step
+//   BlockOffsets, block_offsets<pixel_bits>(u, v)
+//   Shifts, layout_shifts()
+//   store_row16(y, offsets, shifts, out)         2 x blocks_per_step pixels of one row
+//   store_row32_bytes<B0, B1, B2, B3>(y, offsets, out)
+//   store_row32_shifts(y, offsets, shifts, out)
+//   uniform_offsets(d)
+#pragma once
+
+#include "render_kernels.h"
+#include "renderers.h"
+#include "settings.h"
+
+namespace {
+
+// Rows of pixels, stored as 16-bit words, as whole bytes of 32-bit words, or through the
+// shifts.
+struct Rows16 {
+    static void row(const uint8_t *y, const BlockOffsets &o, const Shifts &s, uint16_t *out)
+    {
+        store_row16(y, o, s, out);
+    }
+};
+
+template <int B0, int B1, int B2, int B3>
+struct Bytes {
+    static void row(const uint8_t *y, const BlockOffsets &o, const Shifts &, uint32_t *out)
+    {
+        store_row32_bytes<B0, B1, B2, B3>(y, o, out);
+    }
+};
+
+struct Shifted {
+    static void row(const uint8_t *y, const BlockOffsets &o, const Shifts &s, uint32_t *out)
+    {
+        store_row32_shifts(y, o, s, out);
+    }
+};
+
+// Calls walk with the store of 32-bit rows that fits the layout.
+template <typename Walk>
+inline void with_store32(Walk walk)
+{
+    switch (fast_layout.byte_order32) {
+    case byte_order_xrgb: walk(Bytes<2, 1, 0, 3>()); break;
+    case byte_order_xbgr: walk(Bytes<0, 1, 2, 3>()); break;
+    case byte_order_rgbx: walk(Bytes<3, 2, 1, 0>()); break;
+    case byte_order_bgrx: walk(Bytes<3, 0, 1, 2>()); break;
+    default: walk(Shifted()); break;
+    }
+}
+
+// The columns a step does not fill, through the reference.
+inline void reference_blocks(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
+                             const uint8_t *v, uint16_t *upper, uint16_t *lower, int blocks)
+{
+    color_blocks16_C(y_upper, y_lower, u, v, upper, lower, blocks);
+}
+
+inline void reference_blocks(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
+                             const uint8_t *v, uint32_t *upper, uint32_t *lower, int blocks)
+{
+    color_blocks32_C(y_upper, y_lower, u, v, upper, lower, blocks);
+}
+
+template <typename Pixel, typename Store>
+void color_rows(const YuvFrame *picture, unsigned char *out)
+{
+    const int half = coded_picture_width / 2;
+    const int fast_blocks = half - half % blocks_per_step;
+    const Shifts shifts = layout_shifts();
+    const uint8_t *y = picture->y, *u = picture->u, *v = picture->v;
+    Pixel *pixels = (Pixel *)out;
+    for (int row = 0; row + 1 < coded_picture_height; row += 2) {
+        for (int x = 0; x < fast_blocks; x += blocks_per_step) {
+            BlockOffsets offsets = block_offsets<8 * sizeof(Pixel)>(u + x, v + x);
+            Store::row(y + 2 * x, offsets, shifts, pixels + 2 * x);
+            Store::row(y + 2 * half + 2 * x, offsets, shifts, pixels + 2 * half + 2 * x);
+        }
+        reference_blocks(y + 2 * fast_blocks, y + 2 * half + 2 * fast_blocks, u + fast_blocks,
+                         v + fast_blocks, pixels + 2 * fast_blocks,
+                         pixels + 2 * half + 2 * fast_blocks, half - fast_blocks);
+        y += 4 * half;
+        pixels += 4 * half;
+        u += half;
+        v += half;
+    }
+}
+
+void color16_fast(const YuvFrame *picture, unsigned char *out)
+{
+    if (fast_layout.shifts_match16)
+        color_rows<uint16_t, Rows16>(picture, out);
+    else
+        Color16DitherImage_C(picture, out);
+}
+
+void color32_fast(const YuvFrame *picture, unsigned char *out)
+{
+    if (!fast_layout.shifts_match32) {
+        Color32DitherImage_C(picture, out);
+        return;
+    }
+    with_store32([&](auto store) { color_rows<uint32_t, decltype(store)>(picture, out); });
+}
+
+// Gray pixels of constant chroma with a single level offset: the colour rows with that
+// offset on every channel, over the picture as one long row (chroma plays no part).
+template <typename Pixel, typename Store>
+void gray_rows(const YuvFrame *picture, unsigned char *out, int d)
+{
+    const int step = 2 * blocks_per_step;
+    const long count = (long)coded_picture_width * (coded_picture_height & ~1);
+    const long fast_count = count - count % step;
+    const BlockOffsets offsets = uniform_offsets(d);
+    const Shifts shifts = layout_shifts();
+    Pixel *pixels = (Pixel *)out;
+    for (long i = 0; i < fast_count; i += step)
+        Store::row(picture->y + i, offsets, shifts, pixels + i);
+    if (sizeof(Pixel) == 2)
+        gray_by_table16(picture, out, fast_count);
+    else
+        gray_by_table32(picture, out, fast_count);
+}
+
+// Gray pictures: with constant chroma (difference pictures) a shifted luma or a table
+// lookup a pixel; anything else through the reference.
+void gray16_fast(const YuvFrame *picture, unsigned char *out)
+{
+    if (!chroma_is_constant(picture)) {
+        DitherImageToGray16_C(picture, out);
+        return;
+    }
+    int d;
+    if (fast_layout.shifts_match16 &&
+        gray_offset_for_chroma(picture->u[0], picture->v[0], fadetogray16, &d))
+        gray_rows<uint16_t, Rows16>(picture, out, d);
+    else
+        gray_by_table16(picture, out, 0);
+}
+
+void gray32_fast(const YuvFrame *picture, unsigned char *out)
+{
+    if (!chroma_is_constant(picture)) {
+        DitherImageToGray32_C(picture, out);
+        return;
+    }
+    int d;
+    if (!fast_layout.shifts_match32 ||
+        !gray_offset_for_chroma(picture->u[0], picture->v[0], fadetogray32, &d)) {
+        gray_by_table32(picture, out, 0);
+        return;
+    }
+    with_store32([&](auto store) { gray_rows<uint32_t, decltype(store)>(picture, out, d); });
+}
+
+}  // namespace
