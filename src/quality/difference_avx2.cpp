@@ -3,8 +3,6 @@
 
 #include "difference_fast.h"
 
-static const int steps_per_flush = 4096;
-
 uint64_t difference_sum_AVX2(const unsigned char *first, const unsigned char *second,
                              unsigned char *out, int length)
 {
@@ -31,10 +29,6 @@ uint64_t difference_sum_AVX2(const unsigned char *first, const unsigned char *se
     uint64_t lanes[4];
     _mm256_storeu_si256((__m256i *)lanes, total);
     uint64_t sum = lanes[0] + lanes[1] + lanes[2] + lanes[3];
-    for (; i < length; i++) {
-        int d = first[i] - second[i];
-        out[i] = (unsigned char)d;
-        sum += (uint64_t)(d * d);
-    }
-    return sum;
+    // The samples left over, in the reference.
+    return sum + difference_sum_C(first + i, second + i, out + i, length - i);
 }

@@ -3,6 +3,10 @@
 
 #include "difference.h"
 
+// Steps between emptying the 32-bit lanes of squares into 64-bit ones: each lane gains at
+// most 2 x 2 x 255^2 a step, so they are emptied well before they could wrap.
+const int steps_per_flush = 4096;
+
 uint64_t difference_sum_SSE2(const unsigned char *first, const unsigned char *second,
                              unsigned char *out, int length);
 uint64_t difference_sum_AVX2(const unsigned char *first, const unsigned char *second,

@@ -3,10 +3,6 @@
 
 #include "difference_fast.h"
 
-// 32-bit lanes gain at most 2 x 2 x 255^2 a step; emptied into 64-bit lanes well
-// before they could wrap.
-static const int steps_per_flush = 4096;
-
 uint64_t difference_sum_SSE2(const unsigned char *first, const unsigned char *second,
                              unsigned char *out, int length)
 {
@@ -30,10 +26,6 @@ uint64_t difference_sum_SSE2(const unsigned char *first, const unsigned char *se
     uint64_t lanes[2];
     _mm_storeu_si128((__m128i *)lanes, total);
     uint64_t sum = lanes[0] + lanes[1];
-    for (; i < length; i++) {
-        int d = first[i] - second[i];
-        out[i] = (unsigned char)d;
-        sum += (uint64_t)(d * d);
-    }
-    return sum;
+    // The samples left over, in the reference.
+    return sum + difference_sum_C(first + i, second + i, out + i, length - i);
 }
