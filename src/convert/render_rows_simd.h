@@ -5,7 +5,6 @@
 // it after the file's own anonymous namespace has defined the lane primitives:
 //   blocks_per_step             2 x 2 blocks handled by one step
 //   BlockOffsets, block_offsets<pixel_bits>(u, v)
-//   Shifts, layout_shifts()
 //   store_row16(y, offsets, shifts, out)         2 x blocks_per_step pixels of one row
 //   store_row32_bytes<B0, B1, B2, B3>(y, offsets, out)
 //   store_row32_shifts(y, offsets, shifts, out)
@@ -13,6 +12,7 @@
 #pragma once
 
 #include "render_kernels.h"
+#include "render_shifts_simd.h"
 #include "renderers.h"
 #include "settings.h"
 
@@ -41,19 +41,6 @@ struct Shifted {
         store_row32_shifts(y, o, s, out);
     }
 };
-
-// Calls walk with the store of 32-bit rows that fits the layout.
-template <typename Walk>
-inline void with_store32(Walk walk)
-{
-    switch (fast_layout.byte_order32) {
-    case byte_order_xrgb: walk(Bytes<2, 1, 0, 3>()); break;
-    case byte_order_xbgr: walk(Bytes<0, 1, 2, 3>()); break;
-    case byte_order_rgbx: walk(Bytes<3, 2, 1, 0>()); break;
-    case byte_order_bgrx: walk(Bytes<3, 0, 1, 2>()); break;
-    default: walk(Shifted()); break;
-    }
-}
 
 // The columns a step does not fill, through the reference.
 inline void reference_blocks(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
@@ -106,7 +93,13 @@ void color32_fast(const YuvFrame *picture, unsigned char *out)
         Color32DitherImage_C(picture, out);
         return;
     }
-    with_store32([&](auto store) { color_rows<uint32_t, decltype(store)>(picture, out); });
+    switch (fast_layout.byte_order32) {
+    case byte_order_xrgb: color_rows<uint32_t, Bytes<2, 1, 0, 3>>(picture, out); break;
+    case byte_order_xbgr: color_rows<uint32_t, Bytes<0, 1, 2, 3>>(picture, out); break;
+    case byte_order_rgbx: color_rows<uint32_t, Bytes<3, 2, 1, 0>>(picture, out); break;
+    case byte_order_bgrx: color_rows<uint32_t, Bytes<3, 0, 1, 2>>(picture, out); break;
+    default: color_rows<uint32_t, Shifted>(picture, out); break;
+    }
 }
 
 // Gray pixels of constant chroma with a single level offset: the colour rows with that
@@ -156,7 +149,13 @@ void gray32_fast(const YuvFrame *picture, unsigned char *out)
         gray_by_table32(picture, out, 0);
         return;
     }
-    with_store32([&](auto store) { gray_rows<uint32_t, decltype(store)>(picture, out, d); });
+    switch (fast_layout.byte_order32) {
+    case byte_order_xrgb: gray_rows<uint32_t, Bytes<2, 1, 0, 3>>(picture, out, d); break;
+    case byte_order_xbgr: gray_rows<uint32_t, Bytes<0, 1, 2, 3>>(picture, out, d); break;
+    case byte_order_rgbx: gray_rows<uint32_t, Bytes<3, 2, 1, 0>>(picture, out, d); break;
+    case byte_order_bgrx: gray_rows<uint32_t, Bytes<3, 0, 1, 2>>(picture, out, d); break;
+    default: gray_rows<uint32_t, Shifted>(picture, out, d); break;
+    }
 }
 
 }  // namespace

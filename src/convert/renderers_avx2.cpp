@@ -4,6 +4,7 @@
 #include <immintrin.h>
 
 #include "render_kernels.h"
+#include "render_shifts_simd.h"
 
 namespace {
 
@@ -89,21 +90,6 @@ inline BlockOffsets block_offsets(const uint8_t *u, const uint8_t *v)
 inline __m256i level(__m256i luma, __m256i add, __m256i sub)
 {
     return _mm256_subs_epu8(_mm256_adds_epu8(luma, add), sub);
-}
-
-struct Shifts {
-    __m128i right[3];
-    __m128i left[3];
-};
-
-Shifts layout_shifts()
-{
-    Shifts shifts;
-    for (int c = 0; c < 3; c++) {
-        shifts.right[c] = _mm_cvtsi32_si128(fast_layout.channel[c].right);
-        shifts.left[c] = _mm_cvtsi32_si128(fast_layout.channel[c].left);
-    }
-    return shifts;
 }
 
 inline __m256i place16(__m256i level16, const Shifts &s, int c)

@@ -4,6 +4,7 @@
 #include <emmintrin.h>
 
 #include "render_kernels.h"
+#include "render_shifts_simd.h"
 
 namespace {
 
@@ -75,21 +76,6 @@ inline BlockOffsets block_offsets(const uint8_t *u, const uint8_t *v)
 inline __m128i level(__m128i luma, __m128i add, __m128i sub)
 {
     return _mm_subs_epu8(_mm_adds_epu8(luma, add), sub);
-}
-
-struct Shifts {
-    __m128i right[3];
-    __m128i left[3];
-};
-
-Shifts layout_shifts()
-{
-    Shifts shifts;
-    for (int c = 0; c < 3; c++) {
-        shifts.right[c] = _mm_cvtsi32_si128(fast_layout.channel[c].right);
-        shifts.left[c] = _mm_cvtsi32_si128(fast_layout.channel[c].left);
-    }
-    return shifts;
 }
 
 inline __m128i place16(__m128i level16, const Shifts &s, int c)
