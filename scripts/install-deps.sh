@@ -8,7 +8,7 @@ set -euo pipefail
 
 build=(g++ cmake make pkg-config libx11-dev libxpm-dev libxext-dev)
 demo=("${build[@]}" xvfb xauth x11-utils imagemagick)
-test=("${demo[@]}" libgtest-dev clang libclang-rt-14-dev ffmpeg)
+test=("${demo[@]}" libgtest-dev clang libclang-rt-14-dev ffmpeg valgrind groff-base man-db)
 bench=("${build[@]}" xvfb xauth libbenchmark-dev libyuv-dev ffmpeg hyperfine)
 
 case "${1:-build}" in
