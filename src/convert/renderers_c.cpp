@@ -68,7 +68,9 @@ static inline void blocks_of(const uint8_t *y_upper, const uint8_t *y_lower, con
     }
 }
 
-void color_blocks16_C(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
+// Kept out of line: inlined into the row walk, the same instructions ran up to three
+// times slower or not depending only on the address the linker gave them.
+__attribute__((noinline)) void color_blocks16_C(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
                       const uint8_t *v, uint16_t *upper, uint16_t *lower, int blocks)
 {
     blocks_of<uint16_t, color_at<uint16_t>>(y_upper, y_lower, u, v, upper, lower, blocks);
