@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "x_inspect.h"
+#include "x_window_query.h"
 
 // Builds the conversion tables for the default visual of `dpy`, as init_display does,
 // for pictures of width x height; returns the bytes per rendered pixel (2 or 4).

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "x_inspect.h"
+#include "x_window_query.h"
 
 struct WatchedPane {
     int number = 0;                  // 1..6

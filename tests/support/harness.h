@@ -4,5 +4,5 @@
 
 #include "child_process.h"
 #include "test_files.h"
-#include "x_inspect.h"
+#include "x_window_query.h"
 #include "xvfb_server.h"

@@ -1,4 +1,4 @@
-#include "x_inspect.h"
+#include "x_window_query.h"
 
 #include <X11/Xutil.h>
 
