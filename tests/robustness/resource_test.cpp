@@ -75,6 +75,11 @@ static HeapUsage heap_usage_of(FaultRun &run, const std::vector<std::string> &op
     return heap;
 }
 
+// Start-up alone varies by a call or two between runs (the X library's event queue grows
+// with however many events arrive before the window is mapped). Far fewer than the 20
+// extra frames, so one heap call per frame still fails.
+static const long startup_jitter = 4;
+
 class Allocations : public Resources {
 protected:
     void SetUp() override
@@ -104,8 +109,8 @@ TEST_F(Allocations, PlaybackMakesNoHeapCallWhetherItShowsFourFramesOrTwentyFour)
             with.push_back("-nodiff");
         HeapUsage few = heap_usage_of(run, with, notes, 3);
         HeapUsage many = heap_usage_of(run, with, notes, frames - 1);
-        EXPECT_EQ(many.allocations, few.allocations);
-        EXPECT_EQ(many.frees, few.frees);
+        EXPECT_NEAR(many.allocations, few.allocations, startup_jitter);
+        EXPECT_NEAR(many.frees, few.frees, startup_jitter);
     }
 }
 
@@ -115,7 +120,7 @@ TEST_F(Allocations, SharedMemoryPanesKeepNothingAllocatedFromFrameToFrame)
 {
     HeapUsage few = heap_usage_of(run, options("-shm"), notes, 3);
     HeapUsage many = heap_usage_of(run, options("-shm"), notes, frames - 1);
-    EXPECT_EQ(many.allocations - many.frees, few.allocations - few.frees);
+    EXPECT_NEAR(many.allocations - many.frees, few.allocations - few.frees, startup_jitter);
 }
 
 TEST_F(Resources, ResidentMemoryOfALongLoopingRunStaysFlat)
