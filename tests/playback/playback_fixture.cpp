@@ -1,11 +1,11 @@
 #include "playback_fixture.h"
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 
 #include "options.h"
+#include "startup_state.h"
 #include "sequence.h"
 #include "settings.h"
 #include "startup.h"
@@ -17,20 +17,7 @@ void reset_settings()
             fclose(*file);
         *file = nullptr;
     }
-    horizontal_size = coded_picture_width = 176;
-    vertical_size = coded_picture_height = 144;
-    psnr = quiet = shm = nodiff = loop = fr2 = fr3 = expand = frame = 0;
-    fps = 25;
-    colordepth = 16;
-    start_frame = 0;
-    end_frame = 1000000;
-    frame_period = 40000;
-    fr2_count = fr3_count = 0;
-    luma_size = chroma_size = frame_size = 0;
-    for (char *name : {yuvname1, yuvname2, yuvname3, fr2_name, fr3_name})
-        memset(name, 0, 256);
-    fr2_path = fr3_path = nullptr;
-    fps_given = size_given = 0;
+    reset_startup_state();
 }
 
 static std::vector<std::string> arguments;  // outlives the parse: fr2_path points into it
