@@ -1,0 +1,295 @@
+// The display subsystem in-process on a private Xvfb: main window, panes, info window and
+// PSNR graphs, each compared with what the test draws itself with its own GCs.
+#include <gtest/gtest.h>
+
+#include <X11/xpm.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <thread>
+
+#include "color_tables.h"
+#include "display.h"
+#include "harness.h"
+#include "psnr_graph.h"
+#include "settings.h"
+#include "shm_transfer.h"
+
+static const std::string banner = "\nkestrin Trivista\nhttps://trivista.example/\n\n";
+
+// init_display sets process-wide state once, so each case runs in a forked child (ended
+// after 15 s); its standard output (banner, messages, failure reports) is the result.
+static std::string in_child(const std::function<void()> &body)
+{
+    TempDir dir;
+    fflush(stdout);
+    pid_t pid = fork();
+    if (pid == 0) {
+        alarm(15);
+        if (freopen(dir.file("out").c_str(), "w", stdout))
+            body();
+        _exit(fflush(stdout) != 0 || testing::Test::HasFailure());
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    std::string out = read_text_file(dir.file("out"));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status << out;
+    return out;
+}
+
+static void use_layout(int width, int height, int sequences, int with_psnr = 0, int no_differences = 0)
+{
+    horizontal_size = coded_picture_width = width, vertical_size = coded_picture_height = height;
+    expand = sequences, psnr = with_psnr, nodiff = no_differences;
+}
+
+static unsigned long pixel(const char *name)
+{
+    XColor colour, exact;
+    XAllocNamedColor(display, DefaultColormap(display, DefaultScreen(display)), name, &colour, &exact);
+    return colour.pixel;
+}
+
+// What a drawable should show: a pixmap the test paints; text on the gray background.
+struct Sketch {
+    Pixmap pixmap;
+    GC context;
+    Sketch(int width, int height, unsigned long fill_colour)
+        : pixmap(XCreatePixmap(display, window, width, height, dpy_depth)), context(XCreateGC(display, pixmap, 0, 0))
+    {
+        XSetBackground(display, context, pixel("#DBDBDB"));
+        XFillRectangle(display, pixmap, with(fill_colour), 0, 0, width, height);
+    }
+    GC with(unsigned long colour, int line_width = 0)
+    {
+        XSetForeground(display, context, colour);
+        XSetLineAttributes(display, context, line_width, LineSolid, CapButt, JoinMiter);
+        return context;
+    }
+    void text(unsigned long c, int x, int y, const char *s)
+    {
+        XDrawImageString(display, pixmap, with(c), x, y, s, strlen(s));
+    }
+    // Pixels of `shown` in (0, 0, w, h) that differ from the sketch.
+    long differing(Drawable shown, int w, int h)
+    {
+        Capture a = masked(capture_region(display, shown, 0, 0, w, h), default_colour_bits(display));
+        Capture e = masked(capture_region(display, pixmap, 0, 0, w, h), default_colour_bits(display));
+        return a.empty() ? -1 : std::inner_product(a.pixels.begin(), a.pixels.end(), e.pixels.begin(), 0L,
+                                                   std::plus<>(), std::not_equal_to<>());
+    }
+};
+
+// On the 16-bit server a window manager reparents the window before it maps it, so structure
+// events come first: init_display must pass over them and return only once it is mapped.
+TEST(MainWindow, IsAFixedSizeGrayWindowAtTheOriginSizedByTheLayoutAndMappedOnReturn)
+{
+    const struct { int depth, width, height, sequences, psnr, nodiff, window_width, window_height; } cases[] = {
+        {24, 176, 144, 3, 0, 0, 528, 338}, {24, 176, 144, 3, 1, 0, 528, 488}, {24, 176, 144, 3, 0, 1, 528, 169},
+        {24, 176, 144, 3, 1, 1, 528, 488}, {24, 176, 144, 2, 0, 0, 352, 338}, {24, 176, 144, 0, 0, 0, 176, 338},
+        {24, 176, 144, 4, 0, 0, 176, 338}, {24, 352, 288, -1, 0, 0, 352, 626}, {24, 120, 64, 2, 1, 0, 240, 328},
+        {16, 176, 144, 1, 0, 1, 176, 169}, {16, 352, 288, 1, 0, 0, 352, 626}, {16, 352, 288, 2, 1, 0, 704, 776},
+        {16, 352, 288, 3, 1, 1, 1056, 776},
+    };
+    XvfbServer server24(24), server16(16);
+    XConnection manager(server16.name());
+    Display *wm = manager.get();
+    XSelectInput(wm, DefaultRootWindow(wm), SubstructureRedirectMask);
+    XSync(wm, False);
+    int managed = std::count_if(std::begin(cases), std::end(cases), [](const auto &c) { return c.depth == 16; });
+    std::thread managing([&] {
+        XEvent e{};
+        auto map_request = [&] { return XPending(wm) && !XNextEvent(wm, &e) && e.type == MapRequest; };
+        for (int rows = managed; rows > 0 && wait_until(map_request, 30); --rows) {
+            XReparentWindow(wm, e.xmaprequest.window, DefaultRootWindow(wm), 0, 0);
+            XSync(wm, False);
+            usleep(100000);
+            XMapWindow(wm, e.xmaprequest.window);
+            XSync(wm, False);
+        }
+    });
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "row " << &c - cases + 1);
+        std::string out = in_child([&] {
+            use_layout(c.width, c.height, c.sequences, c.psnr, c.nodiff);
+            bool deep = c.depth == 24;
+            EXPECT_EQ(init_display((deep ? server24 : server16).name().c_str()), deep ? 32 : 16);
+            EXPECT_TRUE(dpy_depth == c.depth && wpixel[0] == (deep ? 0xFF0000ul : 0xF800ul) &&
+                        wpixel[1] == (deep ? 0xFF00ul : 0x07E0ul) && wpixel[2] == (deep ? 0xFFul : 0x001Ful));
+            EXPECT_EQ(static_cast<uint32_t>(r_2_pix[255]), deep ? 0xFF0000u : 0xF800F800u);  // tables for the depth
+            ASSERT_TRUE(ximage && ximage->data == nullptr && ximage->width == c.width && ximage->height == c.height &&
+                        ximage->bytes_per_line == c.width * (deep ? 4 : 2));
+            WindowGeometry w = find_window(display, "kestrin Trivista");
+            EXPECT_TRUE(w.id == window && w.x == 1 && w.y == 1 && w.border == 1);  // (0, 0) and its border
+            EXPECT_TRUE(w.width == c.window_width && w.height == c.window_height) << w.width << "x" << w.height;
+            SizeHints h = read_size_hints(display, window);
+            EXPECT_TRUE(h.flags == (PSize | PMinSize | PMaxSize) && h.width == w.width && h.min_width == w.width &&
+                        h.max_width == w.width && h.height == w.height && h.min_height == w.height &&
+                        h.max_height == w.height);
+            XWindowAttributes a;
+            XGetWindowAttributes(display, window, &a);
+            EXPECT_EQ(a.your_event_mask, NoEventMask);
+            EXPECT_EQ(Sketch(w.width, w.height, pixel("#DBDBDB")).differing(window, w.width, w.height), 0);  // gray
+        });
+        EXPECT_EQ(out, banner);
+        if (HasFailure())
+            break;  // a hanging case would otherwise cost its timeout for every row
+    }
+    managing.join();
+}
+
+// Every pane at its place with its caption, through XPutImage and shared memory; a shared
+// slot is not rewritten before the server has read it; unknown panes draw nothing.
+TEST(Panes, PicturesAndCaptionsStandAtTheirPlacesAndUnknownPanesDrawNothing)
+{
+    const struct { int depth, through_shm, H, V; } cases[] = {
+        {24, 0, 176, 144}, {16, 0, 352, 288}, {24, 1, 352, 288}, {16, 1, 120, 64}};
+    const char *captions[] = {"Original", "Encoded", "Transmitted", "Org<->Enc", "Enc<->Tra", "Org<->Tra"};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "depth " << c.depth << " shm " << c.through_shm);
+        XvfbServer server(c.depth);
+        std::string out = in_child([&] {
+            use_layout(c.H, c.V, 3);
+            shm = c.through_shm;
+            int bytes = init_display(server.name().c_str()) / 8;
+            EXPECT_EQ(shm_ready, c.through_shm);
+            Sketch expected(3 * c.H, 2 * c.V + 50, gray_col.pixel);
+            Pixmap copy = XCreatePixmap(display, window, c.H, c.V, dpy_depth);
+            std::vector<std::vector<unsigned char>> pictures(12, std::vector<unsigned char>(c.H * c.V * bytes));
+            for (auto &picture : pictures)
+                std::generate(picture.begin(), picture.end(), [] { return static_cast<unsigned char>(rand()); });
+            for (int pane = 1; pane <= 6; ++pane) {
+                int x = (pane - 1) % 3 * c.H, y = (pane - 1) / 3 * (c.V + 30);
+                for (int i : {pane - 1, pane + 5}) {
+                    if (i > 5)
+                        XCopyArea(display, window, copy, expected.context, x, y, c.H, c.V, 0, 0);
+                    // A wrong byte order first: each call must set the machine's own.
+                    ximage->byte_order = ximage->bitmap_bit_order = ImageByteOrder(display) ^ 1;
+                    display_image(ximage, pictures[i].data(), pane);
+                }
+                uint32_t bits = default_colour_bits(display);  // the copy holds the first picture
+                EXPECT_TRUE(masked(capture_region(display, copy, 0, 0, c.H, c.V), bits) ==
+                            capture_from_buffer(pictures[pane - 1].data(), bytes, c.H, c.V, bits));
+                XImage *own = XCreateImage(display, DefaultVisual(display, 0), dpy_depth, ZPixmap, 0,
+                                           reinterpret_cast<char *>(pictures[pane + 5].data()), c.H, c.V, 8, 0);
+                XPutImage(display, expected.pixmap, expected.context, own, 0, 0, x, y, c.H, c.V);
+                expected.text(pixel("#000000"), x + 5, y + c.V + 15, captions[pane - 1]);
+            }
+            for (int pane : {0, 7})
+                display_image(ximage, pictures[0].data(), pane);
+            EXPECT_EQ(expected.differing(window, 3 * c.H, 2 * c.V + 50), 0);
+        });
+        EXPECT_EQ(out, banner + "\nOH MY GOD, SOMETHING TERRIBLE JUST HAPPENED ;-)\n" +
+                           "\nOH MY GOD, SOMETHING TERRIBLE JUST HAPPENED ;-)\n");
+    }
+}
+
+// The info window beside three QCIF panes with PSNR: its place, text, rows and graphs.
+TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
+{
+    for (int pair : {0, 4})  // no such pair: the process ends with status 255, silently
+        EXPECT_EXIT(PSNRstatus(35.0, 35.0, pair), testing::ExitedWithCode(255), "^$");
+    XvfbServer server(24);
+    in_child([&] {
+        use_layout(176, 144, 3, 1);
+        init_display(server.name().c_str()), init_status(), create_logo();
+        WindowGeometry info = find_window(display, "Trivista info");
+        EXPECT_EQ(info.x, 528 + 2 * 1 + 10);  // just right of the main window and its border
+        EXPECT_TRUE(info.y == 0 && info.width == 300 && info.height == 400 && !info.border);
+        SizeHints hints = read_size_hints(display, status_win);
+        EXPECT_TRUE(hints.min_width == 300 && hints.max_width == 300 && hints.min_height == 400 &&
+                    hints.max_height == 400 && (hints.flags & (PMinSize | PMaxSize)) == (PMinSize | PMaxSize));
+        ASSERT_TRUE(kestrin && kestrin->width == 301 && kestrin->height == 44);
+        XImage *logo = nullptr;  // the test's own image of the compiled-in data
+        XpmCreateImageFromData(display, const_cast<char **>(kestrin_xpm), &logo, nullptr, nullptr);
+        const unsigned long gray = pixel("#DBDBDB"), black = pixel("#000000");
+        auto colour = [&](char c) { return c == 'r' ? pixel("#CD3700") : c == 'g' ? pixel("#548B54") : black; };
+        const struct {  // rows: colour letter and text at each place of text; "" or none: gray
+            int frame, fps, start, end, loop, fr2, fr3, with_psnr, sequences;
+            const char *name1, *name2, *rows[15];
+            bool logo;
+        } cases[] = {
+            {12, 25, 3, 1, 12, 4, 17, 1, 3, "org.yuv", "enc.yuv",
+             {"kFrame     12 @ 25 fps target rate", "kStartframe 3", "kEndframe   1", "gLooping Enabled (12)",
+              "gEncoded freezing 4", "gTransmitted freezing 17", "gPSNR    On", "kOrg: org.yuv", "kEnc: enc.yuv",
+              "kTra: tra.yuv", "kCurrent", "kMean", "r<30", "kLimits", "g>40"}, true},
+            {0, 25, 0, 9, 0, 0, 0, 0, 1, "org.yuv", "enc.yuv",
+             {"kFrame      0 @ 25 fps target rate", "kStartframe 0", "kEndframe   9", "rLooping Disabled", "", "",
+              "rPSNR    Off", "kOrg: org.yuv"}, true},
+            // Names cut to 44 characters; no logo image (the last case: it stays away), the top stays gray.
+            {123456, 5, 0, 0, 0, 0, 2, 0, 2, "/a/rather/long/directory/name/for/the/original/sequence.yuv",
+             "/tmp/encoded/sequence/of/exactly/44/chars.yv",
+             {"kFrame 123456 @  5 fps target rate", "kStartframe 0", "", "rLooping Disabled", "",
+              "gTransmitted freezing 2", "rPSNR    Off", "kOrg: /a/rather/long/directory/name/for/the/origin",
+              "kEnc: /tmp/encoded/sequence/of/exactly/44/chars.yv"}, false},
+        };
+        const XPoint at[15] = {{5, 75},  {5, 105},  {5, 120},   {5, 135},   {5, 150},   {5, 165},   {5, 180},  {5, 325},
+                               {5, 350}, {5, 375},  {100, 200}, {210, 200}, {110, 290}, {155, 290}, {215, 290}};
+        snprintf(yuvname3, 256, "tra.yuv");
+        for (const auto &c : cases) {
+            frame = c.frame, fps = c.fps, start_frame = c.start, end_frame = c.end, loop = c.loop;
+            fr2 = c.fr2 != 0, fr2_count = c.fr2, fr3 = c.fr3 != 0, fr3_count = c.fr3;
+            psnr = c.with_psnr, expand = c.sequences, kestrin = c.logo ? kestrin : nullptr;
+            snprintf(yuvname1, 256, "%s", c.name1), snprintf(yuvname2, 256, "%s", c.name2);
+            XClearWindow(display, status_win);
+            draw_status();
+            Sketch expected(300, 400, gray);
+            if (c.logo)
+                XPutImage(display, expected.pixmap, expected.context, logo, 0, 0, 0, 0, 300, 44);
+            for (int r = 0; r < 15; ++r)
+                if (c.rows[r] && *c.rows[r])
+                    expected.text(colour(c.rows[r][0]), at[r].x, at[r].y, c.rows[r] + 1);
+            EXPECT_EQ(expected.differing(status_win, 300, 400), 0) << c.rows[0];
+        }
+        // PSNR rows: below 30 red, above 40 green, the limits black; the colour follows the
+        // value, not its rounded text; the mean is over the frames of this pass, at least one.
+        const struct { int pair, start, frame; double current, total; const char *now, *mean; } rows[] = {
+            {1, 0, 0, 30, 30, "k 30.00", "k 30.00"},  {1, 0, 0, 40, 40, "k 40.00", "k 40.00"},
+            {1, 0, 0, 29.99, 29.99, "r 29.99", "r 29.99"}, {1, 0, 0, 40.01, 40.01, "g 40.01", "g 40.01"},
+            {1, 0, 0, 0, 0, "r  0.00", "r  0.00"},  {1, 0, 0, 100, 100, "g100.00", "g100.00"},
+            {1, 0, 0, 29.999, 29.999, "r 30.00", "r 30.00"}, {1, 0, 0, 40.001, 40.001, "g 40.00", "g 40.00"},
+            {1, 100, 101, 35, 59, "k 35.00", "r 29.50"}, {2, 0, 3, 20, 180, "r 20.00", "g 45.00"},
+            {3, 9, 7, 41.25, 41.25, "g 41.25", "g 41.25"},
+        };
+        const char *labels[] = {"kOrg<->Enc", "kEnc<->Tra", "kOrg<->Tra"};
+        XClearWindow(display, status_win);
+        Sketch expected(300, 400, gray);  // each row is drawn over the one before
+        for (const auto &r : rows) {
+            start_frame = r.start, frame = r.frame;
+            PSNRstatus(r.current, r.total, r.pair);
+            const char *texts[] = {labels[r.pair - 1], r.now, r.mean};  // at x 5, 100 and 200
+            for (int k = 0; k < 3; ++k)
+                expected.text(colour(texts[k][0]), k ? 100 * k : 5, 205 + 20 * r.pair, texts[k] + 1);
+            EXPECT_EQ(expected.differing(status_win, 300, 400), 0) << r.current;
+        }
+        // Graphs: flat on 2V + 175 at first; the newest value left, truncated upward, 8 px a frame, 20 kept.
+        vertical_size = 288, init_psnr_histories();  // CIF's baseline; then back to QCIF
+        EXPECT_EQ(psnr_history[2].point[19].y, 751);
+        vertical_size = 144, init_psnr_histories();
+        // Drawn over stale black, each clears only its own area; labels under pane 4 only.
+        Sketch graphs(528, 488, black);
+        XFillRectangle(display, window, graphs.with(black), 0, 0, 528, 488);
+        const std::vector<double> values[3] = {  // oldest first; graph 2's oldest falls off
+            {0.4, 35.7, 100}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}, {12.25, 0}};
+        for (int graph = 3; graph >= 1; --graph) {
+            for (double value : values[graph - 1])
+                draw_psnr_graph(&psnr_history[graph - 1], graph, value);
+            int left = graph == 1 ? 20 : (graph - 1) * 176 + 15;
+            std::vector<XPoint> points;
+            for (size_t i = 0, n = values[graph - 1].size(); i < 20; ++i)
+                points.push_back({short(left + 8 * i), short(i < n ? 463 - values[graph - 1][n - 1 - i] : 463)});
+            XFillRectangle(display, graphs.pixmap, graphs.with(gray), graph == 1 ? 15 : left, 358, 176, 200);
+            XDrawLines(display, graphs.pixmap, graphs.with(124, 2), points.data(), 20, CoordModeOrigin);
+            XDrawLine(display, graphs.pixmap, graphs.with(black), left, 463, (graph - 1) * 176 + 175, 463);
+            XDrawLine(display, graphs.pixmap, graphs.context, left, 463, left, 358);
+            if (graph == 1) {
+                graphs.text(black, 0, 463, "0"), graphs.text(black, 0, 363, "100");
+                graphs.text(black, 25, 483, "PSNR last 20 frames");
+            }
+            EXPECT_EQ(graphs.differing(window, 528, 488), 0) << "graph " << graph;
+        }
+    });
+}

@@ -1,0 +1,330 @@
+// Start-up without a display, in this process (settings reset after each case by the fuzz targets'
+// code), and its refusals run as the real executable. Each case works in its own directory.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <sstream>
+
+#include "harness.h"
+#include "options.h"
+#include "pacing.h"
+#include "playback.h"
+#include "screen_fit.h"
+#include "sequence.h"
+#include "settings.h"
+#include "startup.h"
+#include "startup_state.h"
+#include "y4m.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+Strings arguments;  // outlive start-up: fr2_path points into them
+
+Strings words(std::string text) { std::istringstream in(text); return {std::istream_iterator<std::string>(in), {}}; }
+
+void reset_settings()
+{
+    for (FILE **file : {&yuvfile1, &yuvfile2, &yuvfile3})
+        *file = *file ? (fclose(*file), nullptr) : nullptr;
+    free(fr2_table), free(fr3_table), reset_startup_state();
+    fr2_table = fr3_table = nullptr;
+}
+
+// The command line "trivista <args>", then geometry, frame range and frame period.
+void start(const std::string &args)
+{
+    arguments = words("trivista " + args);
+    std::vector<char *> argv;
+    for (std::string &a : arguments)
+        argv.push_back(&a[0]);
+    // Another program sharing the loop has options of its own: -one alone, -two with a value.
+    parse_options((int)argv.size(), argv.data(),
+                  [](const char *o, const char *) { return strcmp(o, "-one") ? strcmp(o, "-two") ? 0 : 2 : 1; });
+    compute_geometry(), compute_frame_range(), set_frame_period();
+}
+
+std::string settings()
+{
+    char text[300];
+    snprintf(text, sizeof text, " s=%d e=%d fps=%d period=%d size=%dx%d coded=%dx%d frame=%lld l=%d "
+             "psnr=%d nodiff=%d quiet=%d shm=%d n=%d given=%d%d ", start_frame, end_frame, fps,
+             frame_period, horizontal_size, vertical_size, coded_picture_width, coded_picture_height,
+             (long long)frame_size, loop, psnr, nodiff, quiet, shm, expand, fps_given, size_given);
+    return text;
+}
+
+std::vector<uint8_t> planes(const YuvFrame &p)
+{
+    std::vector<uint8_t> bytes(p.y, p.y + luma_size);
+    bytes.insert(bytes.end(), p.u, p.u + chroma_size), bytes.insert(bytes.end(), p.v, p.v + chroma_size);
+    return bytes;
+}
+
+// A 48x32 YUV4MPEG2 file: `header`, then test frames each behind `frame_header`.
+std::string y4m(const std::string &header, int sequence, int frames, const std::string &frame_header = "FRAME\n")
+{
+    std::string bytes = header;
+    for (int i = 0; i < frames; i++) {
+        std::vector<uint8_t> frame = make_test_frame(48, 32, sequence, i);
+        bytes += frame_header + std::string(frame.begin(), frame.end());
+    }
+    return bytes;
+}
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(chdir(temp.path().c_str()), 0);
+        // A: ten whole frames and one byte short of an eleventh. B: one frame and 100 bytes.
+        write_test_sequence(".", "A", 176, 144, 1, 10, 38015), write_test_sequence(".", "B", 176, 144, 2, 1, 100);
+        write_test_sequence(".", "RAW", 48, 32, 1, 3);
+        write_text_file("NTSC", y4m("YUV4MPEG2 W48 H32 F30000:1001\n", 3, 3));
+        write_text_file("PAL", y4m("YUV4MPEG2 W48 H32 F50:1 C420mpeg2\n", 2, 4, "FRAME Ip X=1\n"));
+        write_text_file("CUT", y4m("YUV4MPEG2 W48 H32\n", 1, 5).substr(0, 11567));  // one byte short
+        ASSERT_EQ(mkfifo("fifo", 0600) + mkdir("dir", 0700), 0);
+    }
+    void TearDown() override { reset_settings(); }
+    TempDir temp;
+};
+
+}  // namespace
+
+// Status 0: the row settles in this process (these settings, `warnings` on standard error; the first row
+// sees a fresh process's values). Otherwise the real executable, DISPLAY unset, refuses it before any display.
+TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
+{
+    const std::string usage = "\n\t\t\tkestrin TrivistaTool\n\t\tby the Trivista developers\n"
+        "\t\t\thttps://trivista.example/\n\nPlays up to three concatenated YUV 4:2:0 sequences and shows the "
+        "differences,\ncalculates the PSNR value and shows them. Freezing of frames is possible.\nCurrent "
+        "implementation is only suitable for CIF/QCIF format.\n\nUsage:\n\t" + trivista_path() +
+        " [opt.switches] -f1 yuv [-f2 yuv] [-f3 yuv]\n\n\nOptional switches:\n\n-CIF\tfor CIF format (default "
+        "QCIF)\n-quiet\tdisable info window\n-l\tloop output\n-fps\ttarget frames per second (default: 25)\n"
+        "-nodiff\tshow no difference pictures\n-PSNR\tcalculate PSNR value for y component\n-fr2\tfile with "
+        "frames to freeze for PSNR (f2)\n-fr3\tfile with frames to freeze for PSNR (f3)\n-s #\tstart with "
+        "frame # (default: first)\n-e #\tend with frame # (default: last of first file)\n\n\n";
+    write_text_file("short", std::string(38015, 'x')), write_text_file("422", "YUV4MPEG2 W48 H32 C422\n");
+    write_text_file("varying", y4m("YUV4MPEG2 W48 H32\n", 1, 2) + y4m("", 1, 1, "FRAME Ip\n"));
+    write_text_file("headless", "YUV4MPEG2 W48 H32\n" + std::string(2304, 'x'));
+    write_text_file("wide", "YUV4MPEG2 W64 H32\n");
+    const std::string whole = " holds no whole frame of ", qcif = "38016 bytes (176x144 YUV 4:2:0)\n",
+        open = "Can't open yuvfile", rate = "Frame rate (-fps) must be at least 1: ";
+    struct Row { std::string args; int status; std::string expected, warnings = ""; };
+    std::vector<Row> rows = {
+        {"-f1 A", 0, "s=0 e=9 fps=25 period=40000 size=176x144 coded=176x144 frame=38016 l=0 psnr=0 nodiff=0 "
+                     "quiet=0 shm=0 n=1 given=00"},
+        // A switch steps the cursor back: the argument after it is read as an option.
+        {"-f1 A -l -PSNR -nodiff -quiet -shm -f2 B -f3 fifo", 0, "l=1 psnr=1 nodiff=1 quiet=1 shm=1 n=3 e=9"},
+        {"-f1 A -PSNR", 0, "psnr=0 n=1"}, {"-f1 B", 0, "e=0"}, {"-f1 A -e -l", 0, "e=0 l=0"},
+        {"-f1 " + std::string(300, '/') + temp.path() + "/A", 0, "e=9"},  // opened by its whole name
+        {"-f1 A -x -l", 0, "l=0", "Unknown option -x skipped together with -l\n"},
+        {"-f1 A -one -two -s -l", 0, "s=0 l=1"},  // another program's options, -s a value
+        {"-f1 A -l -bogus", 0, "l=1", "Unknown option -bogus skipped\n"},
+        {"-f1 A -s 3 -s 5 -e 9 -e 8 -fps 10 -fps 12", 0, "s=5 e=8 fps=12 period=83333 given=10"},
+        // atoi's rules, clamped; the range then lowers what lies beyond the file.
+        {"-f1 A -s +2abc -e 99999999999999999999 -fps 30", 0, "s=2 e=9 fps=30 period=33333"},
+        {"-f1 A -s abc -e 0x10 -fps 1000001", 0, "s=0 e=0 period=0"}, {"-f1 A -s 10", 0, "s=9 e=9"},
+        {"-f1 A -s 5 -e 3", 0, "s=5 e=3"}, {"-f1 A -size 320x240", 0, "size=320x240 coded=320x240 e=2 given=01"},
+        {"-f1 A -size 320x240 -CIF", 0, "size=352x288 coded=352x288 e=1"}, {"-f1 A -CIF -size 64x32", 0, "size=64x32"},
+        // The first YUV4MPEG2 header sets the size, the first file's F tag the default rate.
+        {"-f1 NTSC -f2 PAL", 0, "size=48x32 coded=48x32 e=2 fps=30 period=33366"}, {"-f1 CUT", 0, "e=3"},
+        {"-f1 NTSC -fps 10", 0, "fps=10 period=100000 given=10"}, {"-f1 PAL -f2 NTSC", 0, "e=3 fps=50 period=20000"},
+        {"-f1 RAW -f2 PAL", 0, "size=48x32 frame=2304 e=2 fps=25 period=40000"},
+        {"", 255, "usage"}, {"-f1", 255, "usage"}, {"-f1 short", 1, "short" + whole + qcif},
+        {"-f1 missing -fps 0", 3, open + "1 for input!\n"},  // opened at its option, before numbers are checked
+        {"-f1 A -f2 B -f3 missing", 3, open + "3 for input!\n"}, {"-f1 A -fps 0", 1, rate + "0\n"},
+        {"-f1 A -s -99999999999", 1, "Start frame (-s) must not be negative: -2147483648\n"},
+        {"-f1 A -x y -e -3", 1, "Unknown option -x skipped together with y\nEnd frame (-e) must not be negative: -3\n"},
+        {"-f1 dir -size 16x16", 1, "dir" + whole + "384 bytes (16x16 YUV 4:2:0)\n"},
+        {"-f1 fifo", 1, "fifo" + whole + qcif}, {"-f1 /dev/null", 1, "/dev/null" + whole + qcif},
+        {"-f1 short -CIF", 1, "short" + whole + "152064 bytes (352x288 YUV 4:2:0)\n"},
+        {"-f1 A -f2 422", 1, "422: YUV4MPEG2 chroma tag C422 is not supported (only 8-bit 4:2:0)\n"},
+        {"-f1 NTSC -f2 wide", 1, "wide: YUV4MPEG2 picture size 64x32 does not match 48x32 of NTSC\n"},
+        {"-f1 A -f2 NTSC -CIF", 1, "NTSC: YUV4MPEG2 picture size 48x32 does not match the size 352x288 given on "
+                                   "the command line\n"},
+        {"-f1 varying", 1, "varying: frame 2 does not start with a FRAME header of 6 bytes like the first frame "
+                           "(frame headers must all have one length)\n"},
+        {"-f1 headless", 1, "headless: no FRAME header after the YUV4MPEG2 header\n"},
+    };
+    for (std::string args : {"-f2 B -f1 A", "-f1 A -f3 B", "-f1 A -f2 B -f2 B", "-l -PSNR", "-f1 A -s", "-f1 A -e",
+                             "-f1 A -fps", "-f1 A -fr2", "-f1 A -fr3", "-f1 A -size", "-f1 A -f2"})
+        rows.push_back({args, 1, "usage"});  // files out of order, no -f1, a value option last
+    for (std::string wxh : {"175x144", "176x143", "14x16", "16x14", "4098x2304", "4096x2306", "176x", "x144",
+                            "176x144x2", "-176x144", "176X144", "99999999999999999999x16"})
+        rows.push_back({"-f1 A -size " + wxh, 1, "-size " + wxh + ": width and height must be even numbers "
+                                                  "from 16x16 up to 4096x2304\n"});
+    for (const Row &row : rows) {
+        if (row.status == 0) {
+            testing::internal::CaptureStderr(), start(row.args);
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), row.warnings) << row.args;
+            for (const std::string &word : words(row.expected))
+                EXPECT_NE(settings().find(" " + word + " "), std::string::npos) << row.args << settings();
+            reset_settings();
+            continue;
+        }
+        ChildProcess child(trivista_path(), words(row.args), "", ".");
+        ASSERT_TRUE(child.wait(20) && child.exited_normally()) << row.args;
+        std::string out = row.expected == "usage" ? usage : "", err = out.empty() ? row.expected : "";
+        EXPECT_EQ(std::to_string(child.exit_status()) + "|" + child.stdout_text() + "|" + child.stderr_text(),
+                  std::to_string(row.status) + "|" + out + "|" + err) << row.args;
+    }
+}
+
+TEST_F(Startup, OffsetsBeyondFourGibibytesReadTheRightFrame)
+{
+    const int64_t cif = 152064, marked = 30005;  // frame 30005 starts at 4.56 GB
+    std::vector<uint8_t> marker = make_test_frame(352, 288, 2, 7);
+    int fd = open("sparse", O_CREAT | O_WRONLY, 0600);
+    ASSERT_EQ(ftruncate(fd, (marked + 5) * cif), 0);
+    ASSERT_EQ(pwrite(fd, marker.data(), marker.size(), marked * cif), (ssize_t)marker.size());
+    close(fd), start("-f1 sparse -CIF -s " + std::to_string(marked));
+    allocate_buffers(), position_sequence(1, start_frame);
+    ASSERT_TRUE(read_picture(1, &picture1));
+    EXPECT_EQ(planes(picture1), marker);
+    EXPECT_EQ(end_frame, marked + 4);
+}
+
+TEST_F(Startup, FfmpegYuv4mpegReadsLikeItsRawPlanesAndFrameParametersAreSkipped)
+{
+    ASSERT_EQ(system("ffmpeg -nostdin -loglevel error -f rawvideo -pix_fmt yuv420p -s 48x32 -r 25 -i RAW "
+                     "-f yuv4mpegpipe -y ffmpeg.y4m"), 0);
+    start("-f1 ffmpeg.y4m -f2 RAW -f3 PAL -s 1");
+    allocate_buffers(), position_sequence(1, 1), position_sequence(2, 1), position_sequence(3, 1);
+    for (int k = 1; k <= 2; k++) {
+        ASSERT_TRUE(read_picture(1, &picture1) && read_picture(2, &picture2) && read_picture(3, &picture3));
+        EXPECT_EQ(planes(picture1), make_test_frame(48, 32, 1, k));
+        EXPECT_EQ(planes(picture2), planes(picture1));
+        EXPECT_EQ(planes(picture3), make_test_frame(48, 32, 2, k));
+    }
+}
+
+// Both tables come from the same list; a FIFO without a writer is an empty list.
+TEST_F(Startup, FreezeFilesMarkTheFramesOfTheirLines)
+{
+    const std::string R = ": frame number outside 0..20, line ignored\n", N = ": no frame number, line ignored\n";
+    struct { std::string text, marked, count, warnings = ""; } rows[] = {
+        {"3\n7\n7\n", "3 7 ", "3"}, {"\n\n  \n\t\n2\n\r\n5\n\n", "2 5 ", "2"},  // blank: no frame 0
+        {"4\r\n9\r\n11", "4 9 11 ", "3"}, {"0\n20\n", "0 20 ", "2"}, {"fifo", "", "0"},
+        {"000000012\n" + std::string(5000, '0') + "19\n" + std::string(3000, ' ') + "4\n", "4 12 19 ", "3"},
+        {"21\n-1\n99999999999999999999999\n6\n", "6 ", "1", "list:1" + R + "list:2" + R + "list:3" + R},
+        {"1\n\nabc\n# 8\n3 frames\n", "1 3 ", "2", "list:3" + N + "list:4" + N},
+    };
+    write_test_sequence(".", "small", 16, 16, 1, 21);
+    for (const auto &row : rows) {
+        std::string list = row.text == "fifo" ? "fifo" : "list", marked;
+        write_text_file("list", row.text);
+        start("-size 16x16 -f1 small -fr2 " + list + " -fr3 " + list);
+        testing::internal::CaptureStderr(), load_freeze_tables();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), row.warnings + row.warnings) << row.text;
+        for (unsigned char *table : {fr2_table, fr3_table})
+            for (int n = 0; n <= 20; n++)
+                marked += table[n] ? std::to_string(n) + " " : "";
+        EXPECT_EQ(marked + std::to_string(fr2_count) + std::to_string(fr3_count),
+                  row.marked + row.marked + row.count + row.count) << row.text;
+        reset_settings();
+    }
+    for (std::string name : {"missing", "dir"}) {  // on standard output, status 255
+        EXPECT_EXIT((freopen("out", "w", stdout), start("-f1 A -fr3 " + name), load_freeze_tables()),
+                    testing::ExitedWithCode(255), "");
+        EXPECT_EQ(read_text_file("out"), "Could not open file: " + name + "\n");
+    }
+}
+
+TEST(Y4mHeader, GivesSizeRateAndLengthOrSaysWhatIsWrong)
+{
+    const std::string x(65516, 'x'), no_w = "YUV4MPEG2 header lacks a valid W (width) tag",
+        no_end = "YUV4MPEG2 header has no end of line within ", tag = "YUV4MPEG2 chroma tag ",
+        only = " is not supported (only 8-bit 4:2:0)", longest = "FRAME " + x.substr(0, 4089) + "\n";
+    struct { std::string text, result; } rows[] = {  // unknown tags are skipped, the last W counts
+        {"YUV4MPEG2 C420paldv H64 X=1 W32 W80 F30000:1001 Ip\nFRAME\n", "80x64 30000:1001 51"},
+        {"YUV4MPEG2 W48 H32 C420mpeg2 F25:0\n", "48x32 0:0 34"}, {"YUV4MPEG2 W48 H32 C420 F25\n", "48x32 0:0 27"},
+        {"YUV4MPEG2 W48 H32 F0:1\n", "48x32 0:0 23"}, {"YUV4MPEG2 W48 H32 X" + x + "\n", "48x32 0:0 65536"},
+        {"YUV4MPEG2 W48 H32 X" + x + "x\n", no_end + "65536 bytes"}, {"YUV4MPEG2 W48 H32", no_end + "17 bytes"},
+        {"YUV4MPEG W48 H32\n", "not a YUV4MPEG2 file"}, {"YUV4MPEG2 W48 H32 C444\n", tag + "C444" + only},
+        {"YUV4MPEG2 W48 H32 C420p10\n", tag + "C420p10" + only}, {"YUV4MPEG2 W48 H32 C\n", tag + "C" + only},
+        {"YUV4MPEG2 W48 H32 F9999999999:1 W-48\n", no_w}, {"YUV4MPEG2 W9999999999 H32\n", no_w},
+        {"YUV4MPEG2 W48 H32x\n", "YUV4MPEG2 header lacks a valid H (height) tag"},
+        {"YUV4MPEG2 W47 H2306\n", "YUV4MPEG2 picture size 47x2306 is not supported (even, 16x16 up to 4096x2304)"},
+    };
+    for (const auto &row : rows) {
+        std::vector<char> exact(row.text.begin(), row.text.end());  // nothing after it (ASan)
+        Y4mHeader h;
+        char got[100];  // the error, or what was read
+        if (parse_y4m_header(exact.data(), exact.size(), &h, got, sizeof got))
+            snprintf(got, sizeof got, "%dx%d %d:%d %zu", h.width, h.height, h.rate_numerator, h.rate_denominator,
+                     h.length);
+        EXPECT_EQ(got, row.result) << row.text.substr(0, 60);
+    }
+    // Frame headers: "FRAME", any parameters, a newline within 4 KiB.
+    for (auto f : {std::pair<std::string, size_t>{"FRAME\nabc", 6}, {"FRAME Ip XA=1\n..", 14}, {"FRAMES\n", 0},
+                   {"FRAME Ip", 0}, {longest, 4096}, {"FRAME x" + longest.substr(6), 0}})
+        EXPECT_EQ(y4m_frame_header_length(std::vector<char>(f.first.begin(), f.first.end()).data(), f.first.size()),
+                  f.second) << f.first.substr(0, 20);
+}
+
+TEST(Pacing, SleepsTheRestOfThePeriodAndAfterTheClockWasSetBackNoMoreThanOnePeriod)
+{
+    for (auto c : std::vector<std::vector<long>>{{40000, 10000, 30000}, {40000, 50000, 0}, {40000, 40000, 0},
+             {40000, 0, 40000}, {0, 123, 0}, {1, 0, 1}, {40000, -5, 40000}, {40000, -3600000000L, 40000}, {0, -10, 0}})
+        EXPECT_EQ(frame_sleep(c[0], c[1]), c[2]) << c[0] << " " << c[1];
+    EXPECT_EQ(frame_period_for_rate(1, 999999999), 2147483647);  // clamped
+}
+
+TEST(ScreenFit, AWindowLargerThanTheScreenIsReportedOnOneLine)
+{
+    std::string got, larger = " is larger than the screen (1280x1024) and may be clipped\n";
+    testing::internal::CaptureStderr();
+    for (auto size : {std::pair<int, int>{1280, 1024}, {1281, 100}, {100, 1025}})
+        got += std::to_string(warn_if_window_exceeds_screen(size.first, size.second, 1280, 1024));
+    EXPECT_EQ(got + testing::internal::GetCapturedStderr(), "011Warning: the main window (1281x100)" + larger +
+                                                            "Warning: the main window (100x1025)" + larger);
+}
+
+TEST_F(Startup, EmptyPassesCloseTheFilesAndEndWithZeroOrWhenLoopingSleep)
+{
+    // Looping with a period of 0: still looping after a second, and without 0.2 s of processor time.
+    struct itimerval processor_time = {{0, 0}, {0, 200000}};
+    EXPECT_EXIT((start("-f1 A -s 5 -e 3 -l -fps 2000000"), setitimer(ITIMER_PROF, &processor_time, nullptr),
+                 alarm(1), play()), testing::KilledBySignal(SIGALRM), "");
+    start("-f1 A -f2 B -s 5 -e 3");
+    int first = fileno(yuvfile1), second = fileno(yuvfile2);
+    EXPECT_EQ(play(), 0);
+    EXPECT_EQ(fcntl(first, F_GETFD) + fcntl(second, F_GETFD), -2);  // both closed
+    yuvfile1 = yuvfile2 = nullptr;
+}
+
+TEST_F(Startup, PicturesStartBlackAndBuffersFollowThePictureSizeOrTheMessageEndsTheRun)
+{
+    std::string long_name = "./" + std::string(300, '/') + "A";
+    start("-f1 " + long_name + " -f2 B");
+    allocate_buffers();
+    EXPECT_EQ(std::string(yuvname1), long_name.substr(0, 255));  // the window's copy is cut, the file opened
+    EXPECT_EQ(render_buffer_size, 811016);
+    for (int64_t i : {(int64_t)0, chroma_size - 1})
+        EXPECT_EQ(planes(picture2)[i] + planes(picture2)[luma_size + i] + planes(diff1)[luma_size + i], 0 + 128 + 124);
+    reset_settings();
+    ASSERT_EQ(truncate("RAW", 4096 * 2304 * 3 / 2), 0);
+    start("-size 4096x2304 -f1 RAW");
+#if defined(__SANITIZE_ADDRESS__)  // its shadow memory needs more address space than the limit
+    allocate_buffers();
+    EXPECT_EQ(render_buffer_size, 4096 * 2304 * 4);
+#else
+    EXPECT_EXIT(({
+        struct rlimit limit = {64 << 20, 64 << 20};
+        setrlimit(RLIMIT_AS, &limit);
+        allocate_buffers();
+        if (render_buffer_size == 4096 * 2304 * 4) exit(7);
+    }), ::testing::ExitedWithCode(1), "Out of memory: could not allocate .* bytes for rendered")
+        << "the buffers fit in 64 MiB, or the size was wrong";
+#endif
+}

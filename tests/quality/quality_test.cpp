@@ -1,0 +1,118 @@
+// PSNR, SSIM and the summaries over a range against formulas written out here; every variant.
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "difference_fast.h"
+#include "psnr_series.h"
+#include "ssim.h"
+
+namespace {
+
+const int qcif = 176 * 144, cif = 352 * 288;
+
+TEST(Difference, StoresTheDifferenceMod256AndMeasuresItsPsnrWithEveryKernel)
+{
+    // Planes of `a` (-1: random, -2: edge values) against `b` (-1: the same, -2: close to a,
+    // -3: edge values), sample `at` of b then set to `b_at`; `shown`: the figure after the cap.
+    struct Case { int length, a, b, at, b_at; double shown; };
+    std::vector<Case> cases = {
+        {qcif, 77, 77, 0, 77, 100}, {qcif, -1, -1, 0, -1, 100}, {qcif, 255, 0, 0, 0, 0},
+        {cif, 0, 255, 0, 255, 0}, {qcif, 90, 90, qcif / 2, 91, 92.17}, {cif, 3, 3, cif - 1, 2, 98.19},
+        {1, 255, 0, 0, 0, 0}, {4096 * 2304, 255, 0, 0, 0, 0}};  // the last: a sum past 32 bits
+    for (int length : {cif, 18 * 14, 0, 1, 15, 17, 31, 33, 63, 65, 4095})
+        cases.push_back({length, -1, -2, 0, -1, -1}), cases.push_back({length, -2, -3, 0, -1, -1});
+    uint8_t edges[] = {0, 1, 127, 128, 254, 255};
+    DifferenceVariant variants[4];
+    std::mt19937 random(3);
+    for (int v = 0; v < available_difference_variants(variants, 4); v++)
+        for (const Case &c : cases) {
+            std::vector<uint8_t> a(c.length), b(c.length), out(c.length + 16, 0xEE);
+            uint64_t sum = 0;
+            for (int i = 0; i < c.length; i++) {
+                a[i] = c.a >= 0 ? c.a : c.a == -1 ? random() : edges[random() % 6];
+                b[i] = c.b >= 0 ? c.b : c.b == -1 ? a[i] : c.b == -2 ? a[i] + random() % 9 - 4 : edges[random() % 6];
+                b[i] = i == c.at && c.b_at >= 0 ? c.b_at : b[i];
+                sum += (a[i] - b[i]) * (a[i] - b[i]);
+            }
+            difference_sum = variants[v].sum;  // left at the last one, the one chosen
+            double psnr = difference(a.data(), b.data(), out.data(), c.length);
+            EXPECT_DOUBLE_EQ(psnr, sum ? 10 * std::log10(255.0 * 255 * c.length / sum) : HUGE_VAL);
+            EXPECT_EQ(psnr, psnr_of_sum(sum, c.length)) << variants[v].name << " " << c.length;
+            EXPECT_NEAR(cap_psnr(psnr), c.shown < 0 ? cap_psnr(psnr) : c.shown, 0.005) << c.length;
+            for (int i = 0; i < c.length + 16; i++)
+                ASSERT_EQ(out[i], i < c.length ? (uint8_t)(a[i] - b[i]) : 0xEE) << i << " " << variants[v].name;
+        }
+    EXPECT_EQ(cap_psnr(difference(edges, edges, edges, -5)), 100.0);  // a negative length: nothing
+    for (double value : {HUGE_VAL, 1000.5, 1000.0, 98.19, 0.0})
+        EXPECT_EQ(cap_psnr(value), value > 1000 ? 100 : value);
+}
+
+TEST(PsnrSeries, KeepsMeanGlobalExtremesAndTheFirstFrameOfTheMinimum)
+{
+    PsnrSeries series;
+    series_reset(&series);
+    EXPECT_TRUE(series_mean(&series) == 0 && series_global(&series) == 0);
+    const struct { double psnr; uint64_t sum; } frames[] = {{35, 400}, {31, 900}, {40, 50}, {31, 900}, {100, 0}};
+    for (int i = 0; i < 5; i++)
+        series_add(&series, 10 + i, frames[i].psnr, frames[i].sum, 1000);
+    EXPECT_DOUBLE_EQ(series_mean(&series), 237.0 / 5);
+    EXPECT_DOUBLE_EQ(series_global(&series), 10 * std::log10(65025.0 * 5000 / 2250));
+    EXPECT_TRUE(series.frames == 5 && series.min == 31 && series.min_frame == 11 && series.max == 100);
+    series_reset(&series);  // a new pass of identical frames
+    series_add(&series, 9, 100, 0, 1000), series_add(&series, 10, 100, 0, 1000);
+    EXPECT_TRUE(series_global(&series) == 100 && series_mean(&series) == 100 && series.min_frame == 9);
+}
+
+// SSIM of the 8 x 8 window at a and b from means, sample variances and covariance; the constants
+// c1 = 416 and c2 = 235963, documented for sums of 64 samples, become 416 / 64^2 and 235963 / (64 x 63).
+double textbook_ssim(const uint8_t *a, const uint8_t *b, int stride)
+{
+    double ma = 0, mb = 0, va = 0, vb = 0, cov = 0, c1 = 416.0 / 4096, c2 = 235963.0 / 4032;
+    for (int pass = 0; pass < 2; pass++)
+        for (int i = 0; i < 64; i++) {
+            double x = a[i / 8 * stride + i % 8], y = b[i / 8 * stride + i % 8];
+            if (pass == 0)
+                ma += x / 64, mb += y / 64;
+            else
+                va += (x - ma) * (x - ma) / 63, vb += (y - mb) * (y - mb) / 63, cov += (x - ma) * (y - mb) / 63;
+        }
+    return (2 * ma * mb + c1) * (2 * cov + c2) / ((ma * ma + mb * mb + c1) * (va + vb + c2));
+}
+
+TEST(Ssim, AveragesTextbookWindowsOnTheFourPixelGridInEveryForm)
+{
+    std::mt19937 random(5);
+    SsimVariant variants[4];
+    for (auto [width, height] : {std::pair(8, 8), {16, 16}, {18, 14}, {50, 30}, {176, 144}, {1282, 12}})
+        for (int kind = 0; kind < 6; kind++) {  // flat, identical, inverted, random, close, edges
+            const int columns = (width - 8) / 4 + 1, rows = (height - 8) / 4 + 1;
+            std::vector<uint8_t> a(width * height), b(width * height);
+            for (size_t i = 0; i < a.size(); i++) {
+                a[i] = kind == 0 ? width : kind == 5 ? random() % 2 * 255 : random();
+                b[i] = kind < 2 ? a[i] : kind == 2 ? 255 - a[i] : kind == 3 ? random()
+                     : kind == 4 ? std::clamp<int>(a[i] + random() % 7 - 3, 0, 255) : random() % 2 * 255;
+            }
+            double expected = 0, reference = ssim_plane_C(a.data(), b.data(), width, height);
+            for (int y = 0; y < rows * 4; y += 4)
+                for (int x = 0; x < columns * 4; x += 4)
+                    expected += textbook_ssim(&a[y * width + x], &b[y * width + x], width) / (columns * rows);
+            EXPECT_NEAR(reference, expected, 1e-12) << width << " kind " << kind;
+            std::vector<SsimSums> scratch(ssim_scratch_entries(width));
+            for (int v = 0; v < available_ssim_variants(variants, 4); v++) {
+                ssim_kernels = variants[v];  // left at the last one, the one chosen
+                EXPECT_EQ(ssim_plane(a.data(), b.data(), width, height, scratch.data()), reference)
+                    << variants[v].name << " " << width << " kind " << kind;
+            }
+        }
+    std::vector<uint8_t> white(64 * 40, 255), black(64 * 40, 0);
+    std::vector<SsimSums> scratch(ssim_scratch_entries(64));
+    for (int width : {7, 20})  // a plane too small for one window measures 1
+        EXPECT_TRUE(ssim_plane_C(white.data(), black.data(), width, 27 - width) == 1.0 &&
+                    ssim_plane(white.data(), black.data(), width, 27 - width, scratch.data()) == 1.0);
+}
+
+}  // namespace

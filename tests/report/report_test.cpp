@@ -1,0 +1,186 @@
+// trivista-report as a program. Small files whose frames differ by content pin which frame of
+// each file every row compares; the figures come from the textbook formulas, and ffmpeg's psnr
+// and ssim filters are the peer on real pictures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "program_run.h"
+
+namespace {
+
+const std::string report = TRIVISTA_BIN_DIR "/src/report/trivista-report";
+const std::regex figure("[0-9]+(\\.[0-9]+)?|\\?");
+
+// The same text but for figures, which agree to the last printed decimal ('?': any figure).
+void expect_text(const std::string &got, const std::string &expected)
+{
+    ASSERT_EQ(std::regex_replace(got, figure, "#"), std::regex_replace(expected, figure, "#"));
+    std::sregex_iterator a(got.begin(), got.end(), figure), b(expected.begin(), expected.end(), figure), end;
+    for (; a != end; ++a, ++b)
+        EXPECT_TRUE(b->str() == "?" || std::abs(std::stod(a->str()) - std::stod(b->str())) < 6e-5)
+            << a->str() << " for " << b->str() << " in\n" << got;
+}
+
+// `format` with each '#' replaced by the next of `values` (NaN: any figure).
+std::string fill(std::string format, const std::vector<double> &values)
+{
+    for (size_t i = 0, at; (at = format.find('#')) != std::string::npos; i++)
+        format.replace(at, 1, std::isnan(values[i]) ? "?" : std::to_string(values[i]));
+    return format;
+}
+
+const int W = 176, H = 144, offset[3] = {0, W * H, W * H * 5 / 4}, samples[3] = {W * H, W * H / 4, W * H / 4};
+const std::vector<uint8_t> black = [] { std::vector<uint8_t> y(W * H); y.resize(W * H * 3 / 2, 128); return y; }();
+const int first[3] = {0, 1, 0}, second[3] = {1, 2, 2};  // the sequences of each pair
+const std::string key[3] = {"org_enc", "enc_tra", "org_tra"}, caption[3] = {"Org<->Enc", "Enc<->Tra", "Org<->Tra"};
+
+// Sequence files (content and frame count), options (a freeze list's text follows -fr2 / -fr3)
+// and per row: the frame, the frozen flags and the frame of each file compared (-1: black).
+struct Case { std::vector<std::pair<int, int>> files; Strings options; std::vector<std::vector<int>> rows; };
+
+// Runs a case as CSV, as JSON, with -min-psnr either side of its lowest luma PSNR and on two threads.
+void check(const Case &c)
+{
+    TempDir dir;
+    int n = (int)c.files.size(), pairs = n == 3 ? 3 : 1, ssim = !std::count(c.options.begin(), c.options.end(), "-no-ssim");
+    Strings args = c.options;
+    for (size_t i = 0; i + 1 < args.size(); i++)
+        if (args[i].rfind("-fr", 0) == 0) {
+            write_text_file(dir.file(args[i]), args[i + 1]);
+            args[i + 1] = dir.file(args[i]);
+        }
+    for (int s = 0; s < n; s++)
+        args.insert(args.end(), {"-f" + std::to_string(s + 1),
+                                 write_test_sequence(dir.path(), std::to_string(s), W, H, c.files[s].first, c.files[s].second)});
+    std::string csv = n == 3 ? "frame,frozen_enc,frozen_tra" : "frame,frozen_enc", json, summary, json_summary;
+    for (int p = 0; p < pairs; p++)
+        csv += "," + key[p] + "_psnr_y," + key[p] + "_psnr_u," + key[p] + "_psnr_v" + (ssim ? "," + key[p] + "_ssim" : "");
+    double sse[3][3] = {}, total[3][3] = {};
+    std::vector<double> luma[3], lowest;  // luma PSNR per pair and row; the lowest of each row
+    for (const std::vector<int> &row : c.rows) {
+        std::vector<uint8_t> picture[3];
+        for (int s = 0; s < n; s++)
+            picture[s] = row[n + s] < 0 ? black : make_test_frame(W, H, c.files[s].first, row[n + s]);
+        std::vector<double> values(row.begin(), row.begin() + n);
+        json += fill("{\"frame\":#,\"frozen_enc\":", values) + (row[1] ? "true" : "false") +
+                (n == 3 ? std::string(",\"frozen_tra\":") + (row[2] ? "true" : "false") : "");
+        for (int p = 0; p < pairs; p++) {
+            for (int q = 0; q < 3; q++) {
+                double sum = 0;
+                for (int i = offset[q]; i < offset[q] + samples[q]; i++)
+                    sum += std::pow(picture[first[p]][i] - picture[second[p]][i], 2);
+                values.push_back(sum == 0 ? 100 : 10 * std::log10(65025.0 * samples[q] / sum));
+                sse[p][q] += sum;
+                total[p][q] += values.back();
+            }
+            luma[p].push_back(values.end()[-3]);
+            values.push_back(picture[first[p]] == picture[second[p]] ? 1 : NAN);  // SSIM
+            json += fill(",\"" + key[p] + "\":{\"psnr_y\":#,\"psnr_u\":#,\"psnr_v\":#" + (ssim ? ",\"ssim\":#}" : "}"),
+                         {values.end() - 4, values.end()});
+            values.resize(values.size() - 1 + ssim);
+        }
+        lowest.push_back(std::min({luma[0].back(), luma[pairs / 2].back(), luma[pairs - 1].back()}));
+        json += "}\n";
+        for (size_t i = 0; i < values.size(); i++)
+            csv += fill(i ? ",#" : "\n#", {values[i]});
+    }
+    // The summary: the mean of the frames' PSNRs and the PSNR of the total squared error.
+    double frames = (double)c.rows.size(), low = frames ? *std::min_element(lowest.begin(), lowest.end()) : 99;
+    for (int p = 0; p < pairs && frames > 0; p++) {
+        long min_at = std::min_element(luma[p].begin(), luma[p].end()) - luma[p].begin();
+        auto global = [&](int q) { return sse[p][q] ? 10 * std::log10(65025.0 * frames * samples[q] / sse[p][q]) : 100; };
+        std::vector<double> figures = {frames, total[p][0] / frames, global(0), luma[p][min_at], (double)c.rows[min_at][0],
+            *std::max_element(luma[p].begin(), luma[p].end()), total[p][1] / frames, global(1), total[p][2] / frames, global(2), NAN};
+        summary += fill(caption[p] + ": # frames, PSNR Y mean # dB, global # dB, min # dB at frame #, max # dB; U mean # dB, "
+                        "global # dB; V mean # dB, global # dB" + (ssim ? "; SSIM mean #\n" : "\n"), figures);
+        json_summary += fill(",\"" + key[p] + "\":{\"mean_psnr_y\":#,\"global_psnr_y\":#,\"min_psnr_y\":#,\"min_psnr_y_frame\":#,"
+                             "\"max_psnr_y\":#,\"mean_psnr_u\":#,\"global_psnr_u\":#,\"mean_psnr_v\":#,\"global_psnr_v\":#" +
+                             (ssim ? ",\"mean_ssim\":#}" : "}"), {figures.begin() + 1, figures.end()});
+    }
+    std::string above = std::to_string(low + 0.001), below = std::to_string(low - 0.001);
+    double count = (double)std::count_if(lowest.begin(), lowest.end(), [&](double v) { return v < std::stod(above); });
+    auto with = [&](const Strings &more) { return run(report, args, dir, more); };
+    Result plain = with({}), limited = with({"-min-psnr", above}), as_json = with({"-json", "-min-psnr", below}),
+           two = with({"-threads", "2"});
+    EXPECT_EQ(plain.status, 0);
+    expect_text(plain.out, csv + "\n");
+    expect_text(plain.err, frames ? summary : "Org<->Enc: no frames measured\n");
+    // -min-psnr: the whole report first, then exit status 2 when some pair fell below.
+    EXPECT_EQ(limited.out + std::to_string(limited.status), plain.out + (count ? "2" : "0"));
+    expect_text(limited.err, plain.err + (count ? fill("# frames below the minimum PSNR of # dB\n", {count, std::stod(above)}) : ""));
+    EXPECT_EQ(as_json.status, 0);
+    expect_text(as_json.out + as_json.err, json + fill("{\"summary\":{\"frames\":#", {frames}) + json_summary +
+                                               fill(",\"min_psnr\":#,\"frames_below_min_psnr\":0}}\n", {std::stod(below)}));
+    EXPECT_EQ(two.out + two.err + std::to_string(two.status), plain.out + plain.err + "0");
+}
+
+TEST(Report, ComparesTheFramesTheViewerShowsWithItsFreezingAndRange)
+{
+    check({{{1, 5}, {1, 5}}, {"-fr2", "3\n4\n"},  // identical frames measure 100
+           {{0, 0, 0, 0}, {1, 0, 1, 1}, {2, 0, 2, 2}, {3, 1, 3, 2}, {4, 1, 4, 2}}});
+    check({{{1, 6}, {2, 3}}, {"-no-ssim"},  // a shorter second file holds its last picture
+           {{0, 0, 0, 0}, {1, 0, 1, 1}, {2, 0, 2, 2}, {3, 0, 3, 2}, {4, 0, 4, 2}, {5, 0, 5, 2}}});
+    // Every file starts at -s; marks before it hold nothing; a mark on it holds black.
+    check({{{1, 10}, {2, 10}, {3, 10}}, {"-fr2", "1\n4\n", "-fr3", "2\n5\n6\n", "-s", "2", "-e", "7"},
+           {{2, 0, 1, 2, 2, -1}, {3, 0, 0, 3, 3, 2}, {4, 1, 0, 4, 3, 3}, {5, 0, 1, 5, 4, 3}, {6, 0, 1, 6, 5, 3},
+            {7, 0, 0, 7, 6, 4}}});
+    check({{{1, 3}, {2, 3}, {3, 3}}, {"-fr3", "0\n", "-no-ssim"},
+           {{0, 0, 1, 0, 0, -1}, {1, 0, 0, 1, 1, 0}, {2, 0, 0, 2, 2, 1}}});
+    check({{{1, 5}, {2, 5}}, {"-s", "3", "-e", "1"}, {}});  // an empty range
+}
+
+TEST(Report, RefusesWithTheViewersMessagesAndStatuses)
+{
+    TempDir dir;
+    std::string a = write_test_sequence(dir.path(), "a", W, H, 1, 2), b = write_test_sequence(dir.path(), "b", W, H, 2, 2);
+    const std::string limit = "the limit must be a number of dB\n", threads = "-threads takes 1 or 2\n";
+    struct { bool alone; Strings args; int status; std::string out, err; } refusals[] = {  // alone or after -f1 a -f2 b
+        {1, {"-f1", a}, 1, "", "give at least two sequences (-f1 and -f2) to compare\n"}, {1, {"-json"}, 255, "Usage:", ""},
+        {1, {"-f2", b, "-f1", a}, 1, "Usage:", ""}, {1, {"-f1", a, "-f2", a + "x"}, 3, "", "Can't open yuvfile2 for input!\n"},
+        {0, {"-min-psnr"}, 1, "", "-min-psnr needs a value in dB\n"}, {0, {"-min-psnr", "30dB"}, 1, "", limit},
+        {0, {"-min-psnr", "nan"}, 1, "", limit}, {0, {"-min-psnr", ""}, 1, "", limit}, {0, {"-threads", "3"}, 1, "", threads}};
+    for (const auto &refusal : refusals) {
+        Result got = run(report, refusal.alone ? Strings{} : Strings{"-f1", a, "-f2", b}, dir, refusal.args);
+        EXPECT_TRUE(got.status == refusal.status && got.out.find(refusal.out) != std::string::npos &&
+                    got.err.find(refusal.err) != std::string::npos && (refusal.out.empty() ? got.out : got.err).empty())
+            << refusal.args[0] << ": " << got.status << " " << got.out << got.err;
+    }
+}
+
+// Luma and chroma PSNR within 0.01 dB and luma SSIM within 0.001 of ffmpeg's filters on the demo
+// generator's Original and Encoded. The Encoded as Y4M, on two threads: the same report.
+TEST(Report, AgreesWithFfmpeg)
+{
+    for (std::string size : {"352x288", "176x144", "100x60"}) {
+        TempDir dir;
+        std::string a = dir.file("original.yuv"), b = dir.file("encoded.yuv");
+        Strings raw = {"-loglevel", "error", "-f", "rawvideo", "-pix_fmt", "yuv420p", "-s", size, "-i", a,
+                       "-f", "rawvideo", "-pix_fmt", "yuv420p", "-s", size, "-i", b};
+        ASSERT_EQ(run(TRIVISTA_BIN_DIR "/tools/trivista-makeseq", {"-size", size, "-n", "4", "-quiet", "-o", dir.path()},
+                      dir).status, 0);
+        for (std::string filter : {"psnr", "ssim"})
+            ASSERT_EQ(run("/usr/bin/ffmpeg", raw, dir,
+                          {"-lavfi", "[0][1]" + filter + "=stats_file=" + dir.file(filter), "-f", "null", "-"}).status, 0);
+        Result ours = run(report, {"-size", size, "-f1", a, "-f2", b}, dir);
+        Strings lines = split(ours.out);
+        ASSERT_TRUE(ours.status == 0 && lines.size() == 5) << ours.err;
+        for (int column = 2; column <= 5; column++) {  // Y, U, V PSNR and SSIM
+            std::string stats = read_text_file(dir.file(column < 5 ? "psnr" : "ssim"));
+            std::regex peer(std::string(" ") + (column < 5 ? std::string("psnr_") + "yuv"[column - 2] : "Y") + ":([0-9.]+|inf)");
+            std::sregex_iterator match(stats.begin(), stats.end(), peer), end;
+            for (int f = 1; f <= 4; f++, ++match) {
+                ASSERT_NE(match, end) << stats;
+                double expected = match->str(1) == "inf" ? 100 : std::stod(match->str(1));
+                EXPECT_NEAR(std::stod(split(lines[f], ',')[column]), expected, column < 5 ? 0.01 : 0.001) << size << " " << column;
+            }
+        }
+        raw.erase(raw.begin() + 2, raw.begin() + 10);
+        ASSERT_EQ(run("/usr/bin/ffmpeg", raw, dir, {"-f", "yuv4mpegpipe", dir.file("b.y4m")}).status, 0);
+        Result y4m = run(report, {"-f1", a, "-f2", dir.file("b.y4m"), "-threads", "2"}, dir);
+        EXPECT_EQ(y4m.out + y4m.err, ours.out + ours.err);
+    }
+}
+
+}  // namespace
