@@ -5,7 +5,8 @@
 #include <X11/Xutil.h>
 
 extern Display *display;   // the one connection
-extern int dpy_depth;      // depth of the default screen: 16, 24 or 32
+extern int dpy_screen;     // the screen DISPLAY names; both windows live on it
+extern int dpy_depth;      // depth of that screen: 16, 24 or 32
 extern Window window;      // main window
 extern GC gc;              // captions, graph axes and labels
 extern GC psnr_gc;         // PSNR polylines

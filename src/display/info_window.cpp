@@ -24,28 +24,59 @@ static const double psnr_upper_limit = 40.0;
 // The text block of draw_status hangs from this baseline.
 static const int text_base = 75;
 
-// Just right of the main window, so that no pane is covered. The X server is asked
-// for the main window's size, which makes init_display the one place that decides it.
-static int info_window_x()
+// Low wins over high: a screen smaller than the window shows its top left part.
+static int clamp(int value, int low, int high)
 {
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, window, &attributes))
-        return 0;
-    return attributes.width + 2 * attributes.border_width + gap_to_main_window;
+    if (value > high)
+        value = high;
+    return value < low ? low : value;
+}
+
+// Just right of the main window, so that no pane is covered; below it when the screen is
+// too narrow for that; and where neither fits, pushed back onto the screen, where it is
+// seen though it may cover a pane. The X server is asked for the main window's place and
+// size, which makes init_display the one place that decides them.
+static void info_window_place(int *x, int *y)
+{
+    XWindowAttributes main_window;
+    Window child;
+    *x = *y = 0;
+    if (!XGetWindowAttributes(display, window, &main_window) ||
+        !XTranslateCoordinates(display, window, main_window.root, -main_window.border_width,
+                               -main_window.border_width, x, y, &child))
+        return;
+    int right = *x + main_window.width + 2 * main_window.border_width + gap_to_main_window;
+    int below = *y + main_window.height + 2 * main_window.border_width + gap_to_main_window;
+    int screen_width = DisplayWidth(display, dpy_screen);
+    int screen_height = DisplayHeight(display, dpy_screen);
+    if (right + status_width <= screen_width)
+        *x = right;
+    else if (below + status_height <= screen_height)
+        *y = below;
+    else
+        *x = right;
+    *x = clamp(*x, 0, screen_width - status_width);
+    *y = clamp(*y, 0, screen_height - status_height);
 }
 
 void init_status()
 {
-    status_win = XCreateSimpleWindow(display, RootWindow(display, 0), info_window_x(), 0,
-                                     status_width, status_height, 0, BlackPixel(display, 0),
+    int x, y;
+    info_window_place(&x, &y);
+    status_win = XCreateSimpleWindow(display, RootWindow(display, dpy_screen), x, y, status_width,
+                                     status_height, 0, BlackPixel(display, dpy_screen),
                                      gray_col.pixel);
     XSelectInput(display, status_win, StructureNotifyMask);
 
     XSizeHints hints;
     memset(&hints, 0, sizeof hints);
+    // Without a position in the hints a window manager places the window as it likes,
+    // over the panes too.
+    hints.x = x;
+    hints.y = y;
     hints.min_width = hints.max_width = hints.base_width = status_width;
     hints.min_height = hints.max_height = hints.base_height = status_height;
-    hints.flags = PMinSize | PMaxSize | PBaseSize;
+    hints.flags = USPosition | PPosition | PMinSize | PMaxSize | PBaseSize;
     XSetStandardProperties(display, status_win, "Trivista info", "Trivista info", None,
                            nullptr, 0, &hints);
 

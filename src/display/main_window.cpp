@@ -23,6 +23,7 @@ static const int graph_line_width = 2;
 static const char refusal[] = "requires 16/24/32 bit TrueColor display\n";
 
 Display *display;
+int dpy_screen;
 int dpy_depth;
 Window window;
 GC gc;
@@ -36,6 +37,20 @@ XColor gray_col, green_col, red_col;
 static int lost_connection(Display *)
 {
     die(1, "Lost the connection to the X server\n");
+}
+
+static XErrorHandler default_error_handler;
+
+// Another program may destroy one of our windows (a window manager's kill, a tool that
+// closes windows); every later request on it fails. That is an end of the run, said in
+// one line; every other protocol error keeps the X library's own report.
+static int window_error(Display *connection, XErrorEvent *error)
+{
+    XID id = error->resourceid;
+    bool gone = error->error_code == BadWindow || error->error_code == BadDrawable;
+    if (gone && id && (id == window || id == status_win))
+        die(1, "The %s window was closed by another program\n", id == window ? "main" : "info");
+    return default_error_handler(connection, error);
 }
 
 static int window_width()
@@ -109,7 +124,14 @@ int init_display(const char *display_name)
     widen_send_buffer();
     XSetIOErrorHandler(lost_connection);
 
+    XSetErrorHandler(nullptr);  // the library's own handler, to hand other errors on to
+    default_error_handler = XSetErrorHandler(window_error);
+
+    // The X library takes the screen number from DISPLAY as given, a negative one too.
     int screen = DefaultScreen(display);
+    if (screen < 0 || screen >= ScreenCount(display))
+        die(1, "Can not open display\n");
+    dpy_screen = screen;
     Visual *visual = DefaultVisual(display, screen);
     Window root = RootWindow(display, screen);
     dpy_depth = DefaultDepth(display, screen);
@@ -128,7 +150,7 @@ int init_display(const char *display_name)
     hints.width = hints.min_width = hints.max_width = width;
     hints.height = hints.min_height = hints.max_height = height;
 
-    Colormap shared_colormap = DefaultColormap(display, 0);
+    Colormap shared_colormap = DefaultColormap(display, screen);
     allocate_named_colour(shared_colormap, gray_name, &gray_col);
     allocate_named_colour(shared_colormap, green_name, &green_col);
     allocate_named_colour(shared_colormap, red_name, &red_col);

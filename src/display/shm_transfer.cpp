@@ -78,8 +78,7 @@ int init_shm_transfer()
         return give_up("the server has no shared-memory extension");
     if (!local_connection())
         return give_up("the server is not on a local connection");
-    int screen = DefaultScreen(display);
-    shm_image = XShmCreateImage(display, DefaultVisual(display, screen), dpy_depth, ZPixmap,
+    shm_image = XShmCreateImage(display, DefaultVisual(display, dpy_screen), dpy_depth, ZPixmap,
                                 nullptr, &segment, ximage->width, ximage->height);
     if (!shm_image)
         return give_up("no shared-memory image");

@@ -293,3 +293,26 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
         }
     });
 }
+
+// Only a position in the size hints keeps a window manager from putting the info window over
+// the panes; on a screen too narrow for it right of the main window it goes below, and where
+// neither fits it is pushed back onto the screen.
+TEST(InfoWindow, AsksForAPlaceRightOfOrBelowTheMainWindowThatLiesOnTheScreen)
+{
+    const struct { int screen_width, screen_height, with_psnr, x, y; } cases[] = {
+        {1280, 1024, 1, 540, 0}, {700, 1024, 0, 0, 350}, {700, 700, 1, 400, 0}, {250, 250, 0, 0, 0}};
+    for (const auto &c : cases) {
+        XvfbServer server(24, -1, c.screen_width, c.screen_height);
+        in_child([&] {
+            use_layout(176, 144, 3, c.with_psnr);
+            init_display(server.name().c_str()), init_status();
+            WindowGeometry info = find_window(display, "Trivista info");
+            XSizeHints hints = {};
+            long supplied = 0;
+            XGetWMNormalHints(display, status_win, &hints, &supplied);
+            EXPECT_TRUE(info.x == c.x && info.y == c.y && hints.x == c.x && hints.y == c.y &&
+                        (hints.flags & (USPosition | PPosition)) == (USPosition | PPosition))
+                << c.screen_width << ": at " << info.x << "," << info.y << ", hints " << hints.flags;
+        });
+    }
+}
