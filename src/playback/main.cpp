@@ -4,10 +4,12 @@
 #include "options.h"
 #include "playback.h"
 #include "settings.h"
+#include "standard_descriptors.h"
 #include "startup.h"
 
 int main(int argc, char **argv)
 {
+    open_standard_descriptors("trivista");
     if (argc < 3) {
         help(argc > 0 && argv[0] ? argv[0] : "trivista");
         return -1;

@@ -7,6 +7,7 @@
 #include "report.h"
 #include "sequence.h"
 #include "settings.h"
+#include "standard_descriptors.h"
 #include "startup.h"
 
 // Exit status when some pair fell below -min-psnr on some frame.
@@ -37,6 +38,7 @@ static void report_help(const char *program_name)
 int main(int argc, char **argv)
 {
     const char *program_name = argc > 0 && argv[0] ? argv[0] : "trivista-report";
+    open_standard_descriptors(program_name);
     if (argc < 3) {
         report_help(program_name);
         return -1;
@@ -51,9 +53,12 @@ int main(int argc, char **argv)
     load_freeze_tables();
 
     run_report(stdout);
+    clearerr(stderr);  // a warning lost before does not fail the run; a lost summary does
     write_summary(stderr, stdout);
     if (fflush(stdout) != 0 || ferror(stdout))
         die(1, "%s: could not write the report to standard output\n", program_name);
+    if (fflush(stderr) != 0 || ferror(stderr))
+        die(1, "%s: could not write the summary to standard error\n", program_name);
     close_sequences();
     return frames_below_min_psnr > 0 ? status_below_min_psnr : 0;
 }

@@ -6,6 +6,7 @@
 
 #include "die.h"
 #include "makeseq.h"
+#include "standard_descriptors.h"
 
 // The same picture sizes the viewer accepts.
 static const int min_width = 16, min_height = 16;
@@ -65,8 +66,17 @@ static void parse_size(const char *text, int *width, int *height)
         refuse("-size needs an even width and height, not \"%s\"", text);
 }
 
+// What was printed must reach standard output: a lost line is a failed run.
+static int flush_standard_output()
+{
+    if (fflush(stdout) != 0 || ferror(stdout))
+        die(1, "trivista-makeseq: could not write to standard output\n");
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
+    open_standard_descriptors("trivista-makeseq");
     int width = 176, height = 144;
     int frames = makeseq_default_frames;
     uint64_t seed = 1;
@@ -78,7 +88,7 @@ int main(int argc, char **argv)
         bool has_value = i + 1 < argc;
         if (!strcmp(option, "-h") || !strcmp(option, "-help") || !strcmp(option, "--help")) {
             usage(stdout);
-            return 0;
+            return flush_standard_output();
         } else if (!strcmp(option, "-CIF")) {
             width = 352;
             height = 288;
@@ -102,5 +112,5 @@ int main(int argc, char **argv)
         }
     }
     write_demo_sequences(dir, width, height, frames, seed, quiet);
-    return 0;
+    return flush_standard_output();
 }
