@@ -1,9 +1,11 @@
 // libFuzzer target: loadfreezefile on arbitrary file contents, compared with a plain
-// reading of the same bytes. The first two input bytes choose end_frame (0..4095); the
-// rest is the freeze file. The table is allocated at its exact size, so a mark outside
-// 0..end_frame is caught.
+// reading of the same bytes. The first two input bytes choose end_frame: their low 12
+// bits n give n, or INT_MAX - n when bit 15 is set. The rest is the freeze file. A file
+// that holds a NUL byte must be refused with status 1; any other must give exactly the
+// listed frames, ascending and once each, and frame_frozen must find them and no other.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstddef>
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,20 +51,19 @@ static bool frame_on_line(const std::string &line, long *number)
 }
 
 struct Expected {
-    std::vector<unsigned char> table;
+    std::set<int> frames;
     int count = 0;
 };
 
 static Expected read_plainly(const std::string &text)
 {
     Expected expected;
-    expected.table.assign((size_t)end_frame + 1, 0);
     for (size_t start = 0; start < text.size();) {
         size_t newline = text.find('\n', start);
         size_t end = newline == std::string::npos ? text.size() : newline;
         long number;
         if (frame_on_line(text.substr(start, end - start), &number)) {
-            expected.table[(size_t)number] = 1;
+            expected.frames.insert((int)number);
             expected.count++;
         }
         start = end + 1;
@@ -70,14 +72,14 @@ static Expected read_plainly(const std::string &text)
 }
 
 struct Load {
-    unsigned char *table;
+    FreezeTable table;
     int count;
 };
 
 static void load(void *context)
 {
     Load *result = (Load *)context;
-    result->count = loadfreezefile(freeze_path.c_str(), result->table);
+    result->count = loadfreezefile(freeze_path.c_str(), &result->table);
 }
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -90,21 +92,42 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 2)
         return 0;
-    end_frame = (data[0] | data[1] << 8) & 4095;
+    int low = (data[0] | data[1] << 8) & 4095;
+    end_frame = data[1] & 0x80 ? INT_MAX - low : low;
     std::string text((const char *)data + 2, size - 2);
     FILE *file = fopen(freeze_path.c_str(), "wb");
     fuzz_check(file && fwrite(text.data(), 1, text.size(), file) == text.size() &&
                    fclose(file) == 0, "cannot write %s", freeze_path.c_str());
 
-    Load result = {(unsigned char *)calloc((size_t)end_frame + 1, 1), -1};
+    Load result = {{nullptr, 0}, -1};
     int status;
-    fuzz_check(!call_catching_exit(load, &result, &status), "refused with status %d", status);
+    bool refused = call_catching_exit(load, &result, &status);
+    close_streams_left_open();
+    bool text_only = text.find('\0') == std::string::npos;
+    if (refused) {
+        free_freeze_table(&result.table);
+        fuzz_check(!text_only && status == 1, "refused with status %d", status);
+        return 0;
+    }
+    fuzz_check(text_only, "a NUL byte was accepted");
 
     Expected expected = read_plainly(text);
     fuzz_check(result.count == expected.count, "count %d, expected %d", result.count,
                expected.count);
-    fuzz_check(memcmp(result.table, expected.table.data(), expected.table.size()) == 0,
-               "the marks differ from the plain reading");
-    free(result.table);
+    std::vector<int> listed(expected.frames.begin(), expected.frames.end());
+    fuzz_check(result.table.size == (int)listed.size() &&
+                   std::equal(listed.begin(), listed.end(), result.table.frames),
+               "the frames differ from the plain reading");
+    // Every frame of a small range, and the neighbours of every listed one.
+    for (int n = 0; n <= end_frame && n <= 4096; n++)
+        fuzz_check(frame_frozen(&result.table, n) == (int)expected.frames.count(n),
+                   "frame %d looked up wrongly", n);
+    for (int n : listed)
+        for (long long near : {(long long)n - 1, (long long)n + 1})
+            fuzz_check(near < 0 || near > INT_MAX ||
+                           frame_frozen(&result.table, (int)near) ==
+                               (int)expected.frames.count((int)near),
+                       "frame %lld looked up wrongly", near);
+    free_freeze_table(&result.table);
     return 0;
 }

@@ -70,6 +70,12 @@ static void start_up(void *context)
 
     load_freeze_tables();
     fuzz_check(fr2_count >= 0 && fr3_count >= 0, "counts %d %d", fr2_count, fr3_count);
+    fuzz_check(fr2_table.size <= fr2_count && fr3_table.size <= fr3_count, "tables %d %d",
+               fr2_table.size, fr3_table.size);
+    for (const FreezeTable *table : {&fr2_table, &fr3_table})
+        for (int i = 0; i < table->size; i++)
+            fuzz_check(table->frames[i] > (i ? table->frames[i - 1] : -1) &&
+                           table->frames[i] <= end_frame, "freeze table out of order or range");
     set_frame_period();
     fuzz_check(frame_period >= 0 && frame == start_frame, "period %d", frame_period);
 }

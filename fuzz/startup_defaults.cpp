@@ -1,5 +1,7 @@
 #include "startup_state.h"
 
+#include <climits>
+
 #include "options.h"
 #include "picture_size.h"
 #include "sequence.h"
@@ -14,7 +16,7 @@ void reset_startup_state()
     colordepth = 16;
     frame = 0;
     start_frame = 0;
-    end_frame = 1000000;
+    end_frame = INT_MAX - 1;
     frame_period = 40000;
     fr2_count = fr3_count = 0;
     luma_size = chroma_size = frame_size = 0;

@@ -21,7 +21,6 @@ void release_startup_state()
     close_stream(yuvfile2);
     close_stream(yuvfile3);
     close_streams_left_open();
-    free(fr2_table);
-    free(fr3_table);
-    fr2_table = fr3_table = nullptr;
+    free_freeze_table(&fr2_table);
+    free_freeze_table(&fr3_table);
 }

@@ -1,66 +1,152 @@
 // Freeze files: text, one frame number per line.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
-#include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "die.h"
 #include "open_file.h"
 #include "settings.h"
 #include "startup.h"
 
-static bool blank(const char *line)
+// Room for the first frames of a list; it doubles when repeats do not make room.
+static const int first_capacity = 4096;
+
+// How far one line has been read.
+enum LineState { BLANK, SIGN, NUMBER, AFTER_NUMBER, NO_NUMBER };
+
+struct Line {
+    LineState state;
+    bool negative;
+    long long number;  // stops growing above INT_MAX: such a number is out of range anyway
+};
+
+static void sort_frames(FreezeTable *table)
 {
-    while (isspace((unsigned char)*line))
-        line++;
-    return *line == '\0';
+    std::sort(table->frames, table->frames + table->size);
+    table->size = (int)(std::unique(table->frames, table->frames + table->size) - table->frames);
 }
 
-// Marks the frame on `line` and says whether it counts.
-static bool mark_frame(const char *name, long line_number, const char *line,
-                       unsigned char *table)
+static void add_frame(const char *name, FreezeTable *table, int *capacity, int frame)
 {
-    char *end;
-    errno = 0;
-    long number = strtol(line, &end, 10);
-    if (end == line) {
+    if (table->size > 0 && table->frames[table->size - 1] == frame)
+        return;
+    if (table->size == *capacity) {
+        // Repeats go first, so a long list of few frames stays small.
+        sort_frames(table);
+        if (table->size >= *capacity / 2) {
+            int grown = *capacity ? *capacity * 2 : first_capacity;
+            int *frames = (int *)realloc(table->frames, (size_t)grown * sizeof(int));
+            if (!frames)
+                die(1, "Out of memory while reading %s\n", name);
+            table->frames = frames;
+            *capacity = grown;
+        }
+    }
+    table->frames[table->size++] = frame;
+}
+
+static void read_character(Line *line, unsigned char c)
+{
+    bool digit = isdigit(c) != 0;
+    switch (line->state) {
+    case BLANK:
+        if (digit || c == '+' || c == '-') {
+            line->negative = c == '-';
+            line->state = digit ? NUMBER : SIGN;
+        } else if (!isspace(c)) {
+            line->state = NO_NUMBER;
+        }
+        break;
+    case SIGN:
+        line->state = digit ? NUMBER : NO_NUMBER;
+        break;
+    case NUMBER:
+        if (!digit)
+            line->state = AFTER_NUMBER;
+        break;
+    default:
+        break;
+    }
+    if (line->state == NUMBER && line->number <= INT_MAX)
+        line->number = line->number * 10 + (c - '0');
+}
+
+// Adds the frame of a finished line and says whether the line counts.
+static bool end_line(const char *name, long line_number, const Line &line, FreezeTable *table,
+                     int *capacity)
+{
+    if (line.state == BLANK)
+        return false;
+    if (line.state == SIGN || line.state == NO_NUMBER) {
         fprintf(stderr, "%s:%ld: no frame number, line ignored\n", name, line_number);
         return false;
     }
-    if (errno == ERANGE || number < 0 || number > end_frame) {
+    if ((line.negative && line.number != 0) || line.number > end_frame) {
         fprintf(stderr, "%s:%ld: frame number outside 0..%d, line ignored\n", name,
                 line_number, end_frame);
         return false;
     }
-    table[number] = 1;
+    add_frame(name, table, capacity, (int)line.number);
     return true;
 }
 
-int loadfreezefile(const char *name, unsigned char *table)
+int loadfreezefile(const char *name, FreezeTable *table)
 {
     FILE *file = open_for_reading(name);
     struct stat info;
     if (!file || fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode))
         die_to(stdout, -1, "Could not open file: %s\n", name);
 
-    int count = 0;
-    char *line = nullptr;
-    size_t capacity = 0;
+    free_freeze_table(table);
+    int count = 0, capacity = 0;
     long line_number = 0;
-    errno = 0;
-    while (getline(&line, &capacity, file) != -1) {
-        line_number++;
-        if (!blank(line) && mark_frame(name, line_number, line, table))
-            count++;
-        errno = 0;
+    int64_t total = 0;
+    Line line = {BLANK, false, 0};
+    bool in_line = false;
+    unsigned char buffer[65536];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) {
+        total += (int64_t)got;
+        if (total > max_freeze_file_bytes)
+            die(1, "Freeze file %s is larger than %lld MiB\n", name,
+                (long long)(max_freeze_file_bytes >> 20));
+        if (memchr(buffer, '\0', got))
+            die(1, "Freeze file %s is not text: it holds a NUL byte\n", name);
+        for (size_t i = 0; i < got; i++) {
+            if (buffer[i] != '\n') {
+                read_character(&line, buffer[i]);
+                in_line = true;
+                continue;
+            }
+            if (end_line(name, ++line_number, line, table, &capacity))
+                count++;
+            line = {BLANK, false, 0};
+            in_line = false;
+        }
     }
-    if (errno == ENOMEM)
-        die(1, "Out of memory while reading %s\n", name);
     if (ferror(file))
         die(1, "Could not read file: %s\n", name);
-    free(line);
+    if (in_line && end_line(name, ++line_number, line, table, &capacity))
+        count++;
+    sort_frames(table);
     fclose(file);
     return count;
+}
+
+int frame_frozen(const FreezeTable *table, int frame)
+{
+    return std::binary_search(table->frames, table->frames + table->size, frame);
+}
+
+void free_freeze_table(FreezeTable *table)
+{
+    free(table->frames);
+    table->frames = nullptr;
+    table->size = 0;
 }

@@ -155,6 +155,13 @@ static void check_options(const char *program_name)
         die(1, "End frame (-e) must not be negative: %d\n", end_frame);
     if (fps <= 0)
         die(1, "Frame rate (-fps) must be at least 1: %d\n", fps);
+    // The list is still read (a missing file still ends the run), but holds nothing back.
+    if (fr2 && expand < 2)
+        fprintf(stderr, "Warning: -fr2 %s has no sequence to freeze: -f2 was not given\n",
+                fr2_path);
+    if (fr3 && expand < 3)
+        fprintf(stderr, "Warning: -fr3 %s has no sequence to freeze: -f3 was not given\n",
+                fr3_path);
 }
 
 void parse_options(int argc, char **argv, extra_option_fn extra)

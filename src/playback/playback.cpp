@@ -46,7 +46,7 @@ static void show_original()
 
 static void show_encoded()
 {
-    int frozen2 = fr2 && fr2_table[frame];
+    int frozen2 = fr2 && frame_frozen(&fr2_table, frame);
     if (frozen2) {
         // Flushed at once: scripts read these notes through a pipe while playback runs.
         printf("froze: %i\n", frame);
@@ -74,7 +74,7 @@ static void show_encoded()
 
 static void show_transmitted()
 {
-    int frozen3 = fr3 && fr3_table[frame];
+    int frozen3 = fr3 && frame_frozen(&fr3_table, frame);
     if (!frozen3) {
         read_picture(3, &picture3);
         render_colour(&picture3, rendered3);

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "die.h"
@@ -24,6 +25,12 @@ int sequence_rate_denominator = 0;
 
 static int64_t header_bytes[4];        // 0 for raw files
 static int64_t frame_header_bytes[4];  // 0 for raw files
+// Pipes and terminals: read in order, never positioned. What start-up had to take from
+// them to tell a YUV4MPEG2 stream from raw data waits in `pending` for the first picture.
+static bool streamed[4];
+static char pending[4][y4m_max_frame_header_length];
+static size_t pending_length[4], pending_used[4];
+static int64_t frames_taken[4];  // frames read so far from a streamed sequence
 
 static FILE *&stream(int n)
 {
@@ -35,6 +42,14 @@ void open_sequence(int n, const char *path)
     stream(n) = open_for_reading(path);
     if (!stream(n))
         die(3, "Can't open yuvfile%d for input!\n", n);
+    // A directory or a file that fails to read would otherwise play as black frames.
+    int fd = fileno(stream(n));
+    char probe;
+    if (pread(fd, &probe, 1, 0) < 0 && errno != ESPIPE)
+        die(1, "%s: can not be read: %s\n", path, strerror(errno));
+    streamed[n] = lseek(fd, 0, SEEK_CUR) < 0;
+    pending_length[n] = pending_used[n] = 0;
+    frames_taken[n] = 0;
     // Each plane is one read straight into its buffer; the stream's own small buffer
     // would split it into several reads and copy the pieces.
     setvbuf(stream(n), nullptr, _IONBF, 0);
@@ -46,6 +61,39 @@ static size_t peek(int n, int64_t offset, char *buffer, size_t capacity)
 {
     ssize_t got = pread(fileno(stream(n)), buffer, capacity, (off_t)offset);
     return got > 0 ? (size_t)got : 0;
+}
+
+// Reads a streamed sequence up to `capacity` bytes or to the end of a line.
+static size_t read_line(int n, char *buffer, size_t capacity)
+{
+    size_t got = 0;
+    int c = 0;
+    while (got < capacity && c != '\n' && (c = getc(stream(n))) != EOF)
+        buffer[got++] = (char)c;
+    return got;
+}
+
+// The stream header of sequence n or, when there is none, at least its first bytes.
+static size_t look_at_start(int n, char *buffer)
+{
+    if (!streamed[n])
+        return peek(n, 0, buffer, y4m_max_header_length);
+    size_t got = read_line(n, buffer, y4m_magic_length);
+    if (has_y4m_magic(buffer, got))
+        return got + read_line(n, buffer + got, y4m_max_header_length - got);
+    memcpy(pending[n], buffer, got);  // raw data: these bytes start the first picture
+    pending_length[n] = got;
+    return got;
+}
+
+// The first frame header; a streamed sequence keeps it for its first picture.
+static size_t look_at_first_frame_header(int n, char *buffer)
+{
+    if (!streamed[n])
+        return peek(n, header_bytes[n], buffer, y4m_max_frame_header_length);
+    pending_length[n] = read_line(n, pending[n], y4m_max_frame_header_length);
+    memcpy(buffer, pending[n], pending_length[n]);
+    return pending_length[n];
 }
 
 // The size settled so far and where it came from, for the mismatch message.
@@ -72,7 +120,7 @@ static void settle_picture_size(int n, const Y4mHeader &header)
 static void read_y4m_headers_of(int n, char *buffer)
 {
     header_bytes[n] = frame_header_bytes[n] = 0;
-    size_t got = peek(n, 0, buffer, y4m_max_header_length);
+    size_t got = look_at_start(n, buffer);
     if (!has_y4m_magic(buffer, got))
         return;
     Y4mHeader header;
@@ -82,7 +130,7 @@ static void read_y4m_headers_of(int n, char *buffer)
     settle_picture_size(n, header);
     header_bytes[n] = (int64_t)header.length;
 
-    got = peek(n, header_bytes[n], buffer, y4m_max_frame_header_length);
+    got = look_at_first_frame_header(n, buffer);
     frame_header_bytes[n] = (int64_t)y4m_frame_header_length(buffer, got);
     if (frame_header_bytes[n] == 0) {
         if (got > 0)
@@ -127,6 +175,13 @@ int64_t whole_frames(int n)
     return payload / (frame_header_bytes[n] + frame_size);
 }
 
+[[noreturn]] static void refuse_frame_header(int n, int64_t k)
+{
+    die(1, "%s: frame %lld does not start with a FRAME header of %lld bytes like the first "
+           "frame (frame headers must all have one length)\n",
+        yuv_path[n], (long long)k, (long long)frame_header_bytes[n]);
+}
+
 void check_frame_headers()
 {
     static char expected[y4m_max_frame_header_length];
@@ -134,25 +189,77 @@ void check_frame_headers()
         int64_t length = frame_header_bytes[n];
         if (length == 0)
             continue;
-        int64_t frames = whole_frames(n);
-        for (int64_t k = 0; k < frames; k++) {
+        // Frames outside the range are never read, so they cost nothing at start-up.
+        int64_t last = whole_frames(n) - 1 < end_frame ? whole_frames(n) - 1 : end_frame;
+        for (int64_t k = start_frame; k <= last; k++) {
             int64_t offset = header_bytes[n] + k * (length + frame_size);
             size_t got = peek(n, offset, expected, (size_t)length);
             if (got != (size_t)length || y4m_frame_header_length(expected, got) != got)
-                die(1, "%s: frame %lld does not start with a FRAME header of %lld bytes like "
-                       "the first frame (frame headers must all have one length)\n",
-                    yuv_path[n], (long long)k, (long long)length);
+                refuse_frame_header(n, k);
         }
     }
 }
 
+// Up to `count` bytes of a streamed sequence, those start-up took from it first.
+static size_t take(int n, void *to, size_t count)
+{
+    size_t early = pending_length[n] - pending_used[n];
+    if (early > count)
+        early = count;
+    memcpy(to, pending[n] + pending_used[n], early);
+    pending_used[n] += early;
+    return early + fread((char *)to + early, 1, count - early, stream(n));
+}
+
+// The next frame header of a streamed sequence, checked as it comes (none in raw data);
+// false when the stream ran out.
+static bool take_frame_header(int n)
+{
+    char header[y4m_max_frame_header_length];
+    size_t length = (size_t)frame_header_bytes[n];
+    if (take(n, header, length) != length)
+        return false;
+    if (length > 0 && y4m_frame_header_length(header, length) != length)
+        refuse_frame_header(n, frames_taken[n]);
+    frames_taken[n]++;
+    return true;
+}
+
+static bool skip_picture(int n)
+{
+    static char sink[65536];
+    for (int64_t left = frame_size; left > 0; left -= (int64_t)sizeof sink) {
+        size_t part = left < (int64_t)sizeof sink ? (size_t)left : sizeof sink;
+        if (take(n, sink, part) != part)
+            return false;
+    }
+    return true;
+}
+
+static int read_streamed_picture(int n, YuvFrame *picture)
+{
+    if (!take_frame_header(n))
+        return 0;
+    size_t luma = take(n, picture->y, (size_t)luma_size);
+    size_t u = take(n, picture->u, (size_t)chroma_size);
+    size_t v = take(n, picture->v, (size_t)chroma_size);
+    return luma == (size_t)luma_size && u == (size_t)chroma_size && v == (size_t)chroma_size;
+}
+
 void position_sequence(int n, int frame_number)
 {
+    if (streamed[n]) {  // forward only: the frames before it are read and dropped
+        while (frames_taken[n] < frame_number && take_frame_header(n) && skip_picture(n))
+            ;
+        return;
+    }
     fseeko(stream(n), (off_t)frame_offset(n, frame_number), SEEK_SET);
 }
 
 int read_picture(int n, YuvFrame *picture)
 {
+    if (streamed[n])
+        return read_streamed_picture(n, picture);
     FILE *file = stream(n);
     if (frame_header_bytes[n] > 0)
         fseeko(file, (off_t)frame_header_bytes[n], SEEK_CUR);

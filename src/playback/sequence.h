@@ -19,7 +19,9 @@ extern int sequence_rate_numerator;
 extern int sequence_rate_denominator;
 
 // Opens sequence n (1..3) for reading; a file that cannot be opened ends the run with
-// "Can't open yuvfile<n> for input!" and status 3.
+// "Can't open yuvfile<n> for input!" and status 3; a directory or a file that fails to
+// read ends it with a message naming it and status 1. Pipes and terminals are read as
+// streams: in order, YUV4MPEG2 headers included.
 void open_sequence(int n, const char *path);
 
 // Reads the YUV4MPEG2 headers among the open sequences and settles the picture size:
@@ -27,8 +29,9 @@ void open_sequence(int n, const char *path);
 // files have no header and take the size as it is. Refusals end the run with status 1.
 void read_sequence_headers();
 
-// Checks, once the frame size is known, that every whole frame of each YUV4MPEG2
-// sequence starts with a frame header of the same length.
+// Checks, once the frame size and range are known, that every whole frame of the range
+// in each YUV4MPEG2 file starts with a frame header of the same length. A streamed
+// sequence has its frame headers checked as they are read, with the same refusal.
 void check_frame_headers();
 
 // Bytes in front of the first frame, and in front of every frame, of sequence n.
@@ -41,7 +44,8 @@ int64_t frame_offset(int n, int frame_number);
 // Number of whole frames in sequence n, from the size of the file.
 int64_t whole_frames(int n);
 
-// Places sequence n at the start of frame `frame_number`.
+// Places sequence n at the start of frame `frame_number`; a streamed one only moves
+// forward, dropping the frames before it.
 void position_sequence(int n, int frame_number);
 
 // Reads one picture of sequence n straight into its planes. A short read fills what it

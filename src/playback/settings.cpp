@@ -1,5 +1,7 @@
 #include "settings.h"
 
+#include <climits>
+
 int horizontal_size = 176;
 int vertical_size = 144;
 int coded_picture_width = 176;
@@ -18,7 +20,7 @@ int colordepth = 16;
 int frame = 0;
 
 int start_frame = 0;
-int end_frame = 1000000;
+int end_frame = INT_MAX - 1;  // until lowered to the last whole frame of the first file
 int frame_period = 40000;
 int fr2_count = 0;
 int fr3_count = 0;

@@ -19,8 +19,8 @@ unsigned char *rendered1, *rendered2, *rendered3;
 unsigned char *diff_rendered1, *diff_rendered2, *diff_rendered3;
 int64_t render_buffer_size = 0;
 
-unsigned char *fr2_table = nullptr;
-unsigned char *fr3_table = nullptr;
+FreezeTable fr2_table = {nullptr, 0};
+FreezeTable fr3_table = {nullptr, 0};
 
 // Every rendered buffer holds at least this much, whatever the picture size.
 static const int64_t minimum_render_buffer_size = 811016;
@@ -33,7 +33,6 @@ void compute_geometry()
     frame_size = luma_size + 2 * chroma_size;
     if (expand <= 1)
         psnr = 0;
-    check_frame_headers();
 }
 
 void compute_frame_range()
@@ -43,12 +42,13 @@ void compute_frame_range()
         die(1, "%s holds no whole frame of %lld bytes (%dx%d YUV 4:2:0)\n", yuv_path[1],
             (long long)(sequence_frame_header_bytes(1) + frame_size), horizontal_size,
             vertical_size);
-    // end_frame + 1 must still be an int: it sizes the freeze tables and ends the pass.
+    // end_frame + 1 must still be an int: it ends the pass.
     int last = frames - 1 > INT_MAX - 1 ? INT_MAX - 1 : (int)(frames - 1);
     if (end_frame > last)
         end_frame = last;
     if (start_frame > last)
         start_frame = last;
+    check_frame_headers();
 }
 
 static unsigned char *allocate(int64_t bytes, const char *what)
@@ -99,23 +99,12 @@ void allocate_buffers()
     diff_rendered3 = allocate_render_buffer("diff_rendered3");
 }
 
-static unsigned char *allocate_freeze_table(const char *what)
-{
-    unsigned char *table = allocate((int64_t)end_frame + 1, what);
-    memset(table, 0, (size_t)end_frame + 1);
-    return table;
-}
-
 void load_freeze_tables()
 {
-    if (fr2) {
-        fr2_table = allocate_freeze_table("fr2_table");
-        fr2_count = loadfreezefile(fr2_path, fr2_table);
-    }
-    if (fr3) {
-        fr3_table = allocate_freeze_table("fr3_table");
-        fr3_count = loadfreezefile(fr3_path, fr3_table);
-    }
+    if (fr2)
+        fr2_count = loadfreezefile(fr2_path, &fr2_table);
+    if (fr3)
+        fr3_count = loadfreezefile(fr3_path, &fr3_table);
 }
 
 void set_frame_period()

@@ -11,29 +11,47 @@ extern unsigned char *rendered1, *rendered2, *rendered3;                 // pane
 extern unsigned char *diff_rendered1, *diff_rendered2, *diff_rendered3;  // panes 4..6
 extern int64_t render_buffer_size;  // bytes of each rendered buffer
 
-extern unsigned char *fr2_table;  // one byte per frame 0..end_frame; 1 = not read
-extern unsigned char *fr3_table;
+// The frames a freeze file lists, ascending, each once: sized by the list, not the range.
+struct FreezeTable {
+    int *frames;
+    int size;
+};
+
+extern FreezeTable fr2_table;  // frames at which sequence 2 is not read
+extern FreezeTable fr3_table;
+
+// A longer freeze file is refused: far beyond any real list, and a file without end
+// (a device, a huge sparse file) is not read for ever.
+const int64_t max_freeze_file_bytes = (int64_t)64 << 20;
 
 // Settles the picture size (YUV4MPEG2 headers included), then the frame sizes and the
-// PSNR rule; checks the frame headers of YUV4MPEG2 files.
+// PSNR rule.
 void compute_geometry();
 
 // Frame range from the size of the first file: end_frame and start_frame are lowered
-// to its last whole frame. A file without a whole frame ends the run.
+// to its last whole frame. A file without a whole frame ends the run. Then the frame
+// headers of the range are checked in YUV4MPEG2 files.
 void compute_frame_range();
 
 // Allocates every picture buffer once for the whole run.
 void allocate_buffers();
 
-// Allocates and fills fr2_table / fr3_table from the freeze files that were given.
+// Fills fr2_table / fr3_table from the freeze files that were given.
 void load_freeze_tables();
 
 // frame_period from -fps, or from the first file's YUV4MPEG2 rate when -fps was not
 // given; frame = start_frame.
 void set_frame_period();
 
-// Marks in `table` (end_frame + 1 entries) the frames listed in the file, one number per
-// line, and returns the number of entries read. Blank lines are skipped; lines without a
-// number or with one outside 0..end_frame are ignored with a warning. A file that cannot
-// be opened ends the run with "Could not open file: <name>" on stdout and status 255.
-int loadfreezefile(const char *name, unsigned char *table);
+// Fills `table` with the frames listed in the file, one number per line, and returns the
+// number of entries read. Blank lines are skipped; lines without a number or with one
+// outside 0..end_frame are ignored with a warning. A file that cannot be opened ends the
+// run with "Could not open file: <name>" on stdout and status 255; one that holds a NUL
+// byte or more than max_freeze_file_bytes ends it with a message and status 1.
+int loadfreezefile(const char *name, FreezeTable *table);
+
+// Whether `frame` is listed in the table.
+int frame_frozen(const FreezeTable *table, int frame);
+
+// Frees the frames; the table is empty again.
+void free_freeze_table(FreezeTable *table);

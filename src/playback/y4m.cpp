@@ -62,13 +62,15 @@ bool parse_y4m_header(const char *bytes, size_t length, Y4mHeader *header, char 
         return false;
     }
 
+    // A header written with CRLF line ends: the CR is no part of the last tag.
+    const char *tags_end = newline[-1] == '\r' ? newline - 1 : newline;
     long width = -1, height = -1;
     *header = Y4mHeader{};
     const char *p = bytes + y4m_magic_length;
-    while (p < newline) {
-        const char *end = (const char *)memchr(p, ' ', newline - p);
+    while (p < tags_end) {
+        const char *end = (const char *)memchr(p, ' ', tags_end - p);
         if (!end)
-            end = newline;
+            end = tags_end;
         size_t token_length = end - p;
         if (token_length > 0) {
             const char *value = p + 1;
@@ -127,7 +129,9 @@ size_t y4m_frame_header_length(const char *bytes, size_t length)
     const size_t tag_length = sizeof tag - 1;
     if (length <= tag_length || memcmp(bytes, tag, tag_length) != 0)
         return 0;
-    if (bytes[tag_length] != '\n' && bytes[tag_length] != ' ')
+    char after = bytes[tag_length];
+    if (after != '\n' && after != ' ' && !(after == '\r' && length > tag_length + 1 &&
+                                           bytes[tag_length + 1] == '\n'))
         return 0;
     size_t scan = length < y4m_max_frame_header_length ? length : y4m_max_frame_header_length;
     const char *newline = (const char *)memchr(bytes, '\n', scan);

@@ -86,8 +86,8 @@ int report_frame(FILE *out)
 {
     if (feof(yuvfile1) || frame > end_frame)
         return 0;
-    frozen2 = expand > 1 && fr2 && fr2_table[frame];
-    frozen3 = expand > 2 && fr3 && fr3_table[frame];
+    frozen2 = expand > 1 && fr2 && frame_frozen(&fr2_table, frame);
+    frozen3 = expand > 2 && fr3 && frame_frozen(&fr3_table, frame);
     if (report_threads)
         measure_on_two_threads();
     else

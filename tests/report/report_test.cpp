@@ -1,7 +1,9 @@
 // trivista-report as a program. Small files whose frames differ by content pin which frame of
 // each file every row compares; the figures come from the textbook formulas, and ffmpeg's psnr
 // and ssim filters are the peer on real pictures.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -146,6 +148,63 @@ TEST(Report, RefusesWithTheViewersMessagesAndStatuses)
         EXPECT_TRUE(got.status == refusal.status && got.out.find(refusal.out) != std::string::npos &&
                     got.err.find(refusal.err) != std::string::npos && (refusal.out.empty() ? got.out : got.err).empty())
             << refusal.args[0] << ": " << got.status << " " << got.out << got.err;
+    }
+}
+
+// A stream that fills up loses what was asked for (rows, summary, the demo's note or help): status 1,
+// with a message on standard error unless that is the stream lost.
+TEST(Report, LostOutputFailsTheRunOfTheReportAndOfTheDemoGenerator)
+{
+    TempDir dir;
+    std::string a = write_test_sequence(dir.path(), "a", W, H, 1, 2), b = write_test_sequence(dir.path(), "b", W, H, 2, 2);
+    const std::string makeseq = TRIVISTA_BIN_DIR "/tools/trivista-makeseq", lost = "could not write ";
+    const struct { std::string program; Strings args; std::string full; int status; std::string err; } rows[] = {
+        {report, {"-f1", a, "-f2", b}, "err", 1, ""}, {report, {"-json", "-f1", a, "-f2", b}, "err", 0, ""},  // on stdout
+        {report, {"-json", "-f1", a, "-f2", b}, "out", 1, report + ": " + lost + "the report to standard output\n"},
+        {makeseq, {"-n", "2", "-o", dir.file("trio")}, "out", 1, "trivista-makeseq: " + lost + "to standard output\n"},
+        {makeseq, {"-h"}, "out", 1, "trivista-makeseq: " + lost + "to standard output\n"}};
+    for (const auto &row : rows) {  // the stream `full` goes to /dev/full: ChildProcess opens <label>.out and .err
+        std::string label = std::to_string(&row - rows);
+        ASSERT_EQ(symlink("/dev/full", dir.file(label + "." + row.full).c_str()), 0);
+        ChildProcess child(row.program, row.args, "", dir.path(), label);
+        ASSERT_TRUE(child.wait(60) && child.exited_normally()) << label;
+        EXPECT_EQ(child.exit_status(), row.status) << label;
+        EXPECT_EQ(row.full == "out" ? child.stderr_text() : "", row.err) << label;  // /dev/full reads without end
+    }
+}
+
+// A pipe reads as the file it carries, raw or YUV4MPEG2, from -s on; a directory or a file that fails to
+// read is refused by name in every program; the range reaches the last frame of a long file.
+TEST(Report, PipesReadAsTheirFilesUnreadableFilesAreRefusedAndRangesReachTheEnd)
+{
+    TempDir dir;
+    std::string a = write_test_sequence(dir.path(), "a", W, H, 1, 3), raw = read_text_file(a), y4m = "YUV4MPEG2 W176 H144\n";
+    for (int i = 0; i < 3; i++)
+        y4m += (i < 2 ? "FRAME\n" : "FRAME Ip\n") + raw.substr(i * W * H * 3 / 2, W * H * 3 / 2);
+    write_text_file(dir.file("good.y4m"), y4m.substr(0, y4m.size() - W * H * 3 / 2 - 9)), write_text_file(dir.file("bad.y4m"), y4m);
+    for (std::string file : {a, dir.file("good.y4m"), dir.file("bad.y4m")})
+        for (std::string start : {"0", "1"}) {
+            Result piped = run("/bin/sh", {"-c", "cat \"$0\" | \"$@\" -f2 /dev/stdin", file, report, "-f1", a, "-s", start}, dir),
+                   plain = run(report, {"-f1", a, "-s", start, "-f2", file}, dir);
+            EXPECT_EQ(piped.status, plain.status) << file << piped.err;
+            EXPECT_EQ(piped.err, std::regex_replace(plain.err, std::regex(file), "/dev/stdin"));
+            EXPECT_TRUE(plain.status != 0 || piped.out == plain.out) << file << " -s " << start;
+        }
+    for (std::string program : {report, trivista_path()})
+        for (auto bad : {std::make_pair(dir.path(), "Is a directory"), std::make_pair(std::string("/proc/self/mem"), "Input/output error")})
+            for (Strings files : {Strings{"-f2", bad.first}, Strings{"-f2", a, "-f3", bad.first}}) {
+                Result got = run(program, {"-f1", a}, dir, files);
+                EXPECT_EQ(std::to_string(got.status) + got.out + got.err, "1" + bad.first + ": can not be read: " + bad.second + "\n");
+            }
+    int fd = open(dir.file("long").c_str(), O_CREAT | O_WRONLY, 0600);  // 1,000,010 frames of 16x16
+    ASSERT_EQ(ftruncate(fd, 1000010LL * 384) + close(fd), 0);
+    write_text_file(dir.file("list"), "1000006\n");
+    for (auto range : {std::make_pair("999998", 12), std::make_pair("1000005", 5)}) {
+        Result got = run(report, {"-size", "16x16", "-f1", dir.file("long"), "-f2", dir.file("long"), "-fr2", dir.file("list"), "-s", range.first}, dir);
+        Strings lines = split(got.out);
+        ASSERT_EQ(lines.size(), range.second + 1u) << got.err;  // the header, then the frames to the last
+        EXPECT_TRUE(got.status == 0 && lines[1].rfind(range.first + std::string(",0,"), 0) == 0 &&
+                    lines.back().rfind("1000009,0,", 0) == 0 && got.out.find("\n1000006,1,") != std::string::npos) << got.out;
     }
 }
 

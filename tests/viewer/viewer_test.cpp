@@ -1,6 +1,8 @@
 // Whole runs of the trivista executable, each on its own private Xvfb seen from the test's
 // own connection: pixels on screen, messages, exit statuses, faults and memory.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,9 +31,12 @@ struct ViewerRun {
     XConnection x;     // after the server: closed before it goes
     uint32_t bits;     // the visual's colour bits
     std::string host;  // the program's way to the server: "" for the local socket
+    std::string screen;  // ".1": the screen of the program and of the test's connection
 
-    explicit ViewerRun(int depth = 24, const std::vector<std::string> &server_args = {})
-        : server(depth, server_args), x(server.name()), bits(default_colour_bits(x.get())) {}
+    explicit ViewerRun(int depth = 24, const std::vector<std::string> &server_args = {},
+                       const std::string &on_screen = "")
+        : server(depth, server_args), x(server.name() + on_screen),
+          bits(default_colour_bits(x.get())), screen(on_screen) {}
     std::string file(const std::string &name, const std::string &text)
     {
         write_text_file(dir.file(name), text);
@@ -45,7 +50,8 @@ struct ViewerRun {
     std::unique_ptr<ChildProcess> start(const std::vector<std::string> &args,
                                         const std::string &program = trivista_path())
     {
-        return std::make_unique<ChildProcess>(program, args, host + server.name(), dir.path());
+        return std::make_unique<ChildProcess>(program, args, host + server.name() + screen,
+                                              dir.path());
     }
     WindowGeometry window() { return wait_for_window(x.get(), "kestrin Trivista", 15); }
     // Rows y..y+height-1 of a window, masked to the colour bits.
@@ -61,8 +67,8 @@ static const uint32_t graph_pixel = 124;  // the raw pixel the graphs are drawn 
 // with b, the gray picture of the luma difference a - b (mod 256) with chroma 124.
 static Capture expected_pane(ViewerRun &run, int a, int fa, int b, int fb)
 {
-    Visual *visual = DefaultVisual(run.x.get(), 0);
-    bool deep = DefaultDepth(run.x.get(), 0) != 16;
+    Visual *visual = DefaultVisual(run.x.get(), DefaultScreen(run.x.get()));
+    bool deep = DefaultDepth(run.x.get(), DefaultScreen(run.x.get())) != 16;
     wpixel[0] = visual->red_mask, wpixel[1] = visual->green_mask, wpixel[2] = visual->blue_mask;
     coded_picture_width = horizontal_size = W;
     coded_picture_height = vertical_size = V;
@@ -332,6 +338,40 @@ TEST(Start, UnusableDisplaysEndTheRunWithStatusOneAMessageAndNoBanner)
     }
 }
 
+// A descriptor closed at the start must not go to a file or to the X connection, where the
+// banner or a warning would land: each run plays to its end with status 0.
+TEST(Start, ClosedStandardDescriptorsLeaveTheRunAndItsStatusAlone)
+{
+    ViewerRun run;
+    std::string first = run.sequence(1, 3), list = run.file("list", "no number\n1\n");
+    const struct { std::vector<int> closed; std::vector<std::string> args; } table[] = {
+        {{0, 1}, {"-f1", first, "-quiet"}},
+        {{1, 2}, {"-f1", first, "-fr2", list}},  // warnings before and after the display opens
+        {{0, 1, 2}, {"-f1", first, "-f2", run.sequence(2, 3), "-PSNR", "-fr2", list}}};
+    for (const auto &r : table) {
+        std::vector<std::string> words = {trivista_path(), "-fps", "100"};
+        words.insert(words.end(), r.args.begin(), r.args.end());
+        std::vector<char *> argv;
+        for (std::string &word : words)
+            argv.push_back(&word[0]);
+        argv.push_back(nullptr);
+        pid_t pid = fork();
+        if (pid == 0) {
+            setenv("DISPLAY", run.server.name().c_str(), 1);
+            for (int fd : r.closed)
+                close(fd);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        int status = -1;
+        bool ended = wait_until([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 20);
+        if (!ended)
+            kill(pid, SIGKILL), waitpid(pid, &status, 0);
+        EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << r.args.back() << (ended ? " ended with wait status " + std::to_string(status) : " hangs");
+    }
+}
+
 TEST(Ending, ALongRunOfOptionsPlaysAtItsPaceToAFirstFileCutShortAndEndsWithStatusZero)
 {
     ViewerRun run;
@@ -411,4 +451,48 @@ TEST(Resources, ResidentMemoryOfALoopingRunStaysFlat)
     EXPECT_GT(first, 0);
     // 600 frames: even half a kilobyte kept per frame would show.
     EXPECT_LE(highest - first, 256) << "grew from " << first << " KiB";
+}
+
+// Visual, colours, windows and images of the screen DISPLAY names, not of screen 0.
+TEST(Screens, EverythingGoesToTheScreenDisplayNamesAndOtherScreenNumbersCannotBeOpened)
+{
+    ViewerRun run(24, {"-screen", "1", "1024x768x16"}, ".1");  // the test sees screen 1
+    XConnection zero(run.server.name());
+    std::vector<Pane> pane(1);
+    for (int k = 0; k < 6; ++k)
+        pane[0].pictures.push_back(expected_pane(run, 1, k, 0, 0));
+    XColor gray, exact;
+    XAllocNamedColor(run.x.get(), DefaultColormap(run.x.get(), 1), "#DBDBDB", &gray, &exact);
+    auto child = run.start({"-PSNR", "-fps", "2", "-f1", run.sequence(1, 6), "-f2",
+                            run.sequence(2, 6), "-f3", run.sequence(3, 6)});
+    WindowGeometry w = run.window();
+    ASSERT_NE(w.id, 0u) << child->stderr_text();
+    EXPECT_NE(wait_for_window(run.x.get(), "Trivista info", 5).id, 0u);
+    EXPECT_TRUE(wait_until([&] { return observe(run, w, pane) && !pane[0].seen.empty(); }, 5));
+    EXPECT_EQ(pane[0].wrong, 0);
+    EXPECT_EQ(run.rows(w, w.height - 1, 1).pixels.at(w.width - 1), gray.pixel & run.bits);
+    for (const char *title : {"kestrin Trivista", "Trivista info"})
+        EXPECT_EQ(find_window(zero.get(), title).id, 0u) << title << " on screen 0";
+    expect_end(*child, 0, banner, "");
+    for (const char *screen : {".-1", ".2"}) {
+        ChildProcess other(trivista_path(), {"-f1", run.sequence(1, 6)}, run.server.name() + screen,
+                           run.dir.path());
+        expect_end(other, 1, "", "Can not open display\n");
+    }
+}
+
+TEST(Ending, AWindowDestroyedByAnotherProgramEndsTheRunWithOneLineAndStatusOne)
+{
+    ViewerRun run;
+    std::vector<std::string> args = {"-l", "-fps", "50", "-f1", run.sequence(1, 2), "-f2",
+                                     run.sequence(2, 2)};
+    for (std::string which : {"main", "info"}) {
+        auto child = run.start(args);
+        WindowGeometry w = wait_for_window(
+            run.x.get(), which == "main" ? "kestrin Trivista" : "Trivista info", 15);
+        ASSERT_NE(w.id, 0u) << child->stderr_text();
+        XDestroyWindow(run.x.get(), w.id);
+        XSync(run.x.get(), False);
+        expect_end(*child, 1, banner, "The " + which + " window was closed by another program\n");
+    }
 }
