@@ -22,6 +22,7 @@
 #include <cmath>
 
 #include "report.h"
+#include "report_plot.h"
 #endif
 #include "picture_size.h"
 #include "sandbox.h"
@@ -44,6 +45,9 @@ static void start_up(void *context)
     parse_options(line->argc, line->argv, report_option);
     fuzz_check(!min_psnr_given || std::isfinite(min_psnr), "-min-psnr %f", min_psnr);
     fuzz_check(report_threads == 0 || report_threads == 1, "threads %d", report_threads);
+    // -plot only names its file here; the file is opened after start-up, which the target
+    // never reaches, so no input creates a file.
+    fuzz_check(!plot_path || plot_format_of(plot_path) >= 0, "-plot %s", plot_path);
 #else
     parse_options(line->argc, line->argv);
 #endif
@@ -127,6 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     reset_startup_state();
 #ifdef FUZZ_REPORT_OPTIONS
     report_json = min_psnr_given = report_threads = 0;
+    plot_path = nullptr;  // points into the last input's arguments
     report_ssim = 1;
     min_psnr = 0;
 #endif

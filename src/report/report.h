@@ -15,6 +15,7 @@ extern int report_ssim;       // measure SSIM (on unless -no-ssim)
 extern int min_psnr_given;    // -min-psnr was given
 extern double min_psnr;       // luma PSNR below this on any frame and pair: exit status 2
 extern int report_threads;    // a helper thread reads and measures beside the main one
+extern const char *plot_path; // -plot FILE, null without it; the extension names the format
 
 // Hook for the shared option loop (see options.h).
 int report_option(const char *name, const char *value);
@@ -76,3 +77,17 @@ extern int frozen3;
 void write_header(FILE *out);
 void write_frame(FILE *out, int frame_number, int frozen2, int frozen3);
 void write_summary(FILE *csv_summary, FILE *json_out);
+
+// What the plot draws, one entry per frame of the range in order (entry 0: start_frame),
+// kept only with -plot. Allocated once from the range, so the frame loop never allocates.
+extern int plot_capacity;              // entries each array holds: the frames of the range
+extern int plot_frames;                // entries filled so far
+extern float *plot_psnr[4];            // luma PSNR of pair 1..3
+extern float *plot_ssim[4];            // luma SSIM of pair 1..3 (when measured)
+extern unsigned char *plot_frozen[4];  // sequence 2..3 was held (1) or read (0)
+
+// Allocates the plot's arrays for start_frame..end_frame.
+void allocate_plot_values();
+
+// Stores the frame report_frame measured last.
+void add_frame_to_plot();

@@ -5,11 +5,13 @@
 
 #include "die.h"
 #include "report.h"
+#include "report_plot.h"
 
 int report_json = 0;
 int report_ssim = 1;
 int min_psnr_given = 0;
 double min_psnr = 0;
+const char *plot_path = nullptr;
 
 int report_option(const char *name, const char *value)
 {
@@ -36,6 +38,15 @@ int report_option(const char *name, const char *value)
         if (!value || (strcmp(value, "1") != 0 && strcmp(value, "2") != 0))
             die(1, "-threads takes 1 or 2\n");
         report_threads = value[0] == '2';
+        return 2;
+    }
+    // Only the name is taken here: the file is opened after the options, written at the end.
+    if (strcmp(name, "-plot") == 0) {
+        if (!value)
+            die(1, "-plot needs a file name ending in .png, .svg or .pdf\n");
+        if (plot_format_of(value) < 0)
+            die(1, "-plot %s: the format follows the extension: .png, .svg or .pdf\n", value);
+        plot_path = value;
         return 2;
     }
     return 0;

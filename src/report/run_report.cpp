@@ -93,6 +93,8 @@ int report_frame(FILE *out)
     else
         measure_sequentially();
     add_frame_to_summary(frame);
+    if (plot_path)
+        add_frame_to_plot();
     write_frame(out, frame, frozen2, frozen3);
     frame++;
     return 1;

@@ -1,14 +1,17 @@
 // trivista-report as a program. Small files whose frames differ by content pin which frame of
 // each file every row compares; the figures come from the textbook formulas, and ffmpeg's psnr
 // and ssim filters are the peer on real pictures.
+#include <cairo.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 
 #include "program_run.h"
+#include "report_plot.h"
 
 namespace {
 
@@ -239,6 +242,88 @@ TEST(Report, AgreesWithFfmpeg)
         ASSERT_EQ(run("/usr/bin/ffmpeg", raw, dir, {"-f", "yuv4mpegpipe", dir.file("b.y4m")}).status, 0);
         Result y4m = run(report, {"-f1", a, "-f2", dir.file("b.y4m"), "-threads", "2"}, dir);
         EXPECT_EQ(y4m.out + y4m.err, ours.out + ours.err);
+    }
+}
+
+// 16x16 files of `frames` black frames; the second's luma is `level` at the frames `at` (all when empty).
+Strings plot_pair(const TempDir &dir, int frames, int level, const std::vector<int> &at)
+{
+    for (std::string name : {"black", "grey"}) {
+        int fd = open(dir.file(name).c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
+        EXPECT_EQ(ftruncate(fd, frames * 384LL), 0);  // sparse: zeros cost no disk
+        std::string luma(256, (char)level);
+        for (int f = 0; name == "grey" && f < frames; f++)
+            EXPECT_EQ(at.empty() || std::count(at.begin(), at.end(), f) ? pwrite(fd, luma.data(), 256, f * 384LL) : 256, 256);
+        close(fd);
+    }
+    return {"-size", "16x16", "-no-ssim", "-f1", dir.file("black"), "-f2", dir.file("grey"), "-plot", dir.file("plot.png")};
+}
+
+// Rows of the PSNR panel at column x drawn in the first pair's colour: the first and the last.
+std::pair<int, int> rows_of_pair(cairo_surface_t *png, const PlotPanel &panel, double x)
+{
+    std::pair<int, int> rows = {-1, -1};
+    for (int y = (int)panel.top; y < panel.top + panel.height; y++) {
+        uint32_t pixel = *(uint32_t *)(cairo_image_surface_get_data(png) + y * cairo_image_surface_get_stride(png) + (int)x * 4), near = 1;
+        for (int shift : {0, 8, 16}) {  // at least half way from the white ground to the pair's colour
+            int colour = plot_pair_colour[1] >> shift & 255;
+            near &= 2 * std::abs(int(pixel >> shift & 255) - colour) < 263 - colour;
+        }
+        if (near)
+            rows = {rows.first < 0 ? y : rows.first, y};
+    }
+    return rows;
+}
+
+// A flat series lies on one row wherever it is read, as a line or as per-column bands; a one-frame
+// dip among 50,000 identical frames still reaches its value; both at the rows of the plot's mapping.
+TEST(ReportPlot, DrawsEachFrameAtTheHeightOfItsPsnrAndKeepsAOneFrameDip)
+{
+    const struct { int frames, level; std::vector<int> dips; } cases[] = {{300, 4, {}}, {3000, 4, {}}, {50000, 40, {31337}}};
+    for (const auto &c : cases) {
+        TempDir dir;
+        ASSERT_EQ(run(report, plot_pair(dir, c.frames, c.level, c.dips), dir).status, 0);
+        double low = 10 * std::log10(65025.0 / (c.level * c.level)), high = c.dips.empty() ? low : 100;
+        PlotPanel psnr, ssim;
+        int width, height;
+        plot_layout(0, c.frames, low, high, 0, 0, 0, &psnr, &ssim, &width, &height);
+        cairo_surface_t *png = cairo_image_surface_create_from_png(dir.file("plot.png").c_str());
+        ASSERT_EQ(cairo_image_surface_get_width(png) * 10000 + cairo_image_surface_get_height(png), width * 10000 + height);
+        for (int frame : {c.frames / 7, c.frames / 2, c.frames - 2}) {  // away from the dip: flat at `high`
+            std::pair<int, int> rows = rows_of_pair(png, psnr, plot_x(&psnr, frame));
+            EXPECT_TRUE(std::abs(rows.first - plot_y(&psnr, high)) < 2 && std::abs(rows.second - plot_y(&psnr, high)) < 2)
+                << c.frames << " frames, at frame " << frame << ": rows " << rows.first << ".." << rows.second;
+        }
+        for (int dip : c.dips)  // the dip's column, give or take the one it shares
+            EXPECT_NEAR(std::max(rows_of_pair(png, psnr, plot_x(&psnr, dip) - 1).second,
+                                 rows_of_pair(png, psnr, plot_x(&psnr, dip)).second), plot_y(&psnr, low), 2);
+        cairo_surface_destroy(png);
+    }
+}
+
+// SVG is XML, the PDF one page, and the CSV or JSON the same with -plot; bad plot files are refused by name.
+TEST(ReportPlot, WritesEachFormatLeavesTheReportAloneAndRefusesBadFiles)
+{
+    TempDir dir;
+    Strings plotting = plot_pair(dir, 40, 9, {3, 4}), pair(plotting.begin(), plotting.end() - 2);
+    for (Strings mode : {Strings{"-s", "2"}, Strings{"-json"}})
+        for (std::string file : {"a.svg", "b.pdf", "c.PNG"}) {
+            plotting.back() = dir.file(file);
+            Result plain = run(report, pair, dir, mode), plotted = run(report, plotting, dir, mode);
+            EXPECT_EQ(plotted.out + plotted.err + std::to_string(plotted.status), plain.out + plain.err + "0") << file;
+        }
+    EXPECT_EQ(run("/usr/bin/python3", {"-c", "import xml.dom.minidom,sys; xml.dom.minidom.parse(sys.argv[1])", dir.file("a.svg")}, dir).status, 0);
+    std::string pdf = read_text_file(dir.file("b.pdf"));
+    std::regex page("/Type\\s*/Page[^s]");
+    EXPECT_EQ(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()), 1);
+    EXPECT_EQ(read_text_file(dir.file("c.PNG")).substr(1, 3), "PNG");
+    ASSERT_EQ(mkdir(dir.file("dir.png").c_str(), 0700) + symlink("/dev/full", dir.file("full.svg").c_str()), 0);
+    for (Strings plot : {Strings{"-plot", dir.file("d.gif")}, Strings{"-plot", dir.file("png")}, Strings{"-plot", dir.file("no/e.png")},
+                         Strings{"-plot", dir.file("dir.png")}, Strings{"-plot", dir.file("full.svg")}, Strings{"-plot"}}) {
+        Result got = run(report, pair, dir, plot);
+        EXPECT_TRUE(got.status == 1 && (got.out.empty() || plot.back() == dir.file("full.svg")) &&
+                    got.err.find(plot.back()) != std::string::npos)
+            << plot.back() << ": " << got.status << " " << got.err;
     }
 }
 
