@@ -67,7 +67,7 @@ TEST(Makeseq, RefusesBadCommandLinesWithStatusOne)
     }
 }
 
-TEST(Demo, PlaysHeadlessOnTheBuiltProgramsAndLeavesAScreenshotWithPictures)
+TEST(Demo, PlaysHeadlessOnTheBuiltProgramsAndLeavesAScreenshotWithPicturesAndThePlot)
 {
     TempDir dir;
     Result demo = run(TRIVISTA_SOURCE_DIR "/demo", {"--no-install", "--no-build", "--build-dir", TRIVISTA_BIN_DIR,
@@ -78,6 +78,8 @@ TEST(Demo, PlaysHeadlessOnTheBuiltProgramsAndLeavesAScreenshotWithPictures)
     Result deviation = run("/usr/bin/identify", {"-format", "%[fx:standard_deviation]",
                            dir.file("out/screenshot.png") + "[" + at.str(1) + "+" + at.str(2) + "+" + at.str(3) + "]"}, dir);
     EXPECT_GT(std::atof(deviation.out.c_str()), 0.05) << "a flat screenshot " << deviation.err;
+    std::string plot = dir.file("out/report-plot.png");  // the report's plot of the trio, beside it
+    EXPECT_TRUE(demo.out.find("Plot: " + plot) != std::string::npos && read_text_file(plot).substr(1, 3) == "PNG");
 }
 
 }  // namespace

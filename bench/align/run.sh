@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Times trivista-align against trivista-report on the same CIF pair (the demo generator's
+# Encoded and Transmitted, about one frame in 25 lost), side by side in one run, with both
+# files in the page cache.
+#   bench/align/run.sh [build-dir] [rounds] [frames]
+# Prints the median seconds of each contender and the ratio align / report (goal <= 1).
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+build="${1:-$root/build}"
+rounds="${2:-3}"
+frames="${3:-3000}"
+align="$build/src/align/trivista-align"
+report="$build/src/report/trivista-report"
+makeseq="$build/tools/trivista-makeseq"
+data="${TRIVISTA_BENCH_DATA:-${TMPDIR:-/tmp}/trivista-bench-align}/$frames"
+
+for program in "$align" "$report" "$makeseq"; do
+  [ -x "$program" ] || { echo "no $program: build first (cmake --build $build)" >&2; exit 1; }
+done
+mkdir -p "$data"
+if [ ! -s "$data/transmitted.freeze" ]; then
+  echo "making the $frames-frame CIF trio in $data ..." >&2
+  "$makeseq" -CIF -n "$frames" -seed 5 -quiet -o "$data"
+fi
+e="$data/encoded.yuv" t="$data/transmitted.yuv"
+cat "$e" "$t" > /dev/null  # into the page cache
+
+# The aligner must find the generator's list, or its time means nothing.
+"$align" -CIF "$e" "$t" 2>/dev/null | cmp -s - "$data/transmitted.freeze" ||
+  { echo "trivista-align did not find transmitted.freeze" >&2; exit 1; }
+
+run_align()        { "$align" -CIF "$e" "$t" > /dev/null 2>&1; }
+run_report()       { "$report" -CIF -f1 "$e" -f2 "$t" -fr2 "$data/transmitted.freeze" > /dev/null 2>&1; }
+run_report_nossim() { "$report" -CIF -no-ssim -f1 "$e" -f2 "$t" -fr2 "$data/transmitted.freeze" > /dev/null 2>&1; }
+
+contenders=(align report report_nossim)
+declare -A times
+# Rounds interleave the contenders so that machine noise hits all of them alike.
+for ((round = 1; round <= rounds; round++)); do
+  for c in "${contenders[@]}"; do
+    start=$(date +%s.%N)
+    "run_$c"
+    end=$(date +%s.%N)
+    times[$c]+="$(awk "BEGIN {print $end - $start}") "
+  done
+done
+
+median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{v[NR]=$1} END {print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2}'; }
+declare -A med
+printf "%-14s %10s   (%d rounds, %d CIF frames)\n" contender "median s" "$rounds" "$frames"
+for c in "${contenders[@]}"; do
+  med[$c]=$(echo "${times[$c]}" | median)
+  printf "%-14s %10.3f\n" "$c" "${med[$c]}"
+done
+printf "align / report         = %.2f  (goal <= 1)\n" "$(awk "BEGIN {print ${med[align]} / ${med[report]}}")"
+printf "align / report -no-ssim = %.2f\n" "$(awk "BEGIN {print ${med[align]} / ${med[report_nossim]}}")"

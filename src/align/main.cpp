@@ -1,0 +1,251 @@
+// trivista-align: finds the reference frames a received sequence lacks and prints them as a
+// freeze list, so that -fr3 (or -fr2) puts every received frame at its own frame.
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "alignment.h"
+#include "die.h"
+#include "difference.h"
+#include "open_file.h"
+#include "options.h"
+#include "sequence.h"
+#include "settings.h"
+#include "signature.h"
+#include "standard_descriptors.h"
+#include "startup.h"
+
+// Default window of net drops (all drops so far less insertions): 10 s at 25 frames per second.
+static const int default_max_drop = 250;
+// Net received frames beyond those dropped that may fit nowhere; past it they are not read.
+static const int max_insert = 25;
+// Costs per signature sample. A match costs its distance but at most match_cap, and a drop
+// plus an insertion costs more: a frame at its own place, however damaged, is never shifted.
+static const int match_cap = 40;
+static const int drop_cost = 8;
+static const int insert_cost = 40;
+// Matches, the most different reduced pictures first, whose exact luma PSNR is measured
+// for the worst match of the summary.
+static const int worst_candidates = 32;
+// The most memory the signatures and the alignment table may take; more is refused.
+static const int64_t max_memory_bytes = (int64_t)2 << 30;
+// Received frames either side of a run of drops whose exact luma decides the run's place.
+static const int refine_radius = 32;
+// Places of a run whose signature costs lie this close to the best (per signature sample)
+// are weighed by exact luma.
+static const int refine_margin = 40;
+
+static const char summary_matched[] = "matched: %d received frames to reference frames %d-%d\n";
+static const char summary_worst[] = "worst match: reference frame %d (received frame %d), %.2f dB\n";
+static const char summary_ambiguous[] = "ambiguous drops: %d\n";
+static const char summary_nowhere[] = "fits nowhere: received frame %d\n";
+static const char summary_beyond[] = "fits nowhere: received frames %d-%d, more than the reference holds\n";
+
+static const char *program_name = "trivista-align";
+static int max_drop = default_max_drop;
+static int signature_size;                // bytes of one signature
+static std::vector<unsigned char> reference_signatures, received_signatures;
+static std::vector<unsigned char> luma_planes[3];  // reference, received, their difference
+
+static void usage_and_exit()
+{
+    fprintf(stderr,
+            "Usage: %s [-CIF | -size WxH] [-s n] [-e n] [-max-drop N] REFERENCE RECEIVED\n"
+            "\n"
+            "Prints the numbers of the reference frames that RECEIVED lacks, one a line: a\n"
+            "freeze list for trivista -fr3. A summary goes to standard error. -max-drop: the\n"
+            "most frames missing in all, less insertions, at any point (default %d). Status 0;\n"
+            "2 when received frames fit nowhere (listed); 1 for bad input.\n",
+            program_name, default_max_drop);
+    exit(1);
+}
+
+static int align_option(const char *name, const char *value)
+{
+    if (strcmp(name, "-max-drop") != 0)
+        return 0;
+    char *end = nullptr;
+    long n = value ? strtol(value, &end, 10) : -1;
+    if (!value || end == value || *end != '\0' || n < 0 || n > 1000000)
+        die(1, "-max-drop takes a number of frames from 0 to 1000000\n");
+    max_drop = (int)n;
+    return 2;
+}
+
+// The viewer's option loop reads -f1 and -f2; the two names come last on our command line.
+static std::vector<char *> viewer_arguments(int argc, char **argv)
+{
+    static const char *const with_value[] = {"-size", "-s", "-e", "-max-drop"};
+    std::vector<char *> args{argv[0]}, files;
+    for (int k = 1; k < argc; k++) {
+        bool valued = false;
+        for (const char *option : with_value)
+            valued = valued || strcmp(argv[k], option) == 0;
+        if (valued && k + 1 >= argc)
+            die(1, "%s needs a value\n", argv[k]);
+        if (valued) {
+            args.push_back(argv[k]);
+            args.push_back(argv[++k]);
+        } else if (strcmp(argv[k], "-CIF") == 0)
+            args.push_back(argv[k]);
+        else if (argv[k][0] == '-' && argv[k][1] != '\0')
+            die(1, "Unknown option %s\n", argv[k]);
+        else
+            files.push_back(argv[k]);
+    }
+    if (files.size() != 2)
+        usage_and_exit();
+    for (char *file : files) {
+        FILE *probe = open_for_reading(file);
+        if (!probe)
+            die(1, "Can't open %s for input!\n", file);
+        fclose(probe);
+    }
+    static char f1[] = "-f1", f2[] = "-f2";
+    args.insert(args.end(), {f1, files[0], f2, files[1]});
+    return args;
+}
+
+static int64_t match_cost(int received, int reference, void *)
+{
+    int64_t d = signature_distance(&received_signatures[(size_t)received * signature_size],
+                                   &reference_signatures[(size_t)reference * signature_size],
+                                   signature_size);
+    int64_t cap = (int64_t)match_cap * signature_size;
+    return d < cap ? d : cap;
+}
+
+// The luma plane of frame `frame` of sequence n (1 or 2), read into luma_planes[n - 1]:
+// the exact comparisons need no chroma.
+static const unsigned char *luma_of(int n, int frame)
+{
+    static int frame_held[2] = {-1, -1};  // the refinement asks for the same frame in turn
+    if (frame_held[n - 1] != frame) {
+        FILE *file = n == 1 ? yuvfile1 : yuvfile2;
+        int64_t offset = frame_offset(n, frame) + sequence_frame_header_bytes(n);
+        if (fseeko(file, (off_t)offset, SEEK_SET) != 0 ||
+            fread(luma_planes[n - 1].data(), 1, (size_t)luma_size, file) != (size_t)luma_size)
+            die(1, "%s: could not read frame %d\n", yuv_path[n], frame);
+        frame_held[n - 1] = frame;
+    }
+    return luma_planes[n - 1].data();
+}
+
+static void read_signatures(int n, int frames, std::vector<unsigned char> *out)
+{
+    out->resize((size_t)frames * signature_size);
+    for (int f = 0; f < frames; f++)
+        compute_signature(luma_of(n, start_frame + f), horizontal_size, vertical_size, &(*out)[(size_t)f * signature_size]);
+}
+
+// Exact luma distance of a matched pair, or of a drop's close candidate.
+static int64_t exact_cost(int received, int reference, void *)
+{
+    const unsigned char *first = luma_of(1, start_frame + reference);
+    const unsigned char *second = luma_of(2, start_frame + received);
+    return (int64_t)difference_sum(first, second, luma_planes[2].data(), (int)luma_size);
+}
+
+static void print_drops(const Alignment *alignment, int reference)
+{
+    fprintf(stderr, "dropped: %d", alignment->drop_count);
+    const char *separator = ": ";
+    for (int first = 0, last; first < reference; first = last + 1) {
+        last = first;
+        if (!alignment->dropped[first])
+            continue;
+        while (last + 1 < reference && alignment->dropped[last + 1])
+            last++;
+        fprintf(stderr, first == last ? "%s%d" : "%s%d-%d", separator, start_frame + first, start_frame + last);
+        separator = ", ";
+    }
+    fprintf(stderr, "\n");
+}
+
+int main(int argc, char **argv)
+{
+    program_name = argc > 0 && argv[0] ? argv[0] : program_name;
+    open_standard_descriptors(program_name);
+    std::vector<char *> args = viewer_arguments(argc, argv);
+    parse_options((int)args.size(), args.data(), align_option);
+    for (int n = 1; n <= 2; n++)
+        if (lseek(fileno(n == 1 ? yuvfile1 : yuvfile2), 0, SEEK_CUR) < 0)
+            die(1, "%s: the sequences are read twice; give a file, not a pipe\n", yuv_path[n]);
+    compute_geometry();
+    compute_frame_range();
+    if (start_frame > end_frame)
+        die(1, "Start frame (-s) %d lies after the end frame (-e) %d\n", start_frame, end_frame);
+    int reference = end_frame - start_frame + 1;
+    int64_t available = whole_frames(2) - start_frame;
+    if (available < 1)
+        die(1, "%s holds no whole frame from frame %d on\n", yuv_path[2], start_frame);
+    int received = available > (int64_t)reference + max_insert ? reference + max_insert : (int)available;
+    int beyond = (int)(available - received);  // received frames that cannot fit the window
+    bool range_cut = end_frame < whole_frames(1) - 1;
+
+    signature_size = signature_length(horizontal_size, vertical_size);
+    int window = max_drop < reference ? max_drop : reference;
+    int64_t needed = ((int64_t)reference + received) * signature_size + ((int64_t)received + 1) * (window + max_insert + 1);
+    if (needed > max_memory_bytes)
+        die(1, "Aligning %d frames with -max-drop %d needs %lld bytes; more than %lld allowed: use -s/-e or a smaller -max-drop\n",
+            reference, window, (long long)needed, (long long)max_memory_bytes);
+    for (std::vector<unsigned char> &plane : luma_planes)
+        plane.resize((size_t)luma_size);
+    read_signatures(1, reference, &reference_signatures);
+    read_signatures(2, received, &received_signatures);
+
+    AlignmentCosts costs = {(int64_t)drop_cost * signature_size, (int64_t)insert_cost * signature_size};
+    Alignment alignment;
+    if (!align_frames(received, reference, window, max_insert, range_cut, &costs, match_cost, nullptr, &alignment))
+        die(1, "Out of memory for the alignment of %d frames\n", received);
+    int ambiguous = refine_drops(&alignment, received, reference, refine_radius, (int64_t)refine_margin * signature_size,
+                                 match_cost, exact_cost, nullptr);
+
+    for (int j = 0; j < reference; j++)
+        if (alignment.dropped[j])
+            printf("%d\n", start_frame + j);
+    if (fflush(stdout) != 0 || ferror(stdout))
+        die(1, "%s: could not write the freeze list to standard output\n", program_name);
+
+    // The worst match by exact luma PSNR among those whose reduced pictures differ most.
+    std::vector<std::pair<int64_t, int>> matches;
+    for (int i = 0; i < received; i++)
+        if (alignment.reference_of[i] >= 0)
+            matches.push_back({-match_cost(i, alignment.reference_of[i], nullptr), i});
+    int matched = (int)matches.size(), worst_received = -1, worst_reference = -1, nowhere = alignment.insert_count;
+    int candidates = matched < worst_candidates ? matched : worst_candidates;
+    std::partial_sort(matches.begin(), matches.begin() + candidates, matches.end());
+    double worst = INFINITY;
+    for (int k = 0; k < candidates; k++) {
+        int i = matches[k].second, j = alignment.reference_of[i];
+        double value = psnr_of_sum((uint64_t)exact_cost(i, j, nullptr), luma_size);
+        if (worst_received < 0 || value < worst || (value == worst && i < worst_received)) {
+            worst = value;
+            worst_received = i;
+            worst_reference = j;
+        }
+    }
+    fprintf(stderr, summary_matched, matched, start_frame, end_frame);
+    print_drops(&alignment, reference);
+    if (worst_received >= 0)
+        fprintf(stderr, summary_worst, start_frame + worst_reference, start_frame + worst_received, cap_psnr(worst));
+    fprintf(stderr, summary_ambiguous, ambiguous);
+    if (window < reference && alignment.drop_count - alignment.insert_count >= window)
+        fprintf(stderr, "warning: the alignment reached -max-drop %d; a larger one may fit better\n", window);
+    for (int i = 0; i < received; i++)
+        if (alignment.reference_of[i] == -1)
+            fprintf(stderr, summary_nowhere, start_frame + i);
+    if (!range_cut && beyond > 0) {
+        fprintf(stderr, summary_beyond, start_frame + received, start_frame + received + beyond - 1);
+        nowhere += beyond;
+    }
+    free_alignment(&alignment);
+    close_sequences();
+    return nowhere > 0 ? 2 : 0;
+}

@@ -1,0 +1,115 @@
+// trivista-align as a program. Received files are built by removing, repeating or adding
+// frames, and the demo generator records what its channel lost, so every expected list is
+// known independently of the program.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+
+#include "program_run.h"
+
+namespace {
+
+const std::string align = TRIVISTA_BIN_DIR "/src/align/trivista-align";
+const std::string makeseq = TRIVISTA_BIN_DIR "/tools/trivista-makeseq";
+const size_t qcif = 176 * 144 * 3 / 2;
+
+std::string lines(const std::vector<int> &frames)
+{
+    return std::accumulate(frames.begin(), frames.end(), std::string(), [](std::string t, int f) { return t + std::to_string(f) + "\n"; });
+}
+
+// `source` without the frames in `removed`; `repeat_at` shows its previous frame instead,
+// `insert_at` gets a gray frame in front of it.
+std::string edited(const std::string &source, const std::vector<int> &removed, int repeat_at = -1, int insert_at = -1)
+{
+    std::string in = read_text_file(source), out;
+    for (int f = 0; f < (int)(in.size() / qcif); f++) {
+        out += f == insert_at ? std::string(qcif, '\x80') : "";
+        if (std::find(removed.begin(), removed.end(), f) == removed.end())
+            out += in.substr((f == repeat_at ? f - 1 : f) * qcif, qcif);
+    }
+    return out;
+}
+
+TEST(Align, FindsExactlyWhatTheDemoChannelLostAgainstEncodedAndOriginal)
+{
+    const Strings sizes[] = {{"-size", "128x96", "-n", "150", "-seed", "1"}, {"-CIF", "-n", "60", "-seed", "6"}, {"-n", "200", "-seed", "11"}};
+    for (const Strings &size : sizes) {
+        TempDir dir;
+        ASSERT_EQ(run(makeseq, size, dir, {"-quiet", "-o", dir.path()}).status, 0);
+        std::string truth = read_text_file(dir.file("transmitted.freeze"));
+        ASSERT_FALSE(truth.empty());
+        for (const char *reference : {"encoded.yuv", "original.yuv"}) {
+            Result r = run(align, Strings(size.begin(), size.end() - 4), dir, {dir.file(reference), dir.file("transmitted.yuv")});
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(r.out, truth) << reference << " " << size.back();
+        }
+    }
+}
+
+struct Case { const char *what, *reference, *source; std::vector<int> removed; int repeat_at, insert_at, status; };
+
+// The received files come from the demo Encoded and from a real encode: libx264 through
+// ffmpeg, packets damaged by its noise filter, decoded with error concealment.
+TEST(Align, ListsTheFramesRemovedFromTheReceivedFileAndNothingElse)
+{
+    std::vector<int> burst(30), mixed = {0, 1, 40, 97};
+    std::iota(burst.begin(), burst.end(), 30);
+    std::transform(burst.begin(), burst.end(), std::back_inserter(mixed), [](int f) { return f + 30; });
+    std::sort(mixed.begin(), mixed.end());
+    const Case cases[] = {{"lossless copy", "encoded.yuv", "encoded.yuv", {}, -1, -1, 0},
+                          {"lone drops", "encoded.yuv", "encoded.yuv", {10, 47, 90}, -1, -1, 0},
+                          {"burst of 30", "encoded.yuv", "encoded.yuv", burst, -1, -1, 0},
+                          {"drops at the very start", "encoded.yuv", "encoded.yuv", {0, 1, 2}, -1, -1, 0},
+                          {"the Original as reference", "original.yuv", "encoded.yuv", {5, 6, 70, 119}, -1, -1, 0},
+                          {"decoder repeat in place of a lost frame", "encoded.yuv", "encoded.yuv", {}, 40, -1, 0},
+                          {"inserted frame", "encoded.yuv", "encoded.yuv", {}, -1, 20, 2},
+                          {"real encode, damaged", "decoded.yuv", "damaged.yuv", mixed, -1, -1, 0},
+                          {"real encode, damaged, the Original as reference", "original.yuv", "damaged.yuv", mixed, -1, -1, 0}};
+    TempDir dir;
+    ASSERT_EQ(run(makeseq, {"-n", "120", "-seed", "3", "-quiet", "-o", dir.path()}, dir).status, 0);
+    const Strings steps[] = {
+        {"-s", "176x144", "-f", "rawvideo", "-i", "original.yuv", "-c:v", "libx264", "-preset", "veryfast", "-bf", "0", "-g", "25", "-crf", "28", "clean.h264"},
+        {"-i", "clean.h264", "-c", "copy", "-bsf:v", "noise=amount=not(key)*20000", "noisy.h264"},
+        {"-i", "clean.h264", "-f", "rawvideo", "decoded.yuv"},
+        {"-err_detect", "ignore_err", "-ec", "guess_mvs+deblock", "-i", "noisy.h264", "-fps_mode", "passthrough", "-f", "rawvideo", "damaged.yuv"}};
+    for (Strings step : steps) {
+        for (std::string &arg : step)
+            arg = std::regex_search(arg, std::regex("\\.(yuv|h264)$")) ? dir.file(arg) : arg;
+        ASSERT_EQ(run("/usr/bin/ffmpeg", {"-hide_banner", "-loglevel", "quiet", "-y"}, dir, step).status, 0) << step.back();
+    }
+    ASSERT_EQ(read_text_file(dir.file("damaged.yuv")).size(), 120 * qcif);
+    for (const Case &c : cases) {
+        write_text_file(dir.file("received.yuv"), edited(dir.file(c.source), c.removed, c.repeat_at, c.insert_at));
+        Result r = run(align, {dir.file(c.reference), dir.file("received.yuv")}, dir);
+        EXPECT_EQ(r.status, c.status) << c.what << "\n" << r.err;
+        EXPECT_EQ(r.out, lines(c.removed)) << c.what;
+        EXPECT_EQ(r.err.find("fits nowhere: received frame 20\n") != std::string::npos, c.insert_at == 20) << c.what;
+    }
+    // Reference frames 40 and 41 identical, 41 lost: the earliest place, counted as ambiguous.
+    write_text_file(dir.file("static.yuv"), edited(dir.file("encoded.yuv"), {}, 41));
+    write_text_file(dir.file("received.yuv"), edited(dir.file("static.yuv"), {41}));
+    Result r = run(align, {dir.file("static.yuv"), dir.file("received.yuv")}, dir);
+    EXPECT_EQ(r.out + r.err.substr(r.err.find("ambiguous")), "40\nambiguous drops: 1\n");
+}
+
+TEST(Align, RefusesBadInputWithAMessageAndStatus1)
+{
+    TempDir dir;
+    write_text_file(dir.file("empty.yuv"), "");
+    std::string a = write_test_sequence(dir.path(), "a.yuv", 176, 144, 1, 20);
+    const std::pair<Strings, std::string> cases[] = {
+        {{dir.file("missing.yuv"), a}, "Can't open .*missing.yuv"}, {{a}, "Usage: "},
+        {{"-max-drop", "x", a, a}, "-max-drop takes"}, {{"-size", "13x7", a, a}, "-size 13x7: width"},
+        {{"-s", "15", "-e", "10", a, a}, "Start frame .* after"}, {{a, dir.file("empty.yuv")}, "holds no whole frame"},
+        {{"-fast", a, a}, "Unknown option -fast"}};
+    for (const auto &c : cases) {
+        Result r = run(align, c.first, dir);
+        EXPECT_EQ(r.status, 1) << c.second;
+        EXPECT_TRUE(std::regex_search(r.err, std::regex(c.second))) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+}  // namespace
