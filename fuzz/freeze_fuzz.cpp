@@ -118,8 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz_check(result.table.size == (int)listed.size() &&
                    std::equal(listed.begin(), listed.end(), result.table.frames),
                "the frames differ from the plain reading");
-    // Every frame of a small range, and the neighbours of every listed one.
-    for (int n = 0; n <= end_frame && n <= 4096; n++)
+    // The first frames of the range, and the neighbours of every listed one.
+    for (int n = 0; n <= end_frame && n <= 64; n++)
         fuzz_check(frame_frozen(&result.table, n) == (int)expected.frames.count(n),
                    "frame %d looked up wrongly", n);
     for (int n : listed)
