@@ -5,6 +5,7 @@
 #   bench/align/run.sh [build-dir] [rounds] [frames]
 # Prints the median seconds of each contender and the ratio align / report (goal <= 1).
 set -euo pipefail
+source "$(dirname "$0")/../interleave.sh"
 
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build}"
@@ -35,23 +36,10 @@ run_report()       { "$report" -CIF -f1 "$e" -f2 "$t" -fr2 "$data/transmitted.fr
 run_report_nossim() { "$report" -CIF -no-ssim -f1 "$e" -f2 "$t" -fr2 "$data/transmitted.freeze" > /dev/null 2>&1; }
 
 contenders=(align report report_nossim)
-declare -A times
-# Rounds interleave the contenders so that machine noise hits all of them alike.
-for ((round = 1; round <= rounds; round++)); do
-  for c in "${contenders[@]}"; do
-    start=$(date +%s.%N)
-    "run_$c"
-    end=$(date +%s.%N)
-    times[$c]+="$(awk "BEGIN {print $end - $start}") "
-  done
-done
-
-median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{v[NR]=$1} END {print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2}'; }
-declare -A med
+time_interleaved "$rounds" "${contenders[@]}"
 printf "%-14s %10s   (%d rounds, %d CIF frames)\n" contender "median s" "$rounds" "$frames"
 for c in "${contenders[@]}"; do
-  med[$c]=$(echo "${times[$c]}" | median)
-  printf "%-14s %10.3f\n" "$c" "${med[$c]}"
+  printf "%-14s %10.3f\n" "$c" "${median_seconds[$c]}"
 done
-printf "align / report         = %.2f  (goal <= 1)\n" "$(awk "BEGIN {print ${med[align]} / ${med[report]}}")"
-printf "align / report -no-ssim = %.2f\n" "$(awk "BEGIN {print ${med[align]} / ${med[report_nossim]}}")"
+printf "align / report         = %.2f  (goal <= 1)\n" "$(awk "BEGIN {print ${median_seconds[align]} / ${median_seconds[report]}}")"
+printf "align / report -no-ssim = %.2f\n" "$(awk "BEGIN {print ${median_seconds[align]} / ${median_seconds[report_nossim]}}")"

@@ -5,6 +5,7 @@
 #   bench/report/plot.sh [build-dir] [rounds]
 # Prints the median seconds of each contender and what each format adds.
 set -euo pipefail
+source "$(dirname "$0")/../interleave.sh"
 
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build}"
@@ -31,24 +32,11 @@ run_svg()  { "$report" "${trio[@]}" -plot "$data/plot.svg" > /dev/null 2>&1; }
 run_pdf()  { "$report" "${trio[@]}" -plot "$data/plot.pdf" > /dev/null 2>&1; }
 
 contenders=(none png svg pdf)
-declare -A times
-# Rounds interleave the contenders so that machine noise hits all of them alike.
-for ((round = 1; round <= rounds; round++)); do
-  for c in "${contenders[@]}"; do
-    start=$(date +%s.%N)
-    "run_$c"
-    end=$(date +%s.%N)
-    times[$c]+="$(awk "BEGIN {print $end - $start}") "
-  done
-done
-
-median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{v[NR]=$1} END {print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2}'; }
-declare -A m
+time_interleaved "$rounds" "${contenders[@]}"
 printf "%-8s %10s   (%d rounds, %d frames 16x16, three sequences)\n" contender "median s" "$rounds" $frames
 for c in "${contenders[@]}"; do
-  m[$c]=$(echo "${times[$c]}" | median)
-  printf "%-8s %10.3f\n" "$c" "${m[$c]}"
+  printf "%-8s %10.3f\n" "$c" "${median_seconds[$c]}"
 done
 for c in png svg pdf; do
-  printf "%s adds %.3f s  (goal < 0.5)\n" "$c" "$(awk "BEGIN {print ${m[$c]} - ${m[none]}}")"
+  printf "%s adds %.3f s  (goal < 0.5)\n" "$c" "$(awk "BEGIN {print ${median_seconds[$c]} - ${median_seconds[none]}}")"
 done

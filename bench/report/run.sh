@@ -5,6 +5,7 @@
 # Prints the median frames per second of each contender and the ratios.
 # Needs: a built trivista-report, ffmpeg (to make the pair and as the peer).
 set -euo pipefail
+source "$(dirname "$0")/../interleave.sh"
 
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build}"
@@ -46,22 +47,11 @@ run_report3_full_2t() { "$report" -CIF -threads 2 -f1 "$a" -f2 "$b" -f3 "$b" > /
 
 contenders=(read ffmpeg_psnr report_psnr report_psnr_2t ffmpeg_full report_full report_full_2t
             report3_full report3_full_2t)
-declare -A times
-# Rounds interleave the contenders so that machine noise hits all of them alike.
-for ((round = 1; round <= rounds; round++)); do
-  for c in "${contenders[@]}"; do
-    start=$(date +%s.%N)
-    "run_$c"
-    end=$(date +%s.%N)
-    times[$c]+="$(awk "BEGIN {print $end - $start}") "
-  done
-done
-
-median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{v[NR]=$1} END {print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2}'; }
+time_interleaved "$rounds" "${contenders[@]}"
 declare -A fps
 printf "%-16s %10s %12s   (%d rounds, %d frames %s)\n" contender "median s" "frames/s" "$rounds" $frames $size
 for c in "${contenders[@]}"; do
-  m=$(echo "${times[$c]}" | median)
+  m=${median_seconds[$c]}
   fps[$c]=$(awk "BEGIN {print $frames / $m}")
   printf "%-16s %10.3f %12.0f\n" "$c" "$m" "${fps[$c]}"
 done
