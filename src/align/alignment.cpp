@@ -116,12 +116,9 @@ int refine_drops(Alignment *alignment, int received, int reference, int radius, 
         if (alignment->reference_of[i] >= 0)
             matched_by[alignment->reference_of[i]] = i;
     int ambiguous = 0;
-    for (int first = 0, last; first < reference; first = last + 1) {
-        last = first;
-        if (!alignment->dropped[first])
-            continue;
-        while (last + 1 < reference && alignment->dropped[last + 1])
-            last++;
+    int last;
+    for (int first = next_drop_run(alignment, reference, 0, &last); first < reference;
+         first = next_drop_run(alignment, reference, last + 1, &last)) {
         int before = first > 0 ? matched_by[first - 1] : -1;
         int after = last + 1 < reference ? matched_by[last + 1] : -1;
         if ((before < 0 && after < 0) || (before >= 0 && after >= 0 && after != before + 1))
@@ -183,6 +180,17 @@ int refine_drops(Alignment *alignment, int received, int reference, int radius, 
             alignment->dropped[j] = 1, matched_by[j] = -1;
     }
     return ambiguous;
+}
+
+int next_drop_run(const Alignment *alignment, int reference, int from, int *last)
+{
+    int first = from;
+    while (first < reference && !alignment->dropped[first])
+        first++;
+    *last = first;
+    while (*last + 1 < reference && alignment->dropped[*last + 1])
+        ++*last;
+    return first;
 }
 
 void free_alignment(Alignment *alignment)

@@ -38,4 +38,8 @@ int align_frames(int received, int reference, int max_drop, int max_insert, int 
 int refine_drops(Alignment *alignment, int received, int reference, int radius, int64_t margin,
                  match_cost_fn cost, match_cost_fn exact, void *context);
 
+// The first run of consecutive dropped reference frames at or after `from`: returns its
+// first frame and puts its last in *last, or returns `reference` when there is none.
+int next_drop_run(const Alignment *alignment, int reference, int from, int *last);
+
 void free_alignment(Alignment *alignment);

@@ -156,12 +156,9 @@ static void print_drops(const Alignment *alignment, int reference)
 {
     fprintf(stderr, "dropped: %d", alignment->drop_count);
     const char *separator = ": ";
-    for (int first = 0, last; first < reference; first = last + 1) {
-        last = first;
-        if (!alignment->dropped[first])
-            continue;
-        while (last + 1 < reference && alignment->dropped[last + 1])
-            last++;
+    int last;
+    for (int first = next_drop_run(alignment, reference, 0, &last); first < reference;
+         first = next_drop_run(alignment, reference, last + 1, &last)) {
         fprintf(stderr, first == last ? "%s%d" : "%s%d-%d", separator, start_frame + first, start_frame + last);
         separator = ", ";
     }
