@@ -11,6 +11,7 @@
 #include "standard_descriptors.h"
 #include "startup.h"
 
+#if defined(__SANITIZE_ADDRESS__)
 // fontconfig, under cairo's text, loses a block or two while it parses its configuration, with
 // no frame of ours on the stack; the leak check of sanitized builds passes over that library,
 // silently, so that a clean run leaves no report.
@@ -23,6 +24,7 @@ extern "C" const char *__lsan_default_options()
 {
     return "print_suppressions=0";
 }
+#endif
 
 // Exit status when some pair fell below -min-psnr on some frame.
 static const int status_below_min_psnr = 2;
