@@ -8,10 +8,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include "color_tables.h"
-#include "difference_fast.h"
-#include "render_kernels.h"
-#include "settings.h"
+#include "convert/color_tables.h"
+#include "quality/difference_fast.h"
+#include "convert/render_kernels.h"
+#include "common/settings.h"
 
 #if defined(TRIVISTA_BENCH_LIBYUV)
 #include <libyuv.h>
@@ -66,7 +66,8 @@ void run_renderer(benchmark::State &state, render_fn render, int thirty_two_bit,
 {
     use_layout(thirty_two_bit);
     set_size(frame);
-    frame.planes = YuvFrame{frame.y.data(), frame.u.data(), frame.v.data()};  // this copy's planes
+    frame.planes = packed_420_frame(frame.y.data(), frame.u.data(), frame.v.data(),
+                                    frame.width, frame.height);  // this copy's planes
     for (auto _ : state) {
         render(&frame.planes, render_buffer.data());
         benchmark::DoNotOptimize(render_buffer.data());

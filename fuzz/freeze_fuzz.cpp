@@ -20,8 +20,8 @@
 #include "exit_trap.h"
 #include "fuzz_check.h"
 #include "sandbox.h"
-#include "settings.h"
-#include "startup.h"
+#include "common/settings.h"
+#include "playback/startup.h"
 
 static std::string freeze_path;
 

@@ -17,18 +17,18 @@
 
 #include "exit_trap.h"
 #include "fuzz_check.h"
-#include "options.h"
+#include "playback/options.h"
 #ifdef FUZZ_REPORT_OPTIONS
 #include <cmath>
 
-#include "report.h"
-#include "report_plot.h"
+#include "report/report.h"
+#include "report/report_plot.h"
 #endif
-#include "picture_size.h"
+#include "playback/picture_size.h"
 #include "sandbox.h"
-#include "sequence.h"
-#include "settings.h"
-#include "startup.h"
+#include "playback/sequence.h"
+#include "common/settings.h"
+#include "playback/startup.h"
 #include "startup_state.h"
 
 const size_t max_arguments = 64;

@@ -12,12 +12,12 @@
 
 #include "exit_trap.h"
 #include "fuzz_check.h"
-#include "options.h"
-#include "picture_size.h"
+#include "playback/options.h"
+#include "playback/picture_size.h"
 #include "sandbox.h"
-#include "sequence.h"
-#include "settings.h"
-#include "startup.h"
+#include "playback/sequence.h"
+#include "common/settings.h"
+#include "playback/startup.h"
 #include "startup_state.h"
 
 // Pictures larger than this are not read back, to keep each run short.

@@ -2,10 +2,10 @@
 
 #include <climits>
 
-#include "options.h"
-#include "picture_size.h"
-#include "sequence.h"
-#include "settings.h"
+#include "playback/options.h"
+#include "playback/picture_size.h"
+#include "playback/sequence.h"
+#include "common/settings.h"
 
 void reset_startup_state()
 {

@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "exit_trap.h"
-#include "sequence.h"
-#include "settings.h"
-#include "startup.h"
+#include "playback/sequence.h"
+#include "common/settings.h"
+#include "playback/startup.h"
 
 static void close_stream(FILE *&file)
 {

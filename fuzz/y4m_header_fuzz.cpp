@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "picture_size.h"
-#include "y4m.h"
+#include "playback/picture_size.h"
+#include "playback/y4m.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -11,15 +11,15 @@
 #include <vector>
 
 #include "alignment.h"
-#include "die.h"
-#include "difference.h"
-#include "open_file.h"
-#include "options.h"
-#include "sequence.h"
-#include "settings.h"
+#include "common/die.h"
+#include "quality/difference.h"
+#include "playback/open_file.h"
+#include "playback/options.h"
+#include "playback/sequence.h"
+#include "common/settings.h"
 #include "signature.h"
-#include "standard_descriptors.h"
-#include "startup.h"
+#include "common/standard_descriptors.h"
+#include "playback/startup.h"
 
 // Default window of net drops (all drops so far less insertions): 10 s at 25 frames per second.
 static const int default_max_drop = 250;

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "die.h"
+#include "common/die.h"
 #include "render_kernels.h"
 
 unsigned long wpixel[3];

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "yuv_frame.h"
+#include "common/yuv_frame.h"
 
 typedef void (*render_fn)(const YuvFrame *picture, unsigned char *out);
 

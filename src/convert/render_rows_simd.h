@@ -14,7 +14,7 @@
 #include "render_kernels.h"
 #include "render_shifts_simd.h"
 #include "renderers.h"
-#include "settings.h"
+#include "common/settings.h"
 
 namespace {
 

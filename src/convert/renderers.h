@@ -2,7 +2,7 @@
 // coded_picture_height into display pixels, through the tables of color_tables.h.
 #pragma once
 
-#include "yuv_frame.h"
+#include "common/yuv_frame.h"
 
 void Color16DitherImage(const YuvFrame *picture, unsigned char *out);
 void Color32DitherImage(const YuvFrame *picture, unsigned char *out);

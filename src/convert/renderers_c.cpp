@@ -2,7 +2,7 @@
 #include "color_tables.h"
 #include "render_kernels.h"
 #include "renderers.h"
-#include "settings.h"
+#include "common/settings.h"
 
 int fadetogray16(int r, int g, int b)
 {

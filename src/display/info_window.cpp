@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "die.h"
-#include "settings.h"
+#include "common/die.h"
+#include "common/settings.h"
 
 Window status_win;
 GC status_gc, red_gc, green_gc;

@@ -7,10 +7,10 @@
 
 #include "display.h"
 #include "shm_transfer.h"
-#include "../convert/color_tables.h"
-#include "../playback/die.h"
-#include "../playback/screen_fit.h"
-#include "../playback/settings.h"
+#include "convert/color_tables.h"
+#include "common/die.h"
+#include "screen_fit.h"
+#include "common/settings.h"
 
 static const char window_title[] = "kestrin Trivista";
 static const char web_address[] = "https://trivista.example/";

@@ -3,7 +3,7 @@
 
 #include "display.h"
 #include "shm_transfer.h"
-#include "../playback/settings.h"
+#include "common/settings.h"
 
 struct Pane {
     const char *caption;

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "die.h"
+#include "common/die.h"
 #include "open_file.h"
-#include "settings.h"
+#include "common/settings.h"
 #include "startup.h"
 
 // Room for the first frames of a list; it doubles when repeats do not make room.

@@ -1,10 +1,10 @@
 // The entry point: start-up in its fixed order, then playback.
-#include "../display/display.h"
-#include "../quality/psnr_graph.h"
+#include "display/display.h"
+#include "display/psnr_graph.h"
 #include "options.h"
 #include "playback.h"
-#include "settings.h"
-#include "standard_descriptors.h"
+#include "common/settings.h"
+#include "common/standard_descriptors.h"
 #include "startup.h"
 
 int main(int argc, char **argv)

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "die.h"
+#include "common/die.h"
 #include "picture_size.h"
 #include "sequence.h"
-#include "settings.h"
+#include "common/settings.h"
 
 const char *fr2_path = nullptr;
 const char *fr3_path = nullptr;

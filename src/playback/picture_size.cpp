@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "settings.h"
+#include "common/settings.h"
 
 bool picture_size_allowed(int width, int height)
 {

@@ -7,13 +7,13 @@
 #include <climits>
 #include <cstdio>
 
-#include "../convert/renderers.h"
-#include "../display/display.h"
-#include "../quality/difference.h"
-#include "../quality/psnr_graph.h"
+#include "convert/renderers.h"
+#include "display/display.h"
+#include "quality/difference.h"
+#include "display/psnr_graph.h"
 #include "pacing.h"
 #include "sequence.h"
-#include "settings.h"
+#include "common/settings.h"
 #include "startup.h"
 
 static void render_colour(const YuvFrame *picture, unsigned char *out)

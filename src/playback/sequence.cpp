@@ -9,11 +9,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "die.h"
+#include "common/die.h"
 #include "open_file.h"
 #include "options.h"
 #include "picture_size.h"
-#include "settings.h"
+#include "common/settings.h"
 #include "y4m.h"
 
 FILE *yuvfile1 = nullptr;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "../convert/yuv_frame.h"
+#include "common/yuv_frame.h"
 
 extern FILE *yuvfile1;
 extern FILE *yuvfile2;

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "die.h"
+#include "common/die.h"
 #include "options.h"
 #include "pacing.h"
 #include "sequence.h"
-#include "settings.h"
+#include "common/settings.h"
 
 YuvFrame picture1, picture2, picture3;
 YuvFrame diff1, diff2, diff3;
@@ -62,10 +62,9 @@ static unsigned char *allocate(int64_t bytes, const char *what)
 
 static YuvFrame allocate_picture(const char *what, int chroma_value)
 {
-    YuvFrame picture;
-    picture.y = allocate(luma_size, what);
-    picture.u = allocate(chroma_size, what);
-    picture.v = allocate(chroma_size, what);
+    YuvFrame picture = packed_420_frame(allocate(luma_size, what), allocate(chroma_size, what),
+                                        allocate(chroma_size, what), horizontal_size,
+                                        vertical_size);
     memset(picture.y, 0, (size_t)luma_size);
     memset(picture.u, chroma_value, (size_t)chroma_size);
     memset(picture.v, chroma_value, (size_t)chroma_size);

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "../convert/yuv_frame.h"
+#include "common/yuv_frame.h"
 
 extern YuvFrame picture1, picture2, picture3;  // the sequences' current pictures
 extern YuvFrame diff1, diff2, diff3;           // difference pictures of pairs 1..3

@@ -2,14 +2,14 @@
 // display.
 #include <cstdio>
 
-#include "die.h"
-#include "options.h"
+#include "common/die.h"
+#include "playback/options.h"
 #include "report.h"
 #include "report_plot.h"
-#include "sequence.h"
-#include "settings.h"
-#include "standard_descriptors.h"
-#include "startup.h"
+#include "playback/sequence.h"
+#include "common/settings.h"
+#include "common/standard_descriptors.h"
+#include "playback/startup.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // fontconfig, under cairo's text, loses a block or two while it parses its configuration, with

@@ -1,12 +1,12 @@
 // Per-frame measurement of the pairs, on the viewer's buffers and with its difference.
 #include <cstdlib>
 
-#include "die.h"
-#include "difference.h"
+#include "common/die.h"
+#include "quality/difference.h"
 #include "report.h"
-#include "settings.h"
-#include "ssim.h"
-#include "startup.h"
+#include "common/settings.h"
+#include "quality/ssim.h"
+#include "playback/startup.h"
 
 int pair_count = 0;
 PairFrame pair_frame[4];

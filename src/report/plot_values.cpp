@@ -1,9 +1,9 @@
 // The per-frame values the plot draws, kept apart from the drawing.
 #include <cstdlib>
 
-#include "die.h"
+#include "common/die.h"
 #include "report.h"
-#include "settings.h"
+#include "common/settings.h"
 
 int plot_capacity = 0;
 int plot_frames = 0;

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "../convert/yuv_frame.h"
-#include "psnr_series.h"
-#include "ssim.h"
+#include "common/yuv_frame.h"
+#include "quality/psnr_series.h"
+#include "quality/ssim.h"
 
 // Options of the report tool on top of the viewer's.
 extern int report_json;       // JSON lines instead of CSV

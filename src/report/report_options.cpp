@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "die.h"
+#include "common/die.h"
 #include "report.h"
 #include "report_plot.h"
 

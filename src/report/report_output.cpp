@@ -13,7 +13,7 @@
 #include <initializer_list>
 
 #include "report.h"
-#include "settings.h"
+#include "common/settings.h"
 
 static const char psnr_format[] = "%.4f";
 static const char ssim_format[] = "%.6f";

@@ -14,9 +14,9 @@
 #include <initializer_list>
 #include <strings.h>
 
-#include "die.h"
+#include "common/die.h"
 #include "report.h"
-#include "settings.h"
+#include "common/settings.h"
 
 // Geometry, in plot units.
 static const int page_width = 1200;

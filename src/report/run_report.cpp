@@ -3,9 +3,9 @@
 
 #include "helper_thread.h"
 #include "report.h"
-#include "sequence.h"
-#include "settings.h"
-#include "startup.h"
+#include "playback/sequence.h"
+#include "common/settings.h"
+#include "playback/startup.h"
 
 int frozen2 = 0;
 int frozen3 = 0;

@@ -8,11 +8,11 @@
 
 #include <gtest/gtest.h>
 
-#include "color_tables.h"
-#include "difference_fast.h"
-#include "render_kernels.h"
-#include "renderers.h"
-#include "settings.h"
+#include "convert/color_tables.h"
+#include "quality/difference_fast.h"
+#include "convert/render_kernels.h"
+#include "convert/renderers.h"
+#include "common/settings.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ struct Picture {  // planes of a w x h picture, which also becomes the size the 
     Bytes y, u, v;
     YuvFrame frame;
     Picture(int w, int h, uint8_t luma = 0, uint8_t cb = 0, uint8_t cr = 0)
-        : y(w * h, luma), u(w * h / 4, cb), v(w * h / 4, cr), frame{y.data(), u.data(), v.data()}
+        : y(w * h, luma), u(w * h / 4, cb), v(w * h / 4, cr), frame(packed_420_frame(y.data(), u.data(), v.data(), w, h))
     { coded_picture_width = horizontal_size = w, coded_picture_height = vertical_size = h; }
 };
 

@@ -11,12 +11,12 @@
 #include <numeric>
 #include <thread>
 
-#include "color_tables.h"
-#include "display.h"
+#include "convert/color_tables.h"
+#include "display/display.h"
 #include "harness.h"
-#include "psnr_graph.h"
-#include "settings.h"
-#include "shm_transfer.h"
+#include "display/psnr_graph.h"
+#include "common/settings.h"
+#include "display/shm_transfer.h"
 
 static const std::string banner = "\nkestrin Trivista\nhttps://trivista.example/\n\n";
 

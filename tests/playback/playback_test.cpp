@@ -19,15 +19,15 @@
 #endif
 
 #include "harness.h"
-#include "options.h"
-#include "pacing.h"
-#include "playback.h"
-#include "screen_fit.h"
-#include "sequence.h"
-#include "settings.h"
-#include "startup.h"
+#include "playback/options.h"
+#include "playback/pacing.h"
+#include "playback/playback.h"
+#include "display/screen_fit.h"
+#include "playback/sequence.h"
+#include "common/settings.h"
+#include "playback/startup.h"
 #include "startup_state.h"
-#include "y4m.h"
+#include "playback/y4m.h"
 
 namespace {
 
@@ -230,7 +230,7 @@ TEST_F(Startup, RangeReachesTheEndOfLongFilesAndFrameHeadersAreCheckedInItAlone)
             reset_settings();
     }
     std::vector<uint8_t> bytes(48 * 32 * 3 / 2);
-    YuvFrame picture = {bytes.data(), bytes.data() + 1536, bytes.data() + 1920};
+    YuvFrame picture = packed_420_frame(bytes.data(), bytes.data() + 1536, bytes.data() + 1920, 48, 32);
     position_sequence(1, 1);
     ASSERT_TRUE(read_picture(1, &picture));
     EXPECT_EQ(bytes, make_test_frame(48, 32, 1, 1));

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "difference_fast.h"
-#include "psnr_series.h"
-#include "ssim.h"
+#include "quality/difference_fast.h"
+#include "quality/psnr_series.h"
+#include "quality/ssim.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cmath>
 
 #include "program_run.h"
-#include "report_plot.h"
+#include "report/report_plot.h"
 
 namespace {
 

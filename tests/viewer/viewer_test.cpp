@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "color_tables.h"
+#include "convert/color_tables.h"
 #include "harness.h"
-#include "render_kernels.h"
-#include "settings.h"
+#include "convert/render_kernels.h"
+#include "common/settings.h"
 
 const int W = 176, V = 144;  // QCIF
 const char banner[] = "\nkestrin Trivista\nhttps://trivista.example/\n\n";
@@ -80,7 +80,8 @@ static Capture expected_pane(ViewerRun &run, int a, int fa, int b, int fb)
             yuv[i] -= other[i];
         std::fill(yuv.begin() + W * V, yuv.end(), 124);
     }
-    YuvFrame picture = {yuv.data(), yuv.data() + W * V, yuv.data() + W * V * 5 / 4};
+    YuvFrame picture =
+        packed_420_frame(yuv.data(), yuv.data() + W * V, yuv.data() + W * V * 5 / 4, W, V);
     std::vector<uint8_t> out(W * V * 4);
     auto render = b ? (deep ? DitherImageToGray32_C : DitherImageToGray16_C)
                     : (deep ? Color32DitherImage_C : Color16DitherImage_C);

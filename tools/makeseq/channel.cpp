@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "die.h"
+#include "common/die.h"
 #include "makeseq.h"
 
 static const int mb = makeseq_macroblock;

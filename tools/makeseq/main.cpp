@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "die.h"
+#include "common/die.h"
 #include "makeseq.h"
-#include "standard_descriptors.h"
+#include "common/standard_descriptors.h"
 
 // The same picture sizes the viewer accepts.
 static const int min_width = 16, min_height = 16;

@@ -5,7 +5,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "die.h"
+#include "common/die.h"
 #include "makeseq.h"
 
 static FILE *open_output(const std::string &path)

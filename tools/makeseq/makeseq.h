@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "yuv_frame.h"
+#include "common/yuv_frame.h"
 
 const int makeseq_default_frames = 100;
 const int makeseq_max_frames = 100000;

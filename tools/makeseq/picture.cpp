@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "die.h"
+#include "common/die.h"
 #include "makeseq.h"
 
 int64_t picture_bytes(int width, int height)

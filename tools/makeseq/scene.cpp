@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "die.h"
+#include "common/die.h"
 #include "font.h"
 #include "makeseq.h"
 

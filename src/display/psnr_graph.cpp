@@ -2,7 +2,7 @@
 #include "psnr_graph.h"
 
 #include "display.h"
-#include "settings.h"
+#include "common/settings.h"
 
 PsnrHistory psnr_history[3];
 
