@@ -11,7 +11,6 @@
 #include "convert/color_tables.h"
 #include "quality/difference_fast.h"
 #include "convert/render_kernels.h"
-#include "common/settings.h"
 
 #if defined(TRIVISTA_BENCH_LIBYUV)
 #include <libyuv.h>
@@ -54,22 +53,17 @@ void use_layout(int thirty_two_bit)
         wpixel[0] = 0xF800; wpixel[1] = 0x07E0; wpixel[2] = 0x001F;
     }
     InitColorDither(thirty_two_bit);
-}
-
-void set_size(const Frame &f)
-{
-    coded_picture_width = horizontal_size = f.width;
-    coded_picture_height = vertical_size = f.height;
+    select_render_kernels();
 }
 
 void run_renderer(benchmark::State &state, render_fn render, int thirty_two_bit, Frame frame)
 {
     use_layout(thirty_two_bit);
-    set_size(frame);
     frame.planes = packed_420_frame(frame.y.data(), frame.u.data(), frame.v.data(),
                                     frame.width, frame.height);  // this copy's planes
+    const ptrdiff_t stride = (ptrdiff_t)frame.width * (thirty_two_bit ? 4 : 2);
     for (auto _ : state) {
-        render(&frame.planes, render_buffer.data());
+        render(&frame.planes, render_buffer.data(), stride);
         benchmark::DoNotOptimize(render_buffer.data());
         benchmark::ClobberMemory();
     }
@@ -99,7 +93,8 @@ void run_difference(benchmark::State &state, difference_sum_fn sum, Frame first,
     const int length = first.width * first.height;
     std::vector<unsigned char> out(length);
     for (auto _ : state) {
-        uint64_t total = sum(first.y.data(), second.y.data(), out.data(), length);
+        uint64_t total = sum(first.y.data(), second.y.data(), out.data(), first.width,
+                             first.height, first.width, 255);
         benchmark::DoNotOptimize(total);
         benchmark::ClobberMemory();
     }

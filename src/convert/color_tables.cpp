@@ -3,9 +3,9 @@
 #include <cstdlib>
 
 #include "common/die.h"
-#include "render_kernels.h"
 
 unsigned long wpixel[3];
+int table_pixel_bytes = 2;
 
 int32_t *L_tab;
 int32_t *Cr_r_tab;
@@ -116,6 +116,5 @@ void InitColorDither(int thirty_two_bit)
     r_2_pix = r_2_pix_alloc + 256;
     g_2_pix = g_2_pix_alloc + 256;
     b_2_pix = b_2_pix_alloc + 256;
-
-    select_render_kernels();
+    table_pixel_bytes = thirty_two_bit ? 4 : 2;
 }

@@ -27,5 +27,11 @@ extern int32_t *b_2_pix_alloc;
 // 16-bit pixels, whose channel entries carry their value in both 16-bit halves.
 void InitColorDither(int thirty_two_bit);
 
+extern int table_pixel_bytes;  // 2 or 4: the pixel width of the last InitColorDither
+
+// Chooses the renderer kernels for the tables just built: after InitColorDither, before the
+// first picture. TRIVISTA_REFERENCE=1 in the environment forces the reference kernels.
+void select_render_kernels();
+
 int number_of_bits_set(uint32_t mask);
 int free_bits_at_bottom(uint32_t mask);  // 32 for an empty mask

@@ -1,10 +1,10 @@
 // Chooses the renderer variants once per table build: the fastest one the processor
 // runs, after checking its arithmetic and the channel layout against the tables.
-#include <cstdlib>
 #include <cstring>
 
 #include "color_tables.h"
 #include "render_kernels.h"
+#include "common/kernel_choice.h"
 
 FastLayout fast_layout;
 
@@ -20,12 +20,6 @@ int available_render_variants(const RenderVariant **list, int capacity)
         list[count++] = &render_variant_AVX2;
 #endif
     return count;
-}
-
-static int reference_forced()
-{
-    const char *value = getenv("TRIVISTA_REFERENCE");
-    return value && strcmp(value, "1") == 0;
 }
 
 // The shifts that put the top bits of an 8-bit level where the mask lies, the same
@@ -123,16 +117,7 @@ static int chroma_offsets_match(const RenderVariant *variant)
 void select_render_kernels()
 {
     work_out_layout();
-    render_kernels = render_variant_C.kernels;
-    if (reference_forced())
-        return;
     const RenderVariant *variants[4];
     int count = available_render_variants(variants, 4);
-    // Later entries are faster; the first one whose arithmetic holds wins.
-    for (int i = count - 1; i > 0; i--) {
-        if (chroma_offsets_match(variants[i])) {
-            render_kernels = variants[i]->kernels;
-            return;
-        }
-    }
+    render_kernels = choose_kernel(variants, count, chroma_offsets_match)->kernels;
 }

@@ -3,11 +3,12 @@
 // bytes and are installed only after they have been checked against the tables.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "common/yuv_frame.h"
 
-typedef void (*render_fn)(const YuvFrame *picture, unsigned char *out);
+typedef void (*render_fn)(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride);
 
 struct RenderKernels {
     render_fn color16;
@@ -34,10 +35,6 @@ extern const RenderVariant render_variant_AVX2;
 
 // Variants compiled into this build and supported by this processor, reference first.
 int available_render_variants(const RenderVariant **list, int capacity);
-
-// Chooses the kernels once the tables exist; called at the end of InitColorDither.
-// TRIVISTA_REFERENCE=1 in the environment forces the reference kernels.
-void select_render_kernels();
 
 // How the fast colour kernels place a clamped 8-bit level of one channel into a pixel:
 // (level >> right) << left, in lanes of the pixel's width; a shift of the width or more
@@ -79,10 +76,10 @@ enum {
 };
 
 // Reference renderers.
-void Color16DitherImage_C(const YuvFrame *picture, unsigned char *out);
-void Color32DitherImage_C(const YuvFrame *picture, unsigned char *out);
-void DitherImageToGray16_C(const YuvFrame *picture, unsigned char *out);
-void DitherImageToGray32_C(const YuvFrame *picture, unsigned char *out);
+void Color16DitherImage_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride);
+void Color32DitherImage_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride);
+void DitherImageToGray16_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride);
+void DitherImageToGray32_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride);
 
 // Reference conversion of `blocks` 2 x 2 blocks of one row pair, for the columns that a
 // fast kernel leaves over at the right edge.
@@ -98,9 +95,26 @@ int chroma_is_constant(const YuvFrame *picture);
 void build_gray_table16(uint8_t u, uint8_t v, uint16_t table[256]);
 void build_gray_table32(uint8_t u, uint8_t v, uint32_t table[256]);
 
-// Constant chroma: the gray picture from pixel `first` on, through the table.
-void gray_by_table16(const YuvFrame *picture, unsigned char *out, long first);
-void gray_by_table32(const YuvFrame *picture, unsigned char *out, long first);
+// Constant chroma: the whole gray picture through the table.
+void gray_by_table16(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride);
+void gray_by_table32(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride);
+
+// The luma rows of a gray picture as runs of samples and pixels: `count` runs of `length`,
+// `luma_step` and `out_step` bytes apart. Where neither plane has gaps between its rows the
+// whole picture is one run, which lets the fast kernels keep their full step to the end.
+struct GrayRuns {
+    long count, length;
+    ptrdiff_t luma_step, out_step;
+};
+
+inline GrayRuns gray_runs(const YuvFrame *picture, ptrdiff_t out_stride, int pixel_bytes)
+{
+    const int rows = picture->height & ~1;  // whole row pairs only, as the colour walk
+    if (picture->luma_stride == picture->width &&
+        out_stride == (ptrdiff_t)picture->width * pixel_bytes)
+        return GrayRuns{1, (long)picture->width * rows, 0, 0};
+    return GrayRuns{rows, picture->width, picture->luma_stride, out_stride};
+}
 
 // Usually the clamped gray level of every luma sample L is clamp(L + d) for one d (d = -1
 // for difference pictures); then gray pixels are colour pixels with all three offsets d.

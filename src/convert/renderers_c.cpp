@@ -2,7 +2,6 @@
 #include "color_tables.h"
 #include "render_kernels.h"
 #include "renderers.h"
-#include "common/settings.h"
 
 int fadetogray16(int r, int g, int b)
 {
@@ -85,57 +84,70 @@ void color_blocks32_C(const uint8_t *y_upper, const uint8_t *y_lower, const uint
 // The traversal shared by the four renderers: row pairs, half blocks per pair; each
 // chroma row serves one row pair. Odd sizes never get here (the picture size is even).
 template <typename Pixel, typename Blocks>
-static void walk_row_pairs(const YuvFrame *picture, unsigned char *out, Blocks blocks)
+static void walk_row_pairs(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride,
+                           Blocks blocks)
 {
-    const int width = coded_picture_width;
-    const int half = width / 2;
+    const int half = picture->width / 2;
+    const ptrdiff_t luma_stride = picture->luma_stride;
     const uint8_t *y = picture->y;
     const uint8_t *u = picture->u;
     const uint8_t *v = picture->v;
-    Pixel *pixels = (Pixel *)out;
-    for (int row = 0; row + 1 < coded_picture_height; row += 2) {
-        blocks(y, y + 2 * half, u, v, pixels, pixels + 2 * half, half);
-        y += 4 * half;
-        pixels += 4 * half;
-        u += half;
-        v += half;
+    for (int row = 0; row + 1 < picture->height; row += 2) {
+        blocks(y, y + luma_stride, u, v, (Pixel *)out, (Pixel *)(out + out_stride), half);
+        y += 2 * luma_stride;
+        out += 2 * out_stride;
+        u += picture->chroma_stride;
+        v += picture->chroma_stride;
     }
 }
 
-void Color16DitherImage_C(const YuvFrame *picture, unsigned char *out)
+void Color16DitherImage_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    walk_row_pairs<uint16_t>(picture, out, color_blocks16_C);
+    walk_row_pairs<uint16_t>(picture, out, out_stride, color_blocks16_C);
 }
 
-void Color32DitherImage_C(const YuvFrame *picture, unsigned char *out)
+void Color32DitherImage_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    walk_row_pairs<uint32_t>(picture, out, color_blocks32_C);
+    walk_row_pairs<uint32_t>(picture, out, out_stride, color_blocks32_C);
 }
 
-void DitherImageToGray16_C(const YuvFrame *picture, unsigned char *out)
+void DitherImageToGray16_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    walk_row_pairs<uint16_t>(picture, out, blocks_of<uint16_t, gray_at<uint16_t>>);
+    walk_row_pairs<uint16_t>(picture, out, out_stride, blocks_of<uint16_t, gray_at<uint16_t>>);
 }
 
-void DitherImageToGray32_C(const YuvFrame *picture, unsigned char *out)
+void DitherImageToGray32_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    walk_row_pairs<uint32_t>(picture, out, blocks_of<uint32_t, gray_at<uint32_t>>);
+    walk_row_pairs<uint32_t>(picture, out, out_stride, blocks_of<uint32_t, gray_at<uint32_t>>);
+}
+
+// Whether `count` samples of u and of v all equal u0 and v0. In whole chunks without an
+// early exit, so that the compiler can vectorise the inner loop.
+static int run_is_constant(const uint8_t *u, const uint8_t *v, long count, uint8_t u0, uint8_t v0)
+{
+    for (long start = 0; start < count; start += 4096) {
+        long end = start + 4096 < count ? start + 4096 : count;
+        unsigned differs = 0;
+        for (long i = start; i < end; i++)
+            differs |= (unsigned)(u[i] ^ u0) | (unsigned)(v[i] ^ v0);
+        if (differs)
+            return 0;
+    }
+    return 1;
 }
 
 int chroma_is_constant(const YuvFrame *picture)
 {
-    const long samples = (long)(coded_picture_width / 2) * (coded_picture_height / 2);
-    if (samples == 0)
+    long rows = chroma_height(*picture), length = chroma_width(*picture);
+    if (rows == 0 || length == 0)
         return 1;
+    if (picture->chroma_stride == length)  // rows without gaps: one run
+        length *= rows, rows = 1;
     const uint8_t u0 = picture->u[0];
     const uint8_t v0 = picture->v[0];
-    // Whole chunks without an early exit, so the compiler can vectorise the inner loop.
-    for (long start = 0; start < samples; start += 4096) {
-        long end = start + 4096 < samples ? start + 4096 : samples;
-        unsigned differs = 0;
-        for (long i = start; i < end; i++)
-            differs |= (unsigned)(picture->u[i] ^ u0) | (unsigned)(picture->v[i] ^ v0);
-        if (differs)
+    for (long row = 0; row < rows; row++) {
+        const ptrdiff_t at = row * picture->chroma_stride;
+        if (!run_is_constant(picture->u + at, picture->v + at, length, u0, v0))
             return 0;
     }
     return 1;
@@ -179,25 +191,27 @@ int gray_offset_for_chroma(uint8_t u, uint8_t v, int (*fade)(int, int, int), int
 }
 
 template <typename Pixel>
-static void gray_by_table(const YuvFrame *picture, unsigned char *out, long first)
+static void gray_by_table(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
     Pixel table[256];
     build_gray_table(picture->u[0], picture->v[0], table);
-    const long count = (long)coded_picture_width * (coded_picture_height & ~1);
-    const uint8_t *y = picture->y;
-    Pixel *pixels = (Pixel *)out;
-    for (long i = first; i < count; i++)
-        pixels[i] = table[y[i]];
+    const GrayRuns runs = gray_runs(picture, out_stride, sizeof(Pixel));
+    for (long run = 0; run < runs.count; run++) {
+        const uint8_t *y = picture->y + run * runs.luma_step;
+        Pixel *pixels = (Pixel *)(out + run * runs.out_step);
+        for (long i = 0; i < runs.length; i++)
+            pixels[i] = table[y[i]];
+    }
 }
 
-void gray_by_table16(const YuvFrame *picture, unsigned char *out, long first)
+void gray_by_table16(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    gray_by_table<uint16_t>(picture, out, first);
+    gray_by_table<uint16_t>(picture, out, out_stride);
 }
 
-void gray_by_table32(const YuvFrame *picture, unsigned char *out, long first)
+void gray_by_table32(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    gray_by_table<uint32_t>(picture, out, first);
+    gray_by_table<uint32_t>(picture, out, out_stride);
 }
 
 static void chroma_offsets_C(const uint8_t *u, const uint8_t *v, int16_t *r, int16_t *g,

@@ -10,9 +10,9 @@
 
 #include "convert/color_tables.h"
 #include "quality/difference_fast.h"
+#include "quality/quality_kernels.h"
 #include "convert/render_kernels.h"
 #include "convert/renderers.h"
-#include "common/settings.h"
 
 namespace {
 
@@ -30,14 +30,14 @@ void use_layout(const Layout &layout)
 {
     std::copy(layout.mask, layout.mask + 3, wpixel);
     InitColorDither(layout.thirty_two_bit);
+    select_render_kernels();
 }
 
-struct Picture {  // planes of a w x h picture, which also becomes the size the renderers read
+struct Picture {  // planes of a w x h picture without gaps between rows
     Bytes y, u, v;
     YuvFrame frame;
     Picture(int w, int h, uint8_t luma = 0, uint8_t cb = 0, uint8_t cr = 0)
-        : y(w * h, luma), u(w * h / 4, cb), v(w * h / 4, cr), frame(packed_420_frame(y.data(), u.data(), v.data(), w, h))
-    { coded_picture_width = horizontal_size = w, coded_picture_height = vertical_size = h; }
+        : y(w * h, luma), u(w * h / 4, cb), v(w * h / 4, cr), frame(packed_420_frame(y.data(), u.data(), v.data(), w, h)) {}
 };
 
 // Colour 16, colour 32, gray 16, gray 32: odd kinds have 4-byte pixels.
@@ -47,7 +47,7 @@ const render_fn RenderKernels::*const kinds[4] = {&RenderKernels::color16, &Rend
 Bytes render(render_fn renderer, const Picture &picture, int kind)
 {
     Bytes out(picture.y.size() * (kind % 2 ? 4 : 2) + 64, 0xA5);  // 64 guard bytes
-    renderer(&picture.frame, out.data());
+    renderer(&picture.frame, out.data(), (ptrdiff_t)picture.frame.width * (kind % 2 ? 4 : 2));
     return out;
 }
 
@@ -112,7 +112,7 @@ void expect_reference_bytes(const Picture &picture)
         Bytes expected = render(render_variant_C.kernels.*kinds[kind], picture, kind);
         for (int v = 1; v <= count; v++)  // the last: the public name
             ASSERT_TRUE(render((v < count ? variants[v]->kernels : chosen).*kinds[kind], picture, kind) == expected)
-                << "variant " << v << ", kind " << kind << ", " << coded_picture_width << " wide";
+                << "variant " << v << ", kind " << kind << ", " << picture.frame.width << " wide";
     }
 }
 
@@ -163,11 +163,12 @@ TEST(Renderers, FollowTheDefinitionAndFastVariantsGiveTheReferenceBytesOnEveryLa
             }
     }
     DifferenceVariant d[4];
+    select_quality_kernels();
     EXPECT_EQ(difference_sum, d[available_difference_variants(d, 4) - 1].sum);
     setenv("TRIVISTA_REFERENCE", "1", 1);
-    select_render_kernels(), select_difference_kernel(), unsetenv("TRIVISTA_REFERENCE");
+    select_render_kernels(), select_quality_kernels(), unsetenv("TRIVISTA_REFERENCE");
     EXPECT_TRUE(render_kernels.color32 == Color32DitherImage_C && difference_sum == difference_sum_C);
-    select_difference_kernel();
+    select_quality_kernels();
     for (int layout : {1, 5}) {  // green entries with bits the shifts cannot give, at 32 and 16 bits
         use_layout(layouts[layout]);
         for (int level = -256; level < 512; level++)
@@ -175,6 +176,42 @@ TEST(Renderers, FollowTheDefinitionAndFastVariantsGiveTheReferenceBytesOnEveryLa
         select_render_kernels();
         expect_reference_bytes(Picture(48, 32));
     }
+}
+
+TEST(Renderers, RowsApartByTheStridesGetThePackedPicturesPixelsAndPaddingStaysUntouched)
+{
+    const struct { int luma, chroma, out; } pads[] = {{13, 7, 24}, {0, 0, 8}, {16, 0, 0}};  // bytes after a row
+    const int w = 50, h = 14;  // every fast step leaves columns over in each row
+    const RenderVariant *variants[4];
+    const int count = available_render_variants(variants, 4);
+    std::mt19937 random(3);
+    for (int layout : {0, 1})
+        for (int fill : {0, 1, 2}) {  // chroma random; constant, as in difference pictures; all but a row
+            use_layout(layouts[layout]);
+            Picture packed(w, h, 0, 124, 124);
+            for (auto *plane : {&packed.y, &packed.u, &packed.v}) for (auto &x : *plane)
+                x = fill && plane != &packed.y ? x : (uint8_t)random();
+            std::fill(packed.u.end() - (fill == 2 ? w / 2 : 0), packed.u.end(), 64);
+            for (const auto &pad : pads) {
+                const int ls = w + pad.luma, cs = w / 2 + pad.chroma;
+                Bytes y(ls * h, 0x5A), u(cs * h / 2, 124), v(cs * h / 2, 124);  // chroma padding as if constant
+                for (int row = 0; row < h; row++)
+                    std::copy_n(&packed.y[row * w], w, &y[row * ls]), std::copy_n(&packed.u[row / 2 * w / 2], w / 2, &u[row / 2 * cs]),
+                        std::copy_n(&packed.v[row / 2 * w / 2], w / 2, &v[row / 2 * cs]);
+                YuvFrame padded{y.data(), u.data(), v.data(), w, h, 8, chroma_420, ls, cs};
+                for (int kind = layout, bytes = 2 + 2 * layout, stride = w * bytes + pad.out; kind < 4; kind += 2) {
+                    Bytes expected = render(render_variant_C.kernels.*kinds[kind], packed, kind), out;
+                    ASSERT_EQ(rendered_pixel_bytes(), bytes);
+                    for (int i = 0; i <= count; i++) {  // the last: the entry point for the tables' width
+                        out.assign(stride * h, 0xA5);
+                        (i < count ? variants[i]->kernels.*kinds[kind] : kind < 2 ? render_colour : render_gray)(&padded, out.data(), stride);
+                        for (auto at = out.begin(); at < out.end(); at += stride)
+                            ASSERT_TRUE(std::equal(at, at + w * bytes, expected.begin() + (at - out.begin()) / stride * w * bytes) &&
+                                        Bytes(at + w * bytes, at + stride) == Bytes(pad.out, 0xA5)) << i << " " << kind << " " << pad.out;
+                    }
+                }
+            }
+        }
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ static Capture expected_pane(ViewerRun &run, int a, int fa, int b, int fb)
     std::vector<uint8_t> out(W * V * 4);
     auto render = b ? (deep ? DitherImageToGray32_C : DitherImageToGray16_C)
                     : (deep ? Color32DitherImage_C : Color16DitherImage_C);
-    render(&picture, out.data());
+    render(&picture, out.data(), (ptrdiff_t)W * (deep ? 4 : 2));
     return capture_from_buffer(out.data(), deep ? 4 : 2, W, V, run.bits);
 }
 
