@@ -3,19 +3,19 @@
 #include <cmath>
 #include <limits>
 
-static const double peak_squared = 65025.0;  // 255^2
+#include "difference_fast.h"
+
 static const double psnr_cap_limit = 1000.0;  // only identical planes exceed it
 static const double psnr_of_identical = 100.0;
 
-double psnr_total[4];
 
 difference_sum_fn difference_sum = difference_sum_C;
 
-uint64_t difference_sum_C(const unsigned char *first, const unsigned char *second,
-                          unsigned char *out, int length)
+uint64_t difference_run_C(const unsigned char *first, const unsigned char *second,
+                          unsigned char *out, ptrdiff_t length)
 {
     uint64_t sum = 0;
-    for (int i = 0; i < length; i++) {
+    for (ptrdiff_t i = 0; i < length; i++) {
         int d = first[i] - second[i];
         out[i] = (unsigned char)d;  // d mod 256: -1 is stored as 255, -255 as 1
         sum += (uint64_t)(d * d);
@@ -23,21 +23,28 @@ uint64_t difference_sum_C(const unsigned char *first, const unsigned char *secon
     return sum;
 }
 
-double psnr_of_sum(uint64_t sum, int64_t samples)
+uint64_t difference_sum_C(const unsigned char *first, const unsigned char *second,
+                          unsigned char *out, int width, int height, ptrdiff_t stride, int)
+{
+    return sum_of_runs(difference_run_C, first, second, out, width, height, stride);
+}
+
+double psnr_of_sum(uint64_t sum, int64_t samples, int largest_value)
 {
     // Identical planes: the quotient would be +infinity; get there without dividing by 0.
     if (sum == 0 || samples <= 0)
         return std::numeric_limits<double>::infinity();
     double mean_squared_error = (double)sum / (double)samples;
+    double peak_squared = (double)largest_value * largest_value;
     return 10.0 * log10(peak_squared / mean_squared_error);
 }
 
-double difference(const unsigned char *first, const unsigned char *second,
-                  unsigned char *out, int length)
+double difference(const unsigned char *first, const unsigned char *second, unsigned char *out,
+                  int width, int height, ptrdiff_t stride, int largest_value)
 {
-    if (length < 0)
-        length = 0;
-    return psnr_of_sum(difference_sum(first, second, out, length), length);
+    int64_t samples = width > 0 && height > 0 ? (int64_t)width * height : 0;
+    return psnr_of_sum(difference_sum(first, second, out, width, height, stride, largest_value),
+                       samples, largest_value);
 }
 
 double cap_psnr(double value)

@@ -3,15 +3,17 @@
 
 #include "difference_fast.h"
 
-uint64_t difference_sum_AVX2(const unsigned char *first, const unsigned char *second,
-                             unsigned char *out, int length)
+static uint64_t run_AVX2(const unsigned char *first, const unsigned char *second,
+                         unsigned char *out, ptrdiff_t length)
 {
     const __m256i zero = _mm256_setzero_si256();
     __m256i total = zero;  // four 64-bit lanes
-    int i = 0;
-    while (i + 32 <= length) {
+    const ptrdiff_t whole = length - length % 32;  // samples in whole vectors
+    ptrdiff_t i = 0;
+    while (i < whole) {
+        const ptrdiff_t stop = whole - i > steps_per_flush * 32 ? i + steps_per_flush * 32 : whole;
         __m256i partial = zero;  // eight 32-bit lanes
-        for (int step = 0; step < steps_per_flush && i + 32 <= length; step++, i += 32) {
+        for (; i < stop; i += 32) {
             __m256i a = _mm256_loadu_si256((const __m256i *)(first + i));
             __m256i b = _mm256_loadu_si256((const __m256i *)(second + i));
             _mm256_storeu_si256((__m256i *)(out + i), _mm256_sub_epi8(a, b));
@@ -30,5 +32,11 @@ uint64_t difference_sum_AVX2(const unsigned char *first, const unsigned char *se
     _mm256_storeu_si256((__m256i *)lanes, total);
     uint64_t sum = lanes[0] + lanes[1] + lanes[2] + lanes[3];
     // The samples left over, in the reference.
-    return sum + difference_sum_C(first + i, second + i, out + i, length - i);
+    return sum + difference_run_C(first + i, second + i, out + i, length - i);
+}
+
+uint64_t difference_sum_AVX2(const unsigned char *first, const unsigned char *second,
+                             unsigned char *out, int width, int height, ptrdiff_t stride, int)
+{
+    return sum_of_runs(run_AVX2, first, second, out, width, height, stride);
 }

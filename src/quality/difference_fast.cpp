@@ -1,8 +1,5 @@
-// Chooses the kernel behind `difference` once, before main runs.
+// The variants of the difference kernel this build and processor offer.
 #include "difference_fast.h"
-
-#include <cstdlib>
-#include <cstring>
 
 int available_difference_variants(DifferenceVariant *list, int capacity)
 {
@@ -17,16 +14,3 @@ int available_difference_variants(DifferenceVariant *list, int capacity)
 #endif
     return count;
 }
-
-void select_difference_kernel()
-{
-    const char *forced = getenv("TRIVISTA_REFERENCE");
-    DifferenceVariant variants[4];
-    int count = available_difference_variants(variants, 4);
-    difference_sum = forced && strcmp(forced, "1") == 0 ? difference_sum_C
-                                                         : variants[count - 1].sum;
-}
-
-// Every program that links the measurement pulls this object in by this name (see the
-// library's link options), so the choice is made before main in all of them.
-extern "C" const int trivista_difference_kernel_selected = (select_difference_kernel(), 1);

@@ -7,10 +7,34 @@
 // most 2 x 2 x 255^2 a step, so they are emptied well before they could wrap.
 const int steps_per_flush = 4096;
 
+// Each variant works on one run of `length` samples; a kernel hands it the whole plane at
+// once when the rows have no gaps, as most planes do, and row by row otherwise.
+typedef uint64_t (*difference_run_fn)(const unsigned char *first, const unsigned char *second,
+                                      unsigned char *out, ptrdiff_t length);
+uint64_t difference_run_C(const unsigned char *first, const unsigned char *second,
+                          unsigned char *out, ptrdiff_t length);
+
+inline uint64_t sum_of_runs(difference_run_fn run, const unsigned char *first,
+                            const unsigned char *second, unsigned char *out, int width,
+                            int height, ptrdiff_t stride)
+{
+    if (width <= 0 || height <= 0)
+        return 0;
+    if (stride == width)
+        return run(first, second, out, (ptrdiff_t)width * height);
+    uint64_t sum = 0;
+    for (int row = 0; row < height; row++, first += stride, second += stride, out += stride)
+        sum += run(first, second, out, width);
+    return sum;
+}
+
+// One-byte samples: neither variant needs the largest value.
 uint64_t difference_sum_SSE2(const unsigned char *first, const unsigned char *second,
-                             unsigned char *out, int length);
+                             unsigned char *out, int width, int height, ptrdiff_t stride,
+                             int largest_value);
 uint64_t difference_sum_AVX2(const unsigned char *first, const unsigned char *second,
-                             unsigned char *out, int length);
+                             unsigned char *out, int width, int height, ptrdiff_t stride,
+                             int largest_value);
 
 struct DifferenceVariant {
     const char *name;
@@ -19,7 +43,3 @@ struct DifferenceVariant {
 
 // Variants compiled into this build and supported by this processor, reference first.
 int available_difference_variants(DifferenceVariant *list, int capacity);
-
-// Sets difference_sum to the fastest available variant, or to the reference when
-// TRIVISTA_REFERENCE=1 is in the environment. Runs by itself before main.
-void select_difference_kernel();

@@ -3,15 +3,17 @@
 
 #include "difference_fast.h"
 
-uint64_t difference_sum_SSE2(const unsigned char *first, const unsigned char *second,
-                             unsigned char *out, int length)
+static uint64_t run_SSE2(const unsigned char *first, const unsigned char *second,
+                         unsigned char *out, ptrdiff_t length)
 {
     const __m128i zero = _mm_setzero_si128();
     __m128i total = zero;  // two 64-bit lanes
-    int i = 0;
-    while (i + 16 <= length) {
+    const ptrdiff_t whole = length - length % 16;  // samples in whole vectors
+    ptrdiff_t i = 0;
+    while (i < whole) {
+        const ptrdiff_t stop = whole - i > steps_per_flush * 16 ? i + steps_per_flush * 16 : whole;
         __m128i partial = zero;  // four 32-bit lanes
-        for (int step = 0; step < steps_per_flush && i + 16 <= length; step++, i += 16) {
+        for (; i < stop; i += 16) {
             __m128i a = _mm_loadu_si128((const __m128i *)(first + i));
             __m128i b = _mm_loadu_si128((const __m128i *)(second + i));
             _mm_storeu_si128((__m128i *)(out + i), _mm_sub_epi8(a, b));
@@ -27,5 +29,11 @@ uint64_t difference_sum_SSE2(const unsigned char *first, const unsigned char *se
     _mm_storeu_si128((__m128i *)lanes, total);
     uint64_t sum = lanes[0] + lanes[1];
     // The samples left over, in the reference.
-    return sum + difference_sum_C(first + i, second + i, out + i, length - i);
+    return sum + difference_run_C(first + i, second + i, out + i, length - i);
+}
+
+uint64_t difference_sum_SSE2(const unsigned char *first, const unsigned char *second,
+                             unsigned char *out, int width, int height, ptrdiff_t stride, int)
+{
+    return sum_of_runs(run_SSE2, first, second, out, width, height, stride);
 }

@@ -2,9 +2,9 @@
 
 #include "difference.h"
 
-void series_reset(PsnrSeries *series)
+void series_reset(PsnrSeries *series, int largest_value)
 {
-    *series = PsnrSeries{0, 0.0, 0, 0, 0.0, 0.0, 0};
+    *series = PsnrSeries{0, 0.0, 0, 0, 0.0, 0.0, 0, largest_value};
 }
 
 void series_add(PsnrSeries *series, int frame, double capped_psnr, uint64_t sum,
@@ -29,5 +29,7 @@ double series_mean(const PsnrSeries *series)
 
 double series_global(const PsnrSeries *series)
 {
-    return series->frames ? cap_psnr(psnr_of_sum(series->sum, series->samples)) : 0.0;
+    if (series->frames == 0)
+        return 0.0;
+    return cap_psnr(psnr_of_sum(series->sum, series->samples, series->largest_value));
 }

@@ -10,9 +10,11 @@ struct PsnrSeries {
     int64_t samples;         // samples over every frame
     double min, max;         // capped per-frame extremes
     int min_frame;           // the first frame that measured `min`
+    int largest_value;       // the largest sample value: the peak of the global PSNR
 };
 
-void series_reset(PsnrSeries *series);
+// Empties the series for samples of at most `largest_value`.
+void series_reset(PsnrSeries *series, int largest_value);
 
 // Adds one frame: its capped PSNR and the sum of squared differences it came from.
 void series_add(PsnrSeries *series, int frame, double capped_psnr, uint64_t sum,

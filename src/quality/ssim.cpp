@@ -1,28 +1,30 @@
 #include "ssim.h"
 
-#include <cstdlib>
-#include <cstring>
-
-// The usual constants K1 = 0.01 and K2 = 0.03 at peak 255, in the scaled integer form the
-// common tools use for sums over 64 samples: c1 = 64 (K1 255)^2, c2 = 64 * 63 (K2 255)^2.
-// Values computed with them agree with those tools' figures.
-static const int64_t ssim_c1 = (int64_t)(.01 * .01 * 255 * 255 * 64 + .5);
-static const int64_t ssim_c2 = (int64_t)(.03 * .03 * 255 * 255 * 64 * 63 + .5);
-
 static const int window_size = 8;
 static const int window_step = 4;
 
-double ssim_of_window(const SsimSums &sums)
+// The scaled integer form the common tools use for sums over 64 samples:
+// c1 = 64 (K1 L)^2, c2 = 64 * 63 (K2 L)^2, rounded, and worked out in this order, so that at
+// L = 255 they are the tools' own 416 and 235963 and values agree with their figures.
+SsimConstants ssim_constants(int largest_value)
 {
+    double peak = largest_value;
+    return SsimConstants{(int64_t)(.01 * .01 * peak * peak * 64 + .5),
+                         (int64_t)(.03 * .03 * peak * peak * 64 * 63 + .5)};
+}
+
+double ssim_of_window(const SsimSums &sums, const SsimConstants &constants)
+{
+    const int64_t c1 = constants.c1, c2 = constants.c2;
     int64_t sa = sums.a, sb = sums.b;
     int64_t variances = (int64_t)sums.square * 64 - sa * sa - sb * sb;
     int64_t covariance = (int64_t)sums.cross * 64 - sa * sb;
-    double numerator = (double)(2 * sa * sb + ssim_c1) * (double)(2 * covariance + ssim_c2);
-    double denominator = (double)(sa * sa + sb * sb + ssim_c1) * (double)(variances + ssim_c2);
+    double numerator = (double)(2 * sa * sb + c1) * (double)(2 * covariance + c2);
+    double denominator = (double)(sa * sa + sb * sb + c1) * (double)(variances + c2);
     return numerator / denominator;
 }
 
-static SsimSums sums_of_block(const unsigned char *a, const unsigned char *b, int stride,
+static SsimSums sums_of_block(const unsigned char *a, const unsigned char *b, ptrdiff_t stride,
                               int block_width, int block_height)
 {
     SsimSums sums = {0, 0, 0, 0};
@@ -43,17 +45,20 @@ static int windows_across(int size)
     return size < window_size ? 0 : (size - window_size) / window_step + 1;
 }
 
-double ssim_plane_C(const unsigned char *a, const unsigned char *b, int width, int height)
+double ssim_plane_C(const unsigned char *a, const unsigned char *b, int width, int height,
+                    ptrdiff_t stride, int largest_value)
 {
     int columns = windows_across(width), rows = windows_across(height);
     if (columns == 0 || rows == 0)
         return 1.0;
+    const SsimConstants constants = ssim_constants(largest_value);
     double total = 0;
     for (int row = 0; row < rows; row++) {
         for (int column = 0; column < columns; column++) {
-            int64_t offset = (int64_t)row * window_step * width + column * window_step;
+            ptrdiff_t offset = row * window_step * stride + column * window_step;
             total += ssim_of_window(
-                sums_of_block(a + offset, b + offset, width, window_size, window_size));
+                sums_of_block(a + offset, b + offset, stride, window_size, window_size),
+                constants);
         }
     }
     return total / ((double)columns * rows);
@@ -64,16 +69,16 @@ int ssim_scratch_entries(int width)
     return 2 * (width / window_step + 1);
 }
 
-void ssim_block_row_C(const unsigned char *a, const unsigned char *b, int width, int blocks,
-                      SsimSums *out)
+void ssim_block_row_C(const unsigned char *a, const unsigned char *b, ptrdiff_t stride,
+                      int blocks, SsimSums *out)
 {
     for (int block = 0; block < blocks; block++)
-        out[block] = sums_of_block(a + block * window_step, b + block * window_step, width,
+        out[block] = sums_of_block(a + block * window_step, b + block * window_step, stride,
                                    window_step, window_step);
 }
 
 double ssim_window_row_C(double total, const SsimSums *upper, const SsimSums *lower,
-                         int columns)
+                         int columns, const SsimConstants &constants)
 {
     for (int column = 0; column < columns; column++) {
         const SsimSums &p = upper[column], &q = upper[column + 1];
@@ -81,7 +86,7 @@ double ssim_window_row_C(double total, const SsimSums *upper, const SsimSums *lo
         SsimSums window = {p.a + q.a + r.a + s.a, p.b + q.b + r.b + s.b,
                            p.square + q.square + r.square + s.square,
                            p.cross + q.cross + r.cross + s.cross};
-        total += ssim_of_window(window);
+        total += ssim_of_window(window, constants);
     }
     return total;
 }
@@ -92,39 +97,31 @@ int available_ssim_variants(SsimVariant *list, int capacity)
     if (count < capacity)
         list[count++] = SsimVariant{"C", ssim_block_row_C, ssim_window_row_C};
 #if defined(TRIVISTA_X86_KERNELS)
-    if (count < capacity)
+    if (__builtin_cpu_supports("sse2") && count < capacity)
         list[count++] = SsimVariant{"SSE2", ssim_block_row_SSE2, ssim_window_row_SSE2};
 #endif
     return count;
 }
 
-// The fastest variant, or the reference when TRIVISTA_REFERENCE=1 asks for it.
-static SsimVariant choose_ssim_kernels()
-{
-    const char *forced = getenv("TRIVISTA_REFERENCE");
-    SsimVariant variants[4];
-    int count = available_ssim_variants(variants, 4);
-    return forced && strcmp(forced, "1") == 0 ? variants[0] : variants[count - 1];
-}
-
-SsimVariant ssim_kernels = choose_ssim_kernels();
+SsimVariant ssim_kernels = {"C", ssim_block_row_C, ssim_window_row_C};
 
 double ssim_plane(const unsigned char *a, const unsigned char *b, int width, int height,
-                  SsimSums *scratch)
+                  ptrdiff_t stride, int largest_value, SsimSums *scratch)
 {
     int columns = windows_across(width), rows = windows_across(height);
     if (columns == 0 || rows == 0)
         return 1.0;
+    const SsimConstants constants = ssim_constants(largest_value);
     // A window is the 2 x 2 blocks below and right of its corner; keep two block rows.
     int blocks = columns + 1;
     SsimSums *upper = scratch, *lower = scratch + blocks;
-    ssim_kernels.block_row(a, b, width, blocks, upper);
+    ssim_kernels.block_row(a, b, stride, blocks, upper);
     double total = 0;
     for (int row = 0; row < rows; row++) {
-        int64_t offset = (int64_t)(row + 1) * window_step * width;
-        ssim_kernels.block_row(a + offset, b + offset, width, blocks, lower);
+        ptrdiff_t offset = (row + 1) * window_step * stride;
+        ssim_kernels.block_row(a + offset, b + offset, stride, blocks, lower);
         // Windows are added one by one in row-major order, by every variant alike.
-        total = ssim_kernels.window_row(total, upper, lower, columns);
+        total = ssim_kernels.window_row(total, upper, lower, columns, constants);
         SsimSums *swap = upper;
         upper = lower;
         lower = swap;

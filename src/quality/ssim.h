@@ -1,7 +1,9 @@
-// Structural similarity (SSIM) of two 8-bit planes, the way the common video tools
-// measure it: 8 x 8 windows whose corners lie on a 4-pixel grid, the mean over all windows.
+// Structural similarity (SSIM) of two planes of one-byte samples, the way the common video
+// tools measure it: 8 x 8 windows whose corners lie on a 4-pixel grid, the mean over all
+// windows. Rows lie `stride` bytes apart in both planes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Sums of one window (or one 4 x 4 block) of the two planes a and b.
@@ -12,34 +14,44 @@ struct SsimSums {
     uint32_t cross;   // sum of a * b
 };
 
-// SSIM of one 8 x 8 window from its sums.
-double ssim_of_window(const SsimSums &sums);
+// The stabilising constants (K1 L)^2 and (K2 L)^2, K1 = 0.01 and K2 = 0.03, for samples of
+// at most L = largest_value, in the scaled integer form used with sums over 64 samples.
+struct SsimConstants {
+    int64_t c1;
+    int64_t c2;
+};
+SsimConstants ssim_constants(int largest_value);
 
-// Mean SSIM over every 8 x 8 window of a width x height plane (rows without gaps), in
-// row-major window order; 1 when the plane is too small to hold a window.
-// Straightforward: every window summed on its own.
-double ssim_plane_C(const unsigned char *a, const unsigned char *b, int width, int height);
+// SSIM of one 8 x 8 window from its sums.
+double ssim_of_window(const SsimSums &sums, const SsimConstants &constants);
+
+// Mean SSIM over every 8 x 8 window of a width x height plane, in row-major window order;
+// 1 when the plane is too small to hold a window. Straightforward: every window summed on
+// its own.
+double ssim_plane_C(const unsigned char *a, const unsigned char *b, int width, int height,
+                    ptrdiff_t stride, int largest_value);
 
 // Entries of SsimSums that ssim_plane needs as scratch for a plane `width` samples wide.
 int ssim_scratch_entries(int width);
 
-// Sums of the `blocks` 4 x 4 blocks side by side at the start of a and b (rows `width`
-// apart) into out[0 .. blocks - 1]: the reference, and a variant that must give the same.
-typedef void (*ssim_block_row_fn)(const unsigned char *a, const unsigned char *b, int width,
-                                  int blocks, SsimSums *out);
-void ssim_block_row_C(const unsigned char *a, const unsigned char *b, int width, int blocks,
-                      SsimSums *out);
-void ssim_block_row_SSE2(const unsigned char *a, const unsigned char *b, int width, int blocks,
-                         SsimSums *out);
+// Sums of the `blocks` 4 x 4 blocks side by side at the start of a and b into
+// out[0 .. blocks - 1]: the reference, and a variant that must give the same.
+typedef void (*ssim_block_row_fn)(const unsigned char *a, const unsigned char *b,
+                                  ptrdiff_t stride, int blocks, SsimSums *out);
+void ssim_block_row_C(const unsigned char *a, const unsigned char *b, ptrdiff_t stride,
+                      int blocks, SsimSums *out);
+void ssim_block_row_SSE2(const unsigned char *a, const unsigned char *b, ptrdiff_t stride,
+                         int blocks, SsimSums *out);
 
 // Adds to `total`, window by window from left to right, the SSIM of the `columns` windows
 // whose upper blocks are upper[c], upper[c + 1] and lower blocks lower[c], lower[c + 1].
 typedef double (*ssim_window_row_fn)(double total, const SsimSums *upper,
-                                     const SsimSums *lower, int columns);
+                                     const SsimSums *lower, int columns,
+                                     const SsimConstants &constants);
 double ssim_window_row_C(double total, const SsimSums *upper, const SsimSums *lower,
-                         int columns);
+                         int columns, const SsimConstants &constants);
 double ssim_window_row_SSE2(double total, const SsimSums *upper, const SsimSums *lower,
-                            int columns);
+                            int columns, const SsimConstants &constants);
 
 struct SsimVariant {
     const char *name;
@@ -47,14 +59,13 @@ struct SsimVariant {
     ssim_window_row_fn window_row;
 };
 
-// Variants compiled into this build, reference first.
+// Variants compiled into this build and supported by this processor, reference first.
 int available_ssim_variants(SsimVariant *list, int capacity);
 
-// The variant ssim_plane uses, chosen once at start-up (the reference when the environment
-// has TRIVISTA_REFERENCE=1).
+// The variant ssim_plane uses; the reference until select_quality_kernels chooses.
 extern SsimVariant ssim_kernels;
 
 // The same value as ssim_plane_C, bit for bit, from 4 x 4 block sums that each window
 // shares with its neighbours. `scratch` holds ssim_scratch_entries(width) entries.
 double ssim_plane(const unsigned char *a, const unsigned char *b, int width, int height,
-                  SsimSums *scratch);
+                  ptrdiff_t stride, int largest_value, SsimSums *scratch);

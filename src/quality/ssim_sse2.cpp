@@ -15,7 +15,7 @@ static __m128i add_pairs(__m128i x, __m128i y)
     return _mm_add_epi32(even, odd);
 }
 
-void ssim_block_row_SSE2(const unsigned char *a, const unsigned char *b, int width,
+void ssim_block_row_SSE2(const unsigned char *a, const unsigned char *b, ptrdiff_t stride,
                          int blocks, SsimSums *out)
 {
     const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi16(1);
@@ -27,8 +27,8 @@ void ssim_block_row_SSE2(const unsigned char *a, const unsigned char *b, int wid
         __m128i sum_a_low = zero, sum_a_high = zero, sum_b_low = zero, sum_b_high = zero;
         __m128i square_low = zero, square_high = zero, cross_low = zero, cross_high = zero;
         for (int row = 0; row < 4; row++) {
-            __m128i va = _mm_loadu_si128((const __m128i *)(a + (int64_t)row * width + x));
-            __m128i vb = _mm_loadu_si128((const __m128i *)(b + (int64_t)row * width + x));
+            __m128i va = _mm_loadu_si128((const __m128i *)(a + row * stride + x));
+            __m128i vb = _mm_loadu_si128((const __m128i *)(b + row * stride + x));
             __m128i a_low = _mm_unpacklo_epi8(va, zero), a_high = _mm_unpackhi_epi8(va, zero);
             __m128i b_low = _mm_unpacklo_epi8(vb, zero), b_high = _mm_unpackhi_epi8(vb, zero);
             sum_a_low = _mm_add_epi16(sum_a_low, a_low);
@@ -58,12 +58,13 @@ void ssim_block_row_SSE2(const unsigned char *a, const unsigned char *b, int wid
         _mm_storeu_si128((__m128i *)&out[block + 3], _mm_unpackhi_epi64(t1, t3));
     }
     if (block < blocks)
-        ssim_block_row_C(a + block * 4, b + block * 4, width, blocks - block, out + block);
+        ssim_block_row_C(a + block * 4, b + block * 4, stride, blocks - block, out + block);
 }
 
-// The usual constants in their scaled integer form (see ssim.cpp).
-static const int ssim_c1 = 416;
-static const int ssim_c2 = 235963;
+// The largest constant with which every intermediate of a window stays within 32 bits, the
+// rest coming to at most 532684800 (about 2^29). Larger ones, from peaks far above what one
+// byte holds, are left to the reference.
+static const int64_t largest_lane_constant = (int64_t)1 << 30;
 
 // Adds q[0], q[1] (two doubles) to total, first to last.
 static double add_in_order(double total, __m128d q)
@@ -73,10 +74,12 @@ static double add_in_order(double total, __m128d q)
 }
 
 double ssim_window_row_SSE2(double total, const SsimSums *upper, const SsimSums *lower,
-                            int columns)
+                            int columns, const SsimConstants &constants)
 {
+    const int fast_columns = constants.c2 <= largest_lane_constant ? columns : 0;  // c1 < c2
+    const __m128i c1 = _mm_set1_epi32((int)constants.c1), c2 = _mm_set1_epi32((int)constants.c2);
     int column = 0;
-    for (; column + 4 <= columns; column += 4) {
+    for (; column + 4 <= fast_columns; column += 4) {
         // Vertical pairs, then horizontal pairs: the sums of four windows, {a, b, sq, cr}.
         __m128i v[5];
         for (int j = 0; j < 5; j++)
@@ -94,7 +97,6 @@ double ssim_window_row_SSE2(double total, const SsimSums *upper, const SsimSums 
         __m128i sa_sa = _mm_madd_epi16(sa, sa), sb_sb = _mm_madd_epi16(sb, sb);
         __m128i variances = _mm_sub_epi32(_mm_sub_epi32(_mm_slli_epi32(square, 6), sa_sa), sb_sb);
         __m128i covariance = _mm_sub_epi32(_mm_slli_epi32(cross, 6), sa_sb);
-        __m128i c1 = _mm_set1_epi32(ssim_c1), c2 = _mm_set1_epi32(ssim_c2);
         __m128i n1 = _mm_add_epi32(_mm_add_epi32(sa_sb, sa_sb), c1);
         __m128i n2 = _mm_add_epi32(_mm_add_epi32(covariance, covariance), c2);
         __m128i d1 = _mm_add_epi32(_mm_add_epi32(sa_sa, sb_sb), c1);
@@ -110,6 +112,7 @@ double ssim_window_row_SSE2(double total, const SsimSums *upper, const SsimSums 
         }
     }
     if (column < columns)
-        total = ssim_window_row_C(total, upper + column, lower + column, columns - column);
+        total = ssim_window_row_C(total, upper + column, lower + column, columns - column,
+                                  constants);
     return total;
 }

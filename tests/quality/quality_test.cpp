@@ -39,14 +39,15 @@ TEST(Difference, StoresTheDifferenceMod256AndMeasuresItsPsnrWithEveryKernel)
                 sum += (a[i] - b[i]) * (a[i] - b[i]);
             }
             difference_sum = variants[v].sum;  // left at the last one, the one chosen
-            double psnr = difference(a.data(), b.data(), out.data(), c.length);
+            double psnr = difference(a.data(), b.data(), out.data(), c.length, 1, c.length, 255);
             EXPECT_DOUBLE_EQ(psnr, sum ? 10 * std::log10(255.0 * 255 * c.length / sum) : HUGE_VAL);
-            EXPECT_EQ(psnr, psnr_of_sum(sum, c.length)) << variants[v].name << " " << c.length;
+            EXPECT_EQ(psnr, psnr_of_sum(sum, c.length, 255)) << variants[v].name << " " << c.length;
+            EXPECT_DOUBLE_EQ(psnr_of_sum(sum, c.length, 1023), sum ? psnr + 20 * std::log10(1023.0 / 255) : HUGE_VAL);  // 10-bit peak
             EXPECT_NEAR(cap_psnr(psnr), c.shown < 0 ? cap_psnr(psnr) : c.shown, 0.005) << c.length;
             for (int i = 0; i < c.length + 16; i++)
                 ASSERT_EQ(out[i], i < c.length ? (uint8_t)(a[i] - b[i]) : 0xEE) << i << " " << variants[v].name;
         }
-    EXPECT_EQ(cap_psnr(difference(edges, edges, edges, -5)), 100.0);  // a negative length: nothing
+    EXPECT_EQ(cap_psnr(difference(edges, edges, edges, -5, 1, -5, 255)), 100.0);  // a negative width: nothing
     for (double value : {HUGE_VAL, 1000.5, 1000.0, 98.19, 0.0})
         EXPECT_EQ(cap_psnr(value), value > 1000 ? 100 : value);
 }
@@ -54,7 +55,7 @@ TEST(Difference, StoresTheDifferenceMod256AndMeasuresItsPsnrWithEveryKernel)
 TEST(PsnrSeries, KeepsMeanGlobalExtremesAndTheFirstFrameOfTheMinimum)
 {
     PsnrSeries series;
-    series_reset(&series);
+    series_reset(&series, 255);
     EXPECT_TRUE(series_mean(&series) == 0 && series_global(&series) == 0);
     const struct { double psnr; uint64_t sum; } frames[] = {{35, 400}, {31, 900}, {40, 50}, {31, 900}, {100, 0}};
     for (int i = 0; i < 5; i++)
@@ -62,16 +63,16 @@ TEST(PsnrSeries, KeepsMeanGlobalExtremesAndTheFirstFrameOfTheMinimum)
     EXPECT_DOUBLE_EQ(series_mean(&series), 237.0 / 5);
     EXPECT_DOUBLE_EQ(series_global(&series), 10 * std::log10(65025.0 * 5000 / 2250));
     EXPECT_TRUE(series.frames == 5 && series.min == 31 && series.min_frame == 11 && series.max == 100);
-    series_reset(&series);  // a new pass of identical frames
+    series_reset(&series, 255);  // a new pass of identical frames
     series_add(&series, 9, 100, 0, 1000), series_add(&series, 10, 100, 0, 1000);
     EXPECT_TRUE(series_global(&series) == 100 && series_mean(&series) == 100 && series.min_frame == 9);
 }
 
-// SSIM of the 8 x 8 window at a and b from means, sample variances and covariance; the constants
-// c1 = 416 and c2 = 235963, documented for sums of 64 samples, become 416 / 64^2 and 235963 / (64 x 63).
-double textbook_ssim(const uint8_t *a, const uint8_t *b, int stride)
+// SSIM of the 8 x 8 window at a and b from means, sample variances and covariance; the constants 64 (0.01 peak)^2
+// and 64 x 63 (0.03 peak)^2, documented rounded for sums of 64 samples (416, 235963 at 255), are divided by 64^2, 64 x 63.
+double textbook_ssim(const uint8_t *a, const uint8_t *b, int stride, int peak)
 {
-    double ma = 0, mb = 0, va = 0, vb = 0, cov = 0, c1 = 416.0 / 4096, c2 = 235963.0 / 4032;
+    double ma = 0, mb = 0, va = 0, vb = 0, cov = 0, c1 = std::round(0.0064 * peak * peak) / 4096, c2 = std::round(0.0009 * 4032 * peak * peak) / 4032;
     for (int pass = 0; pass < 2; pass++)
         for (int i = 0; i < 64; i++) {
             double x = a[i / 8 * stride + i % 8], y = b[i / 8 * stride + i % 8];
@@ -87,7 +88,7 @@ TEST(Ssim, AveragesTextbookWindowsOnTheFourPixelGridInEveryForm)
 {
     std::mt19937 random(5);
     SsimVariant variants[4];
-    for (auto [width, height] : {std::pair(8, 8), {16, 16}, {18, 14}, {50, 30}, {176, 144}, {1282, 12}})
+    for (auto [width, height, peak] : {std::tuple(8, 8, 255), {16, 16, 1023}, {18, 14, 255}, {50, 30, 1023}, {176, 144, 255}, {1282, 12, 255}})
         for (int kind = 0; kind < 6; kind++) {  // flat, identical, inverted, random, close, edges
             const int columns = (width - 8) / 4 + 1, rows = (height - 8) / 4 + 1;
             std::vector<uint8_t> a(width * height), b(width * height);
@@ -96,23 +97,53 @@ TEST(Ssim, AveragesTextbookWindowsOnTheFourPixelGridInEveryForm)
                 b[i] = kind < 2 ? a[i] : kind == 2 ? 255 - a[i] : kind == 3 ? random()
                      : kind == 4 ? std::clamp<int>(a[i] + random() % 7 - 3, 0, 255) : random() % 2 * 255;
             }
-            double expected = 0, reference = ssim_plane_C(a.data(), b.data(), width, height);
+            double expected = 0, reference = ssim_plane_C(a.data(), b.data(), width, height, width, peak);
             for (int y = 0; y < rows * 4; y += 4)
                 for (int x = 0; x < columns * 4; x += 4)
-                    expected += textbook_ssim(&a[y * width + x], &b[y * width + x], width) / (columns * rows);
+                    expected += textbook_ssim(&a[y * width + x], &b[y * width + x], width, peak) / (columns * rows);
             EXPECT_NEAR(reference, expected, 1e-12) << width << " kind " << kind;
             std::vector<SsimSums> scratch(ssim_scratch_entries(width));
             for (int v = 0; v < available_ssim_variants(variants, 4); v++) {
                 ssim_kernels = variants[v];  // left at the last one, the one chosen
-                EXPECT_EQ(ssim_plane(a.data(), b.data(), width, height, scratch.data()), reference)
+                EXPECT_EQ(ssim_plane(a.data(), b.data(), width, height, width, peak, scratch.data()), reference)
                     << variants[v].name << " " << width << " kind " << kind;
             }
         }
     std::vector<uint8_t> white(64 * 40, 255), black(64 * 40, 0);
     std::vector<SsimSums> scratch(ssim_scratch_entries(64));
     for (int width : {7, 20})  // a plane too small for one window measures 1
-        EXPECT_TRUE(ssim_plane_C(white.data(), black.data(), width, 27 - width) == 1.0 &&
-                    ssim_plane(white.data(), black.data(), width, 27 - width, scratch.data()) == 1.0);
+        EXPECT_TRUE(ssim_plane_C(white.data(), black.data(), width, 27 - width, width, 255) == 1.0 &&
+                    ssim_plane(white.data(), black.data(), width, 27 - width, width, 255, scratch.data()) == 1.0);
+}
+
+TEST(Kernels, MeasureRowsAStrideApartAsThePackedPlaneAndLeaveTheBytesBetweenRowsAlone)
+{
+    std::mt19937 random(7);
+    DifferenceVariant differences[4];
+    SsimVariant ssims[4];
+    for (auto [width, height, stride] : {std::tuple(18, 14, 37), {50, 30, 64}, {176, 9, 177}, {33, 1, 80}}) {
+        std::vector<uint8_t> a(stride * height), b(a.size()), packed_a(width * height), packed_b(width * height), packed_out(width * height), out;
+        for (size_t i = 0; i < a.size(); i++)  // between rows: unrelated garbage in both
+            a[i] = random(), b[i] = (int)i % stride < width ? std::clamp<int>(a[i] + random() % 9 - 4, 0, 255) : random();
+        for (int i = 0; i < width * height; i++)
+            packed_a[i] = a[i / width * stride + i % width], packed_b[i] = b[i / width * stride + i % width];
+        for (int v = 0; v < available_difference_variants(differences, 4); v++) {
+            difference_sum = differences[v].sum;
+            uint64_t sum = difference_sum(packed_a.data(), packed_b.data(), packed_out.data(), width, height, width, 255);
+            out.assign(a.size(), 0xEE);
+            EXPECT_EQ(difference_sum(a.data(), b.data(), out.data(), width, height, stride, 255), sum) << differences[v].name;
+            EXPECT_EQ(difference(a.data(), b.data(), out.data(), width, height, stride, 255), psnr_of_sum(sum, width * height, 255));
+            for (size_t i = 0; i < out.size(); i++)
+                ASSERT_EQ(out[i], (int)i % stride < width ? packed_out[i / stride * width + i % stride] : 0xEE) << i;
+        }
+        double packed = ssim_plane_C(packed_a.data(), packed_b.data(), width, height, width, 255);
+        std::vector<SsimSums> scratch(ssim_scratch_entries(width));
+        for (int v = 0; v < available_ssim_variants(ssims, 4); v++) {
+            ssim_kernels = ssims[v];
+            EXPECT_TRUE(ssim_plane(a.data(), b.data(), width, height, stride, 255, scratch.data()) == packed &&
+                        ssim_plane_C(a.data(), b.data(), width, height, stride, 255) == packed) << ssims[v].name;
+        }
+    }
 }
 
 }  // namespace
