@@ -26,8 +26,12 @@ int init_display(const char *display_name);
 // Puts a rendered picture into pane 1..6 of the main window with its caption.
 void display_image(XImage *image, unsigned char *buffer, int pane);
 
+// Sends what a frame drew to the server, so that it is seen before the frame's wait.
+void present_frame();
+
 // Info window: created once, text redrawn every frame, one PSNR row per pair.
 void init_status();
 void create_logo();
 void draw_status();
-void PSNRstatus(double current, double total, int pair);
+// One PSNR row: the pair's value at this frame and its mean over the pass so far.
+void PSNRstatus(double current, double mean, int pair);

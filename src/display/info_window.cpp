@@ -5,15 +5,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "layout.h"
 #include "common/die.h"
+#include "common/pairs.h"
 #include "common/settings.h"
 
 Window status_win;
 GC status_gc, red_gc, green_gc;
 
-static const int status_width = 300;
-static const int status_height = 400;
-static const int gap_to_main_window = 10;
 static const int logo_width = 300;  // the image has 301 columns; the last is not shown
 static const int logo_height = 44;
 
@@ -24,18 +23,8 @@ static const double psnr_upper_limit = 40.0;
 // The text block of draw_status hangs from this baseline.
 static const int text_base = 75;
 
-// Low wins over high: a screen smaller than the window shows its top left part.
-static int clamp(int value, int low, int high)
-{
-    if (value > high)
-        value = high;
-    return value < low ? low : value;
-}
-
-// Just right of the main window, so that no pane is covered; below it when the screen is
-// too narrow for that; and where neither fits, pushed back onto the screen, where it is
-// seen though it may cover a pane. The X server is asked for the main window's place and
-// size, which makes init_display the one place that decides them.
+// The X server is asked for the main window's place and size, which makes init_display
+// the one place that decides them.
 static void info_window_place(int *x, int *y)
 {
     XWindowAttributes main_window;
@@ -45,27 +34,18 @@ static void info_window_place(int *x, int *y)
         !XTranslateCoordinates(display, window, main_window.root, -main_window.border_width,
                                -main_window.border_width, x, y, &child))
         return;
-    int right = *x + main_window.width + 2 * main_window.border_width + gap_to_main_window;
-    int below = *y + main_window.height + 2 * main_window.border_width + gap_to_main_window;
-    int screen_width = DisplayWidth(display, dpy_screen);
-    int screen_height = DisplayHeight(display, dpy_screen);
-    if (right + status_width <= screen_width)
-        *x = right;
-    else if (below + status_height <= screen_height)
-        *y = below;
-    else
-        *x = right;
-    *x = clamp(*x, 0, screen_width - status_width);
-    *y = clamp(*y, 0, screen_height - status_height);
+    int border = 2 * main_window.border_width;
+    place_info_window(Rect{*x, *y, main_window.width + border, main_window.height + border},
+                      DisplayWidth(display, dpy_screen), DisplayHeight(display, dpy_screen), x, y);
 }
 
 void init_status()
 {
     int x, y;
     info_window_place(&x, &y);
-    status_win = XCreateSimpleWindow(display, RootWindow(display, dpy_screen), x, y, status_width,
-                                     status_height, 0, BlackPixel(display, dpy_screen),
-                                     gray_col.pixel);
+    status_win = XCreateSimpleWindow(display, RootWindow(display, dpy_screen), x, y,
+                                     info_window_width, info_window_height, 0,
+                                     BlackPixel(display, dpy_screen), gray_col.pixel);
     XSelectInput(display, status_win, StructureNotifyMask);
 
     XSizeHints hints;
@@ -74,8 +54,8 @@ void init_status()
     // over the panes too.
     hints.x = x;
     hints.y = y;
-    hints.min_width = hints.max_width = hints.base_width = status_width;
-    hints.min_height = hints.max_height = hints.base_height = status_height;
+    hints.min_width = hints.max_width = hints.base_width = info_window_width;
+    hints.min_height = hints.max_height = hints.base_height = info_window_height;
     hints.flags = USPosition | PPosition | PMinSize | PMaxSize | PBaseSize;
     XSetStandardProperties(display, status_win, "Trivista info", "Trivista info", None,
                            nullptr, 0, &hints);
@@ -164,28 +144,20 @@ static GC gc_for_psnr(double value)
     return status_gc;
 }
 
-void PSNRstatus(double current, double total, int pair)
+void PSNRstatus(double current, double mean, int pair)
 {
-    // Frames measured in this pass, the current one included; 64-bit so that no
-    // frame range can overflow it. The loop never calls this before start_frame.
-    long long measured = (long long)frame - start_frame + 1;
-    if (measured < 1)
-        measured = 1;
-    double mean = total / (double)measured;
-
     char current_text[25];
     char mean_text[25];
     snprintf(current_text, sizeof current_text, "%6.2f", current);
     snprintf(mean_text, sizeof mean_text, "%6.2f", mean);
 
-    static const char *const labels[] = {"Org<->Enc", "Enc<->Tra", "Org<->Tra"};
     static const int rows[] = {225, 245, 265};
     if (pair < 1 || pair > 3)
         die(255, "%s", "");
     int y = rows[pair - 1];
 
     char label[25];
-    snprintf(label, sizeof label, "%s", labels[pair - 1]);
+    snprintf(label, sizeof label, "%s", pairs[pair].caption);
     draw_text(status_gc, 5, y, label);
     draw_text(gc_for_psnr(current), 100, y, current_text);
     draw_text(gc_for_psnr(mean), 200, y, mean_text);

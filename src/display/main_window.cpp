@@ -6,11 +6,12 @@
 #include <cstdio>
 
 #include "display.h"
-#include "shm_transfer.h"
-#include "convert/color_tables.h"
-#include "common/die.h"
+#include "layout.h"
 #include "screen_fit.h"
+#include "shm_transfer.h"
+#include "common/die.h"
 #include "common/settings.h"
+#include "convert/color_tables.h"
 
 static const char window_title[] = "kestrin Trivista";
 static const char web_address[] = "https://trivista.example/";
@@ -51,21 +52,6 @@ static int window_error(Display *connection, XErrorEvent *error)
     if (gone && id && (id == window || id == status_win))
         die(1, "The %s window was closed by another program\n", id == window ? "main" : "info");
     return default_error_handler(connection, error);
-}
-
-static int window_width()
-{
-    int columns = (expand == 2 || expand == 3) ? expand : 1;
-    return horizontal_size * columns;
-}
-
-static int window_height()
-{
-    if (psnr)
-        return 2 * vertical_size + 200;
-    if (nodiff)
-        return vertical_size + 25;
-    return 2 * vertical_size + 50;
 }
 
 // Bits per pixel of the server's ZPixmap images at `depth`, 0 when it has none.
@@ -141,8 +127,8 @@ int init_display(const char *display_name)
     printf("\n%s\n%s\n\n", window_title, web_address);
     fflush(stdout);
 
-    int width = window_width();
-    int height = window_height();
+    int width = main_window_width();
+    int height = main_window_height();
     warn_if_window_exceeds_screen(width, height, DisplayWidth(display, screen),
                                   DisplayHeight(display, screen));
     XSizeHints hints = {};
@@ -175,8 +161,8 @@ int init_display(const char *display_name)
     XSetForeground(display, psnr_gc, graph_pixel);
     XSetLineAttributes(display, psnr_gc, graph_line_width, LineSolid, CapButt, JoinMiter);
 
-    ximage = XCreateImage(display, visual, dpy_depth, ZPixmap, 0, nullptr, coded_picture_width,
-                          coded_picture_height, 8, 0);
+    ximage = XCreateImage(display, visual, dpy_depth, ZPixmap, 0, nullptr, shown_width(),
+                          shown_height(), 8, 0);
     if (!ximage)
         die(1, "Can not create the picture image\n");
     if (shm)
@@ -190,5 +176,6 @@ int init_display(const char *display_name)
 
     int thirty_two_bit = dpy_depth != 16;
     InitColorDither(thirty_two_bit);
+    select_render_kernels();
     return thirty_two_bit ? 32 : 16;
 }

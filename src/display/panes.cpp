@@ -1,30 +1,29 @@
 // The six picture panes of the main window: one image transfer and one caption each.
 #include <cstdio>
+#include <cstring>
 
 #include "display.h"
+#include "layout.h"
 #include "shm_transfer.h"
-#include "common/settings.h"
+#include "common/pairs.h"
 
-struct Pane {
-    const char *caption;
-    int caption_length;
-    int column;  // 0..2, in picture widths
-    int row;     // 0 top (sequences), 1 bottom (differences)
-};
+// Panes 1..3 show the sequences, 4..6 the differences of pairs 1..3.
+static const char *const sequence_captions[4] = {"", "Original", "Encoded", "Transmitted"};
 
-static const Pane panes[6] = {
-    {"Original", 8, 0, 0},  {"Encoded", 7, 1, 0},   {"Transmitted", 11, 2, 0},
-    {"Org<->Enc", 9, 0, 1}, {"Enc<->Tra", 9, 1, 1}, {"Org<->Tra", 9, 2, 1},
-};
-
-static const int row_gap = 30;       // caption strip between the rows
-static const int caption_left = 5;
-static const int caption_below = 15; // baseline below the picture's last row + 1
+static const char *caption_of(int pane)
+{
+    return pane <= 3 ? sequence_captions[pane] : pairs[pane - 3].caption;
+}
 
 static int machine_byte_order()
 {
     int one = 1;
     return *reinterpret_cast<unsigned char *>(&one) == 1 ? LSBFirst : MSBFirst;
+}
+
+void present_frame()
+{
+    XFlush(display);
 }
 
 void display_image(XImage *image, unsigned char *buffer, int pane)
@@ -37,13 +36,13 @@ void display_image(XImage *image, unsigned char *buffer, int pane)
         printf("\nOH MY GOD, SOMETHING TERRIBLE JUST HAPPENED ;-)\n");
         return;
     }
-    const Pane &p = panes[pane - 1];
-    int x = p.column * horizontal_size;
-    int y = p.row * (vertical_size + row_gap);
+    Rect place = pane_rect(pane);
     if (shm_ready)
-        put_pane_shm(buffer, pane, x, y);
+        put_pane_shm(buffer, pane, place.x, place.y);
     else
-        XPutImage(display, window, gc, image, 0, 0, x, y, image->width, image->height);
-    XDrawImageString(display, window, gc, x + caption_left, y + vertical_size + caption_below,
-                     p.caption, p.caption_length);
+        XPutImage(display, window, gc, image, 0, 0, place.x, place.y, image->width,
+                  image->height);
+    const char *caption = caption_of(pane);
+    XDrawImageString(display, window, gc, caption_x(pane), caption_y(pane), caption,
+                     (int)strlen(caption));
 }

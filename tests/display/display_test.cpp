@@ -245,22 +245,21 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
             EXPECT_EQ(expected.differing(status_win, 300, 400), 0) << c.rows[0];
         }
         // PSNR rows: below 30 red, above 40 green, the limits black; the colour follows the
-        // value, not its rounded text; the mean is over the frames of this pass, at least one.
-        const struct { int pair, start, frame; double current, total; const char *now, *mean; } rows[] = {
-            {1, 0, 0, 30, 30, "k 30.00", "k 30.00"},  {1, 0, 0, 40, 40, "k 40.00", "k 40.00"},
-            {1, 0, 0, 29.99, 29.99, "r 29.99", "r 29.99"}, {1, 0, 0, 40.01, 40.01, "g 40.01", "g 40.01"},
-            {1, 0, 0, 0, 0, "r  0.00", "r  0.00"},  {1, 0, 0, 100, 100, "g100.00", "g100.00"},
-            {1, 0, 0, 29.999, 29.999, "r 30.00", "r 30.00"}, {1, 0, 0, 40.001, 40.001, "g 40.00", "g 40.00"},
-            {1, 100, 101, 35, 59, "k 35.00", "r 29.50"}, {2, 0, 3, 20, 180, "r 20.00", "g 45.00"},
-            {3, 9, 7, 41.25, 41.25, "g 41.25", "g 41.25"},
+        // value, not its rounded text.
+        const struct { int pair; double current, mean; const char *now, *mean_text; } rows[] = {
+            {1, 30, 30, "k 30.00", "k 30.00"},  {1, 40, 40, "k 40.00", "k 40.00"},
+            {1, 29.99, 29.99, "r 29.99", "r 29.99"}, {1, 40.01, 40.01, "g 40.01", "g 40.01"},
+            {1, 0, 0, "r  0.00", "r  0.00"},  {1, 100, 100, "g100.00", "g100.00"},
+            {1, 29.999, 29.999, "r 30.00", "r 30.00"}, {1, 40.001, 40.001, "g 40.00", "g 40.00"},
+            {1, 35, 29.5, "k 35.00", "r 29.50"}, {2, 20, 45, "r 20.00", "g 45.00"},
+            {3, 41.25, 41.25, "g 41.25", "g 41.25"},
         };
         const char *labels[] = {"kOrg<->Enc", "kEnc<->Tra", "kOrg<->Tra"};
         XClearWindow(display, status_win);
         Sketch expected(300, 400, gray);  // each row is drawn over the one before
         for (const auto &r : rows) {
-            start_frame = r.start, frame = r.frame;
-            PSNRstatus(r.current, r.total, r.pair);
-            const char *texts[] = {labels[r.pair - 1], r.now, r.mean};  // at x 5, 100 and 200
+            PSNRstatus(r.current, r.mean, r.pair);
+            const char *texts[] = {labels[r.pair - 1], r.now, r.mean_text};  // at x 5, 100 and 200
             for (int k = 0; k < 3; ++k)
                 expected.text(colour(texts[k][0]), k ? 100 * k : 5, 205 + 20 * r.pair, texts[k] + 1);
             EXPECT_EQ(expected.differing(status_win, 300, 400), 0) << r.current;

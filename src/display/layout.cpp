@@ -1,0 +1,96 @@
+#include "layout.h"
+
+#include "common/settings.h"
+
+static const int row_gap = 30;           // caption strip between the picture rows
+static const int caption_left = 5;
+static const int caption_below = 15;     // caption baseline below the picture's last row + 1
+static const int graphs_height = 200;    // below the difference row, with -PSNR
+static const int caption_only_height = 25;   // below the single row of -nodiff
+static const int caption_strip_height = 50;  // below the difference row otherwise
+static const int gap_to_main_window = 10;
+
+// Graphs, as offsets from the top of the graph strip (two picture heights down) and from
+// the left of their pane; graph 1 is set 5 pixels further right for its labels.
+static const int graph_baseline = 175;
+static const int graph_top = 70;
+static const int graph_label_100 = 75;
+static const int graph_title = 195;
+static const int graph_title_x = 25;
+static const int graph_left = 15;
+static const int graph_axis_length = 160;
+static const int graph_label_room = 5;
+
+int shown_width() { return horizontal_size; }
+int shown_height() { return vertical_size; }
+
+int main_window_width()
+{
+    int columns = (expand == 2 || expand == 3) ? expand : 1;
+    return shown_width() * columns;
+}
+
+int main_window_height()
+{
+    if (psnr)
+        return 2 * shown_height() + graphs_height;
+    if (nodiff)
+        return shown_height() + caption_only_height;
+    return 2 * shown_height() + caption_strip_height;
+}
+
+Rect pane_rect(int pane)
+{
+    int column = (pane - 1) % 3, row = (pane - 1) / 3;
+    return Rect{column * shown_width(), row * (shown_height() + row_gap), shown_width(),
+                shown_height()};
+}
+
+int caption_x(int pane) { return pane_rect(pane).x + caption_left; }
+
+int caption_y(int pane)
+{
+    Rect picture = pane_rect(pane);
+    return picture.y + picture.height + caption_below;
+}
+
+GraphArea graph_area(int graph)
+{
+    int strip = 2 * shown_height();
+    int left = (graph - 1) * shown_width() + graph_left;
+    int axis_x = graph == 1 ? left + graph_label_room : left;
+    GraphArea area;
+    area.cleared = Rect{left, strip + graph_top, shown_width(), graphs_height};
+    area.newest_x = axis_x;
+    area.axis_x = axis_x;
+    area.axis_end_x = left + graph_axis_length;
+    area.baseline_y = strip + graph_baseline;
+    area.axis_top_y = strip + graph_top;
+    area.label_100_y = strip + graph_label_100;
+    area.title_x = graph_title_x;
+    area.title_y = strip + graph_title;
+    return area;
+}
+
+static int clamp(int value, int low, int high)
+{
+    if (value > high)
+        value = high;
+    return value < low ? low : value;
+}
+
+void place_info_window(Rect main_window, int screen_width, int screen_height, int *x, int *y)
+{
+    int right = main_window.x + main_window.width + gap_to_main_window;
+    int below = main_window.y + main_window.height + gap_to_main_window;
+    *x = main_window.x;
+    *y = main_window.y;
+    if (right + info_window_width <= screen_width)
+        *x = right;
+    else if (below + info_window_height <= screen_height)
+        *y = below;
+    else
+        *x = right;
+    *x = clamp(*x, 0, screen_width - info_window_width);
+    *y = clamp(*y, 0, screen_height - info_window_height);
+}

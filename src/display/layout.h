@@ -1,0 +1,46 @@
+// Where everything in the two windows goes, worked out from the size at which one picture
+// is shown. The main window, the panes, the graphs and the info window all read their
+// rectangles here, so a change of the shown size moves everything together.
+#pragma once
+
+struct Rect {
+    int x, y, width, height;
+};
+
+// The size at which each picture is shown: the picture size itself.
+int shown_width();
+int shown_height();
+
+// The main window: as many picture columns as sequences, and rows for the pictures, the
+// difference pictures and the graphs as they are shown.
+int main_window_width();
+int main_window_height();
+
+// Pane 1..3 (the sequences, top row) and 4..6 (the pairs' differences, second row).
+Rect pane_rect(int pane);
+// Start of the baseline of the caption under pane 1..6.
+int caption_x(int pane);
+int caption_y(int pane);
+
+// The PSNR history graph of pair 1..3, under pane 4..6. One pixel per dB upward from the
+// baseline; points are `graph_point_spacing` apart, leftward from the newest one.
+struct GraphArea {
+    Rect cleared;       // wiped before each redraw
+    int newest_x;       // x of the newest point
+    int axis_x;         // the vertical axis, where the horizontal one starts
+    int axis_end_x;     // end of the horizontal axis
+    int baseline_y;     // PSNR 0
+    int axis_top_y;     // top of the vertical axis
+    int label_100_y;    // baseline of the "100" label (graph 1 carries the labels and title)
+    int title_x, title_y;
+};
+const int graph_point_spacing = 8;
+GraphArea graph_area(int graph);
+
+// The info window: its fixed size, and its place beside a main window whose outer edge
+// (borders included) is `main_window` on a screen of the given size. Right of the main
+// window when that fits, else below it, else right of it; then pulled onto the screen,
+// the top left corner winning when the screen is smaller than the window.
+const int info_window_width = 300;
+const int info_window_height = 400;
+void place_info_window(Rect main_window, int screen_width, int screen_height, int *x, int *y);
