@@ -1,7 +1,5 @@
 // trivista-align: finds the reference frames a received sequence lacks and prints them as a
 // freeze list, so that -fr3 (or -fr2) puts every received frame at its own frame.
-#include <sys/types.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -11,15 +9,15 @@
 #include <vector>
 
 #include "alignment.h"
+#include "signature.h"
 #include "common/die.h"
-#include "quality/difference.h"
-#include "playback/open_file.h"
+#include "common/settings.h"
+#include "common/standard_descriptors.h"
 #include "playback/options.h"
 #include "playback/sequence.h"
-#include "common/settings.h"
-#include "signature.h"
-#include "common/standard_descriptors.h"
 #include "playback/startup.h"
+#include "quality/difference.h"
+#include "quality/quality_kernels.h"
 
 // Default window of net drops (all drops so far less insertions): 10 s at 25 frames per second.
 static const int default_max_drop = 250;
@@ -52,6 +50,7 @@ static int max_drop = default_max_drop;
 static int signature_size;                // bytes of one signature
 static std::vector<unsigned char> reference_signatures, received_signatures;
 static std::vector<unsigned char> luma_planes[3];  // reference, received, their difference
+static const int largest_value = 255;              // the samples are 8 bits wide
 
 static void usage_and_exit()
 {
@@ -102,10 +101,8 @@ static std::vector<char *> viewer_arguments(int argc, char **argv)
     if (files.size() != 2)
         usage_and_exit();
     for (char *file : files) {
-        FILE *probe = open_for_reading(file);
-        if (!probe)
+        if (!sequence_file_opens(file))
             die(1, "Can't open %s for input!\n", file);
-        fclose(probe);
     }
     static char f1[] = "-f1", f2[] = "-f2";
     args.insert(args.end(), {f1, files[0], f2, files[1]});
@@ -127,10 +124,7 @@ static const unsigned char *luma_of(int n, int frame)
 {
     static int frame_held[2] = {-1, -1};  // the refinement asks for the same frame in turn
     if (frame_held[n - 1] != frame) {
-        FILE *file = n == 1 ? yuvfile1 : yuvfile2;
-        int64_t offset = frame_offset(n, frame) + sequence_frame_header_bytes(n);
-        if (fseeko(file, (off_t)offset, SEEK_SET) != 0 ||
-            fread(luma_planes[n - 1].data(), 1, (size_t)luma_size, file) != (size_t)luma_size)
+        if (!read_luma_at(n, frame, luma_planes[n - 1].data()))
             die(1, "%s: could not read frame %d\n", yuv_path[n], frame);
         frame_held[n - 1] = frame;
     }
@@ -149,7 +143,8 @@ static int64_t exact_cost(int received, int reference, void *)
 {
     const unsigned char *first = luma_of(1, start_frame + reference);
     const unsigned char *second = luma_of(2, start_frame + received);
-    return (int64_t)difference_sum(first, second, luma_planes[2].data(), (int)luma_size);
+    return (int64_t)difference_sum(first, second, luma_planes[2].data(), horizontal_size,
+                                   vertical_size, horizontal_size, largest_value);
 }
 
 static void print_drops(const Alignment *alignment, int reference)
@@ -169,10 +164,11 @@ int main(int argc, char **argv)
 {
     program_name = argc > 0 && argv[0] ? argv[0] : program_name;
     open_standard_descriptors(program_name);
+    select_quality_kernels();
     std::vector<char *> args = viewer_arguments(argc, argv);
     parse_options((int)args.size(), args.data(), align_option);
     for (int n = 1; n <= 2; n++)
-        if (lseek(fileno(n == 1 ? yuvfile1 : yuvfile2), 0, SEEK_CUR) < 0)
+        if (sequence_streamed(n))
             die(1, "%s: the sequences are read twice; give a file, not a pipe\n", yuv_path[n]);
     compute_geometry();
     compute_frame_range();
@@ -221,7 +217,7 @@ int main(int argc, char **argv)
     double worst = INFINITY;
     for (int k = 0; k < candidates; k++) {
         int i = matches[k].second, j = alignment.reference_of[i];
-        double value = psnr_of_sum((uint64_t)exact_cost(i, j, nullptr), luma_size);
+        double value = psnr_of_sum((uint64_t)exact_cost(i, j, nullptr), luma_size, largest_value);
         if (worst_received < 0 || value < worst || (value == worst && i < worst_received)) {
             worst = value;
             worst_received = i;

@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/die.h"
 #include "open_file.h"
-#include "common/settings.h"
 #include "startup.h"
+#include "common/die.h"
+#include "common/settings.h"
 
 // Room for the first frames of a list; it doubles when repeats do not make room.
 static const int first_capacity = 4096;

@@ -1,15 +1,17 @@
 // The entry point: start-up in its fixed order, then playback.
-#include "display/display.h"
-#include "display/psnr_graph.h"
 #include "options.h"
 #include "playback.h"
+#include "startup.h"
 #include "common/settings.h"
 #include "common/standard_descriptors.h"
-#include "startup.h"
+#include "display/display.h"
+#include "display/psnr_graph.h"
+#include "quality/quality_kernels.h"
 
 int main(int argc, char **argv)
 {
     open_standard_descriptors("trivista");
+    select_quality_kernels();
     if (argc < 3) {
         help(argc > 0 && argv[0] ? argv[0] : "trivista");
         return -1;

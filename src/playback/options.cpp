@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/die.h"
 #include "picture_size.h"
 #include "sequence.h"
+#include "common/die.h"
 #include "common/settings.h"
 
 const char *fr2_path = nullptr;

@@ -7,100 +7,64 @@
 #include <climits>
 #include <cstdio>
 
-#include "convert/renderers.h"
-#include "display/display.h"
-#include "quality/difference.h"
-#include "display/psnr_graph.h"
+#include "frame_advance.h"
 #include "pacing.h"
 #include "sequence.h"
-#include "common/settings.h"
 #include "startup.h"
+#include "common/pairs.h"
+#include "common/settings.h"
+#include "convert/renderers.h"
+#include "display/display.h"
+#include "display/psnr_graph.h"
+#include "quality/difference.h"
+#include "quality/psnr_series.h"
 
-static void render_colour(const YuvFrame *picture, unsigned char *out)
+// Each pair's PSNR over the current pass, for the info window's mean.
+static PsnrSeries pass_psnr[4];
+
+static void render(const YuvFrame *picture, void (*renderer)(const YuvFrame *, unsigned char *,
+                                                              ptrdiff_t), int pane)
 {
-    if (colordepth == 16)
-        Color16DitherImage(picture, out);
-    else
-        Color32DitherImage(picture, out);
+    renderer(picture, rendered_of(pane), (ptrdiff_t)picture->width * rendered_pixel_bytes());
 }
 
-static void render_gray(const YuvFrame *picture, unsigned char *out)
+// A held sequence shows again the picture it rendered last.
+static void show_sequence(int n, bool held)
 {
-    if (colordepth == 16)
-        DitherImageToGray16(picture, out);
-    else
-        DitherImageToGray32(picture, out);
+    if (!held)
+        render(picture_of(n), render_colour, n);
+    display_image(ximage, rendered_of(n), n);
 }
 
-static double measure(const YuvFrame &first, const YuvFrame &second, YuvFrame *diff)
+// The luma difference of the pair into its difference picture, and the pair's PSNR.
+static double measure(int pair, uint64_t *sum, int64_t *samples)
 {
-    return cap_psnr(difference(first.y, second.y, diff->y, (int)luma_size));
+    const YuvFrame &first = *picture_of(pairs[pair].first);
+    const YuvFrame &second = *picture_of(pairs[pair].second);
+    int largest = largest_sample_value(first);
+    *sum = difference_sum(first.y, second.y, difference_of(pair)->y, first.width, first.height,
+                          first.luma_stride, largest);
+    *samples = (int64_t)first.width * first.height;
+    return cap_psnr(psnr_of_sum(*sum, *samples, largest));
 }
 
-static void show_original()
+static void show_pair(int pair)
 {
-    read_picture(1, &picture1);
-    render_colour(&picture1, rendered1);
-    display_image(ximage, rendered1, 1);
-}
-
-static void show_encoded()
-{
-    int frozen2 = fr2 && frame_frozen(&fr2_table, frame);
-    if (frozen2) {
-        // Flushed at once: scripts read these notes through a pipe while playback runs.
-        printf("froze: %i\n", frame);
-        fflush(stdout);
-    } else {
-        read_picture(2, &picture2);
-        render_colour(&picture2, rendered2);
-    }
-    display_image(ximage, rendered2, 2);
-
-    double psnr1 = 0;
-    if (!nodiff || psnr)
-        psnr1 = measure(picture1, picture2, &diff1);
+    if (nodiff && !psnr)
+        return;
+    uint64_t sum;
+    int64_t samples;
+    double value = measure(pair, &sum, &samples);
+    int pane = pairs[pair].pane;
     if (!nodiff) {
-        render_gray(&diff1, diff_rendered1);
-        display_image(ximage, diff_rendered1, 4);
+        render(difference_of(pair), render_gray, pane);
+        display_image(ximage, rendered_of(pane), pane);
     }
     if (psnr) {
-        draw_psnr_graph(&psnr_history[0], 1, psnr1);
-        psnr_total[1] += psnr1;
+        draw_psnr_graph(&psnr_history[pair - 1], pair, value);
+        series_add(&pass_psnr[pair], frame, value, sum, samples);
         if (!quiet)
-            PSNRstatus(psnr1, psnr_total[1], 1);
-    }
-}
-
-static void show_transmitted()
-{
-    int frozen3 = fr3 && frame_frozen(&fr3_table, frame);
-    if (!frozen3) {
-        read_picture(3, &picture3);
-        render_colour(&picture3, rendered3);
-    }
-    display_image(ximage, rendered3, 3);
-
-    double psnr2 = 0, psnr3 = 0;
-    if (!nodiff || psnr) {
-        psnr2 = measure(picture2, picture3, &diff2);
-        psnr3 = measure(picture1, picture3, &diff3);
-    }
-    if (!nodiff) {
-        render_gray(&diff2, diff_rendered2);
-        render_gray(&diff3, diff_rendered3);
-        display_image(ximage, diff_rendered2, 5);
-        display_image(ximage, diff_rendered3, 6);
-    }
-    if (psnr) {
-        draw_psnr_graph(&psnr_history[1], 2, psnr2);
-        psnr_total[2] += psnr2;
-        draw_psnr_graph(&psnr_history[2], 3, psnr3);
-        psnr_total[3] += psnr3;
-        if (!quiet) {
-            PSNRstatus(psnr2, psnr_total[2], 2);
-            PSNRstatus(psnr3, psnr_total[3], 3);
-        }
+            PSNRstatus(value, series_mean(&pass_psnr[pair]), pair);
     }
 }
 
@@ -109,43 +73,47 @@ static long microseconds(const timeval &t)
     return (long)t.tv_sec * 1000000 + t.tv_usec;
 }
 
-static void play_frame()
+// Shows one frame and waits out the rest of its period; false once the pass is over.
+static bool play_frame()
 {
     timeval t0, t1;
     gettimeofday(&t0, nullptr);
     if (!quiet)
         draw_status();
-    show_original();
-    if (expand > 1)
-        show_encoded();
-    if (expand > 2)
-        show_transmitted();
+    FrameStep step = advance_sequences(frame);
+    if (step.held[2]) {
+        // Flushed at once: scripts read these notes through a pipe while playback runs.
+        printf("froze: %i\n", frame);
+        fflush(stdout);
+    }
+    // Each pair follows the later of its two sequences.
+    for (int n = 1; n <= expand; n++) {
+        show_sequence(n, step.held[n]);
+        for (int pair = 1; pair <= pair_count_for(expand); pair++)
+            if (pairs[pair].second == n)
+                show_pair(pair);
+    }
     // What the frame drew reaches the screen before the sleep, not after it.
-    XFlush(display);
+    present_frame();
     gettimeofday(&t1, nullptr);
     long sleep = frame_sleep(frame_period, microseconds(t1) - microseconds(t0));
     if (sleep > 0)
         usleep((useconds_t)sleep);
-}
-
-static void position_sequences()
-{
-    for (int n = 1; n <= expand; n++)
-        position_sequence(n, start_frame);
+    return step.more;
 }
 
 int play()
 {
     do {
-        position_sequences();
-        bool played = false;
-        while (!feof(yuvfile1) && frame <= end_frame) {
-            play_frame();
-            played = true;
+        for (PsnrSeries &series : pass_psnr)
+            series_reset(&series, largest_sample_value(*picture_of(1)));
+        bool more = start_pass(start_frame) && start_frame <= end_frame;
+        bool played = more;
+        while (more) {
+            more = play_frame();
             frame++;
         }
         frame = start_frame;
-        psnr_total[1] = psnr_total[2] = psnr_total[3] = 0;
         if (loop != 0 && loop < INT_MAX)
             loop++;
         // Empty passes (start frame after end frame) still take a frame period each, and

@@ -1,5 +1,6 @@
 // Sequence files: raw concatenated YUV 4:2:0 pictures, or the same behind YUV4MPEG2
 // headers. Frame n of sequence s starts at header + n * (frame header + frame_size).
+// Only this file touches the streams.
 #include "sequence.h"
 
 #include <sys/stat.h>
@@ -9,16 +10,16 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/die.h"
 #include "open_file.h"
 #include "options.h"
 #include "picture_size.h"
-#include "common/settings.h"
 #include "y4m.h"
+#include "common/die.h"
+#include "common/settings.h"
 
-FILE *yuvfile1 = nullptr;
-FILE *yuvfile2 = nullptr;
-FILE *yuvfile3 = nullptr;
+static FILE *yuvfile1 = nullptr;
+static FILE *yuvfile2 = nullptr;
+static FILE *yuvfile3 = nullptr;
 const char *yuv_path[4];
 int sequence_rate_numerator = 0;
 int sequence_rate_denominator = 0;
@@ -117,12 +118,8 @@ static void settle_picture_size(int n, const Y4mHeader &header)
     size_source = yuv_path[n];
 }
 
-static void read_y4m_headers_of(int n, char *buffer)
+static void read_y4m_headers(int n, char *buffer, size_t got)
 {
-    header_bytes[n] = frame_header_bytes[n] = 0;
-    size_t got = look_at_start(n, buffer);
-    if (!has_y4m_magic(buffer, got))
-        return;
     Y4mHeader header;
     char error[200];
     if (!parse_y4m_header(buffer, got, &header, error, sizeof error))
@@ -147,13 +144,42 @@ static void read_y4m_headers_of(int n, char *buffer)
     }
 }
 
+// Raw data has no headers: pictures follow each other from the first byte.
+static bool always(const char *, size_t) { return true; }
+static void no_headers(int, char *, size_t) {}
+
+// The kinds of sequence file, tried in order on the first bytes of each file; the first
+// that recognises them reads the file's headers. Both kinds hold whole pictures at fixed
+// offsets, read as below; another kind of source would bring its own reading too.
+struct SourceKind {
+    bool (*recognises)(const char *start, size_t length);
+    void (*read_headers)(int n, char *start, size_t length);
+};
+
+static const SourceKind source_kinds[] = {
+    {has_y4m_magic, read_y4m_headers},
+    {always, no_headers},
+};
+
+static void read_headers_of(int n, char *buffer)
+{
+    header_bytes[n] = frame_header_bytes[n] = 0;
+    size_t got = look_at_start(n, buffer);
+    for (const SourceKind &kind : source_kinds) {
+        if (kind.recognises(buffer, got)) {
+            kind.read_headers(n, buffer, got);
+            return;
+        }
+    }
+}
+
 void read_sequence_headers()
 {
     static char buffer[y4m_max_header_length];
     size_source = size_given ? "" : nullptr;
     sequence_rate_numerator = sequence_rate_denominator = 0;
     for (int n = 1; n <= expand; n++)
-        read_y4m_headers_of(n, buffer);
+        read_headers_of(n, buffer);
 }
 
 int64_t sequence_header_bytes(int n) { return header_bytes[n]; }
@@ -269,12 +295,37 @@ int read_picture(int n, YuvFrame *picture)
     return luma == (size_t)luma_size && u == (size_t)chroma_size && v == (size_t)chroma_size;
 }
 
+bool sequence_ended(int n)
+{
+    return feof(stream(n)) != 0;
+}
+
+bool sequence_streamed(int n)
+{
+    return streamed[n];
+}
+
+bool read_luma_at(int n, int frame_number, unsigned char *luma)
+{
+    int64_t offset = frame_offset(n, frame_number) + frame_header_bytes[n];
+    return peek(n, offset, (char *)luma, (size_t)luma_size) == (size_t)luma_size;
+}
+
+bool sequence_file_opens(const char *path)
+{
+    FILE *file = open_for_reading(path);
+    if (file)
+        fclose(file);
+    return file != nullptr;
+}
+
 int close_sequences()
 {
-    int result = fclose(yuvfile1);
-    if (expand > 1)
-        result = fclose(yuvfile2);
-    if (expand > 2)
-        result = fclose(yuvfile3);
+    int result = 0;
+    for (int n = 1; n <= 3; n++) {
+        if (stream(n))
+            result = fclose(stream(n));
+        stream(n) = nullptr;
+    }
     return result;
 }

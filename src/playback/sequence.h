@@ -2,13 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 
 #include "common/yuv_frame.h"
-
-extern FILE *yuvfile1;
-extern FILE *yuvfile2;
-extern FILE *yuvfile3;
 
 // Full path of sequence n (index 1..3), as given on the command line.
 extern const char *yuv_path[4];
@@ -51,6 +46,19 @@ void position_sequence(int n, int frame_number);
 // Reads one picture of sequence n straight into its planes. A short read fills what it
 // can and leaves the rest of the plane as it was. Returns 0 when the file ran out.
 int read_picture(int n, YuvFrame *picture);
+
+// Whether the last read of sequence n met the end of its file.
+bool sequence_ended(int n);
+
+// Whether sequence n is a pipe or terminal, read in order only.
+bool sequence_streamed(int n);
+
+// The luma plane of frame `frame_number` of a file (not a stream), read without moving the
+// sequence; false when the file holds no whole plane there.
+bool read_luma_at(int n, int frame_number, unsigned char *luma);
+
+// Whether a file could be opened as a sequence.
+bool sequence_file_opens(const char *path);
 
 // Closes the open sequence files in order and returns the result of the last close.
 int close_sequences();

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/die.h"
 #include "options.h"
 #include "pacing.h"
 #include "sequence.h"
+#include "common/die.h"
 #include "common/settings.h"
 
 YuvFrame picture1, picture2, picture3;
@@ -78,24 +78,52 @@ static unsigned char *allocate_render_buffer(const char *what)
     return buffer;
 }
 
-void allocate_buffers()
+// Each picture with the buffer it is rendered into, when it is rendered at all.
+static void allocate_pictures(bool rendered)
 {
     int64_t needed = luma_size * 4;
     render_buffer_size = needed > minimum_render_buffer_size ? needed
                                                              : minimum_render_buffer_size;
-    // Pictures start black, so a sequence frozen at the first frame shows black.
-    picture1 = allocate_picture("picture1", 128);
-    rendered1 = allocate_render_buffer("rendered1");
-    picture2 = allocate_picture("picture2", 128);
-    rendered2 = allocate_render_buffer("rendered2");
-    picture3 = allocate_picture("picture3", 128);
-    rendered3 = allocate_render_buffer("rendered3");
-    diff1 = allocate_picture("diff1", 124);
-    diff_rendered1 = allocate_render_buffer("diff_rendered1");
-    diff2 = allocate_picture("diff2", 124);
-    diff_rendered2 = allocate_render_buffer("diff_rendered2");
-    diff3 = allocate_picture("diff3", 124);
-    diff_rendered3 = allocate_render_buffer("diff_rendered3");
+    static YuvFrame *const pictures[6] = {&picture1, &picture2, &picture3,
+                                          &diff1,    &diff2,    &diff3};
+    static unsigned char **const buffers[6] = {&rendered1,      &rendered2,      &rendered3,
+                                               &diff_rendered1, &diff_rendered2, &diff_rendered3};
+    static const char *const names[6][2] = {
+        {"picture1", "rendered1"}, {"picture2", "rendered2"}, {"picture3", "rendered3"},
+        {"diff1", "diff_rendered1"}, {"diff2", "diff_rendered2"}, {"diff3", "diff_rendered3"}};
+    for (int i = 0; i < 6; i++) {
+        // Pictures start black, so a sequence frozen at the first frame shows black.
+        *pictures[i] = allocate_picture(names[i][0], i < 3 ? 128 : 124);
+        if (rendered)
+            *buffers[i] = allocate_render_buffer(names[i][1]);
+    }
+}
+
+void allocate_buffers()
+{
+    allocate_pictures(true);
+}
+
+void allocate_measured_pictures()
+{
+    allocate_pictures(false);
+}
+
+YuvFrame *picture_of(int sequence)
+{
+    return sequence == 1 ? &picture1 : sequence == 2 ? &picture2 : &picture3;
+}
+
+YuvFrame *difference_of(int pair)
+{
+    return pair == 1 ? &diff1 : pair == 2 ? &diff2 : &diff3;
+}
+
+unsigned char *rendered_of(int pane)
+{
+    static unsigned char **const buffers[6] = {&rendered1,      &rendered2,      &rendered3,
+                                               &diff_rendered1, &diff_rendered2, &diff_rendered3};
+    return *buffers[pane - 1];
 }
 
 void load_freeze_tables()

@@ -33,8 +33,18 @@ void compute_geometry();
 // headers of the range are checked in YUV4MPEG2 files.
 void compute_frame_range();
 
-// Allocates every picture buffer once for the whole run.
+// Allocates every picture buffer once for the whole run: each sequence's picture and each
+// pair's difference picture, each followed by the buffer it is rendered into.
 void allocate_buffers();
+
+// The same without the rendered buffers, for measuring without a display.
+void allocate_measured_pictures();
+
+// The current picture of sequence 1..3, the difference picture of pair 1..3, and the
+// rendered buffer of pane 1..6.
+YuvFrame *picture_of(int sequence);
+YuvFrame *difference_of(int pair);
+unsigned char *rendered_of(int pane);
 
 // Fills fr2_table / fr3_table from the freeze files that were given.
 void load_freeze_tables();

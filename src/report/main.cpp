@@ -2,14 +2,15 @@
 // display.
 #include <cstdio>
 
-#include "common/die.h"
-#include "playback/options.h"
 #include "report.h"
 #include "report_plot.h"
-#include "playback/sequence.h"
+#include "common/die.h"
 #include "common/settings.h"
 #include "common/standard_descriptors.h"
+#include "playback/options.h"
+#include "playback/sequence.h"
 #include "playback/startup.h"
+#include "quality/quality_kernels.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // fontconfig, under cairo's text, loses a block or two while it parses its configuration, with
@@ -57,6 +58,7 @@ int main(int argc, char **argv)
 {
     const char *program_name = argc > 0 && argv[0] ? argv[0] : "trivista-report";
     open_standard_descriptors(program_name);
+    select_quality_kernels();
     if (argc < 3) {
         report_help(program_name);
         return -1;
@@ -66,7 +68,7 @@ int main(int argc, char **argv)
         die(1, "%s: give at least two sequences (-f1 and -f2) to compare\n", program_name);
     compute_geometry();
     compute_frame_range();
-    allocate_buffers();
+    allocate_measured_pictures();
     allocate_measure_buffers();
     load_freeze_tables();
     if (plot_path) {

@@ -1,74 +1,89 @@
 // Per-frame measurement of the pairs, on the viewer's buffers and with its difference.
 #include <cstdlib>
 
-#include "common/die.h"
-#include "quality/difference.h"
 #include "report.h"
+#include "common/die.h"
+#include "common/pairs.h"
 #include "common/settings.h"
-#include "quality/ssim.h"
 #include "playback/startup.h"
+#include "quality/difference.h"
+#include "quality/ssim.h"
 
 int pair_count = 0;
 PairFrame pair_frame[4];
 PairSummary pair_summary[4];
 int frames_below_min_psnr = 0;
 
-const char *const pair_caption[4] = {"", "Org<->Enc", "Enc<->Tra", "Org<->Tra"};
-const char *const pair_key[4] = {"", "org_enc", "enc_tra", "org_tra"};
-
 static unsigned char *chroma_difference[4];  // per pair: U, then V difference (unused)
 static SsimSums *ssim_scratch[4];            // per pair, so pairs may run in parallel
 
 void allocate_measure_buffers()
 {
-    pair_count = expand >= 3 ? 3 : expand == 2 ? 1 : 0;
+    pair_count = pair_count_for(expand);
+    int largest_value = largest_sample_value(picture1);
     for (int pair = 1; pair <= pair_count; pair++) {
         chroma_difference[pair] = (unsigned char *)malloc((size_t)chroma_size);
-        ssim_scratch[pair] =
-            (SsimSums *)malloc(sizeof(SsimSums) * (size_t)ssim_scratch_entries(horizontal_size));
+        ssim_scratch[pair] = (SsimSums *)malloc(sizeof(SsimSums) *
+                                                (size_t)ssim_scratch_entries(picture1.width));
         if (!chroma_difference[pair] || !ssim_scratch[pair])
             die(1, "Out of memory: could not allocate the measurement buffers\n");
         pair_summary[pair] = PairSummary{};
-        series_reset(&pair_summary[pair].y);
-        series_reset(&pair_summary[pair].u);
-        series_reset(&pair_summary[pair].v);
+        series_reset(&pair_summary[pair].y, largest_value);
+        series_reset(&pair_summary[pair].u, largest_value);
+        series_reset(&pair_summary[pair].v, largest_value);
     }
 }
 
-// The pictures of a pair, first minus second, as the viewer pairs them.
-static void pair_pictures(int pair, const YuvFrame **first, const YuvFrame **second,
-                          YuvFrame **diff)
+// Planes of one pair, first minus second, as the viewer pairs them.
+struct PairPlanes {
+    const unsigned char *first, *second;
+    unsigned char *out;
+    int width, height;
+    ptrdiff_t stride;
+};
+
+static PairPlanes luma_planes(int pair)
 {
-    *first = pair == 2 ? &picture2 : &picture1;
-    *second = pair == 1 ? &picture2 : &picture3;
-    *diff = pair == 1 ? &diff1 : pair == 2 ? &diff2 : &diff3;
+    const YuvFrame &first = *picture_of(pairs[pair].first);
+    return PairPlanes{first.y, picture_of(pairs[pair].second)->y, difference_of(pair)->y,
+                      first.width, first.height, first.luma_stride};
+}
+
+// U or V; the chroma differences are not kept, so both go to one scratch plane.
+static PairPlanes chroma_planes(int pair, unsigned char *YuvFrame::*plane)
+{
+    const YuvFrame &first = *picture_of(pairs[pair].first);
+    return PairPlanes{first.*plane, picture_of(pairs[pair].second)->*plane,
+                      chroma_difference[pair], chroma_width(first), chroma_height(first),
+                      first.chroma_stride};
+}
+
+// The PSNR of the planes, with the sum of squared differences behind it.
+static double psnr_of(const PairPlanes &p, int largest_value, uint64_t *sum)
+{
+    *sum = difference_sum(p.first, p.second, p.out, p.width, p.height, p.stride, largest_value);
+    return cap_psnr(psnr_of_sum(*sum, (int64_t)p.width * p.height, largest_value));
 }
 
 void measure_pair_psnr(int pair)
 {
-    const YuvFrame *first, *second;
-    YuvFrame *diff;
-    pair_pictures(pair, &first, &second, &diff);
     PairFrame *m = &pair_frame[pair];
-    int luma = (int)luma_size, chroma = (int)chroma_size;
-
-    // What difference() returns, with the sum it comes from kept for the global PSNR.
-    m->sum_y = difference_sum(first->y, second->y, diff->y, luma);
-    m->psnr_y = cap_psnr(psnr_of_sum(m->sum_y, luma));
-    m->sum_u = difference_sum(first->u, second->u, chroma_difference[pair], chroma);
-    m->psnr_u = cap_psnr(psnr_of_sum(m->sum_u, chroma));
-    m->sum_v = difference_sum(first->v, second->v, chroma_difference[pair], chroma);
-    m->psnr_v = cap_psnr(psnr_of_sum(m->sum_v, chroma));
+    int largest_value = largest_sample_value(*picture_of(pairs[pair].first));
+    m->psnr_y = psnr_of(luma_planes(pair), largest_value, &m->sum_y);
+    m->psnr_u = psnr_of(chroma_planes(pair, &YuvFrame::u), largest_value, &m->sum_u);
+    m->psnr_v = psnr_of(chroma_planes(pair, &YuvFrame::v), largest_value, &m->sum_v);
 }
 
 void measure_pair_ssim(int pair)
 {
-    const YuvFrame *first, *second;
-    YuvFrame *diff;
-    pair_pictures(pair, &first, &second, &diff);
-    pair_frame[pair].ssim = report_ssim ? ssim_plane(first->y, second->y, horizontal_size,
-                                                     vertical_size, ssim_scratch[pair])
-                                        : 0.0;
+    if (!report_ssim) {
+        pair_frame[pair].ssim = 0.0;
+        return;
+    }
+    PairPlanes p = luma_planes(pair);
+    pair_frame[pair].ssim =
+        ssim_plane(p.first, p.second, p.width, p.height, p.stride,
+                   largest_sample_value(*picture_of(pairs[pair].first)), ssim_scratch[pair]);
 }
 
 void measure_pair(int pair)
@@ -81,9 +96,12 @@ static void add_to_summary(int pair, int frame_number)
 {
     const PairFrame *m = &pair_frame[pair];
     PairSummary *s = &pair_summary[pair];
-    series_add(&s->y, frame_number, m->psnr_y, m->sum_y, luma_size);
-    series_add(&s->u, frame_number, m->psnr_u, m->sum_u, chroma_size);
-    series_add(&s->v, frame_number, m->psnr_v, m->sum_v, chroma_size);
+    const YuvFrame &picture = *picture_of(1);
+    int64_t luma = (int64_t)picture.width * picture.height;
+    int64_t chroma = (int64_t)chroma_width(picture) * chroma_height(picture);
+    series_add(&s->y, frame_number, m->psnr_y, m->sum_y, luma);
+    series_add(&s->u, frame_number, m->psnr_u, m->sum_u, chroma);
+    series_add(&s->v, frame_number, m->psnr_v, m->sum_v, chroma);
     s->ssim_total += m->ssim;
 }
 
@@ -96,11 +114,4 @@ void add_frame_to_summary(int frame_number)
             below = 1;
     }
     frames_below_min_psnr += below;
-}
-
-void measure_frame(int frame_number)
-{
-    for (int pair = 1; pair <= pair_count; pair++)
-        measure_pair(pair);
-    add_frame_to_summary(frame_number);
 }

@@ -1,8 +1,8 @@
 // The per-frame values the plot draws, kept apart from the drawing.
 #include <cstdlib>
 
-#include "common/die.h"
 #include "report.h"
+#include "common/die.h"
 #include "common/settings.h"
 
 int plot_capacity = 0;

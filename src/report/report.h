@@ -38,10 +38,6 @@ extern PairFrame pair_frame[4];        // index 1..3
 extern PairSummary pair_summary[4];    // index 1..3
 extern int frames_below_min_psnr;      // frames on which some pair fell below min_psnr
 
-// Names of pair 1..3 as the viewer captions them, and as columns / keys.
-extern const char *const pair_caption[4];
-extern const char *const pair_key[4];
-
 // Allocates the scratch planes of the measurement, once for the run.
 void allocate_measure_buffers();
 
@@ -55,9 +51,6 @@ void measure_pair_ssim(int pair);
 
 // Adds the figures of every pair to the summaries and checks them against -min-psnr.
 void add_frame_to_summary(int frame_number);
-
-// Measures every pair of the current frame and adds the figures to the summaries.
-void measure_frame(int frame_number);
 
 // Plays the frame range once as the viewer's first pass does, measuring and writing one
 // record per frame to `out`: start_report, then report_frame until it returns 0.

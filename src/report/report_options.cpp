@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/die.h"
 #include "report.h"
 #include "report_plot.h"
+#include "common/die.h"
 
 int report_json = 0;
 int report_ssim = 1;

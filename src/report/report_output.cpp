@@ -13,6 +13,7 @@
 #include <initializer_list>
 
 #include "report.h"
+#include "common/pairs.h"
 #include "common/settings.h"
 
 static const char psnr_format[] = "%.4f";
@@ -34,7 +35,7 @@ void write_header(FILE *out)
     if (expand > 2)
         fputs(",frozen_tra", out);
     for (int pair = 1; pair <= pair_count; pair++) {
-        const char *key = pair_key[pair];
+        const char *key = pairs[pair].key;
         fprintf(out, ",%s_psnr_y,%s_psnr_u,%s_psnr_v", key, key, key);
         if (report_ssim)
             fprintf(out, ",%s_ssim", key);
@@ -75,7 +76,7 @@ static void write_json_frame(FILE *out, int frame_number, int frozen2, int froze
         fprintf(out, ",\"frozen_tra\":%s", frozen3 ? "true" : "false");
     for (int pair = 1; pair <= pair_count; pair++) {
         const PairFrame *m = &pair_frame[pair];
-        fprintf(out, ",\"%s\":{", pair_key[pair]);
+        fprintf(out, ",\"%s\":{", pairs[pair].key);
         write_json_member(out, "psnr_y", psnr_format, m->psnr_y, 1);
         write_json_member(out, "psnr_u", psnr_format, m->psnr_u);
         write_json_member(out, "psnr_v", psnr_format, m->psnr_v);
@@ -104,10 +105,10 @@ static void write_summary_lines(FILE *out)
     for (int pair = 1; pair <= pair_count; pair++) {
         const PairSummary *s = &pair_summary[pair];
         if (s->y.frames == 0) {
-            fprintf(out, "%s: no frames measured\n", pair_caption[pair]);
+            fprintf(out, "%s: no frames measured\n", pairs[pair].caption);
             continue;
         }
-        fprintf(out, summary_line_format, pair_caption[pair], s->y.frames, series_mean(&s->y),
+        fprintf(out, summary_line_format, pairs[pair].caption, s->y.frames, series_mean(&s->y),
                 series_global(&s->y), s->y.min, s->y.min_frame, s->y.max,
                 series_mean(&s->u), series_global(&s->u), series_mean(&s->v),
                 series_global(&s->v));
@@ -125,7 +126,7 @@ static void write_json_summary(FILE *out)
     fprintf(out, "{\"summary\":{\"frames\":%d", frames);
     for (int pair = 1; pair <= pair_count && frames > 0; pair++) {
         const PairSummary *s = &pair_summary[pair];
-        fprintf(out, ",\"%s\":{", pair_key[pair]);
+        fprintf(out, ",\"%s\":{", pairs[pair].key);
         write_json_member(out, "mean_psnr_y", psnr_format, series_mean(&s->y), 1);
         write_json_member(out, "global_psnr_y", psnr_format, series_global(&s->y));
         write_json_member(out, "min_psnr_y", psnr_format, s->y.min);

@@ -14,8 +14,9 @@
 #include <initializer_list>
 #include <strings.h>
 
-#include "common/die.h"
 #include "report.h"
+#include "common/die.h"
+#include "common/pairs.h"
 #include "common/settings.h"
 
 // Geometry, in plot units.
@@ -315,7 +316,7 @@ static void draw_legends(cairo_t *cr, const PlotPanel *psnr, const PlotPanel *ss
     double x = psnr->left + psnr->width + 16, y = psnr->top + 12;
     char label[64];
     for (int pair = 1; pair <= pair_count; pair++, y += 34) {
-        legend_entry(cr, x, y, plot_pair_colour[pair], series_line_width, 0, pair_caption[pair]);
+        legend_entry(cr, x, y, plot_pair_colour[pair], series_line_width, 0, pairs[pair].caption);
         snprintf(label, sizeof label, "mean %.2f dB", series_mean(&pair_summary[pair].y));
         if (plot_frames)
             legend_entry(cr, x, y + 15, plot_pair_colour[pair], 1, 1, label);

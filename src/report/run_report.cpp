@@ -1,53 +1,48 @@
-// One pass over the frame range, read and frozen exactly as the viewer's first pass.
+// One pass over the frame range, advanced and frozen exactly as the viewer's first pass.
 #include <cstdio>
 
 #include "helper_thread.h"
 #include "report.h"
-#include "playback/sequence.h"
 #include "common/settings.h"
-#include "playback/startup.h"
+#include "playback/frame_advance.h"
 
 int frozen2 = 0;
 int frozen3 = 0;
 int report_threads = 0;
 
+static bool more_frames = false;
+
 void start_report(FILE *out)
 {
     if (!report_json)
         write_header(out);
-    for (int n = 1; n <= expand; n++)
-        position_sequence(n, start_frame);
+    more_frames = start_pass(start_frame) && start_frame <= end_frame;
     frame = start_frame;
     if (report_threads)
         start_helper();
 }
 
-// A frozen sequence reads nothing: it keeps its picture and its file position.
-static void read_encoded()
+static void note_held(const FrameStep &step)
 {
-    if (expand > 1 && !frozen2)
-        read_picture(2, &picture2);
-}
-
-static void read_transmitted()
-{
-    if (expand > 2 && !frozen3)
-        read_picture(3, &picture3);
-}
-
-static void read_encoded_and_transmitted()
-{
-    read_encoded();
-    read_transmitted();
+    frozen2 = step.held[2];
+    frozen3 = step.held[3];
 }
 
 static void measure_sequentially()
 {
-    read_picture(1, &picture1);
-    read_encoded();
-    read_transmitted();
+    FrameStep step = advance_sequences(frame);
+    note_held(step);
+    more_frames = step.more;
     for (int pair = 1; pair <= pair_count; pair++)
         measure_pair(pair);
+}
+
+static FrameStep helper_step;
+
+static void advance_encoded_and_transmitted()
+{
+    for (int n = 2; n <= expand; n++)
+        helper_step.held[n] = advance_sequence(n, frame);
 }
 
 static void ssim_of_pair_1() { measure_pair_ssim(1); }
@@ -62,9 +57,12 @@ static void ssim_of_pairs_2_and_3()
 // the larger share of the measurement: pairs never share an output.
 static void measure_on_two_threads()
 {
-    helper_begin(read_encoded_and_transmitted);
-    read_picture(1, &picture1);
+    helper_step = FrameStep{};
+    helper_begin(advance_encoded_and_transmitted);
+    advance_sequence(1, frame);
     helper_wait();
+    note_held(helper_step);
+    more_frames = pass_goes_on(frame);
     if (pair_count == 1) {
         if (report_ssim)
             helper_begin(ssim_of_pair_1);
@@ -84,10 +82,8 @@ static void measure_on_two_threads()
 
 int report_frame(FILE *out)
 {
-    if (feof(yuvfile1) || frame > end_frame)
+    if (!more_frames)
         return 0;
-    frozen2 = expand > 1 && fr2 && frame_frozen(&fr2_table, frame);
-    frozen3 = expand > 2 && fr3 && frame_frozen(&fr3_table, frame);
     if (report_threads)
         measure_on_two_threads();
     else

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <sstream>
 
@@ -38,8 +39,7 @@ Strings words(std::string text) { std::istringstream in(text); return {std::istr
 
 void reset_settings()
 {
-    for (FILE **file : {&yuvfile1, &yuvfile2, &yuvfile3})
-        *file = *file ? (fclose(*file), nullptr) : nullptr;
+    close_sequences();
     free_freeze_table(&fr2_table), free_freeze_table(&fr3_table), reset_startup_state();
 }
 
@@ -375,10 +375,10 @@ TEST_F(Startup, EmptyPassesCloseTheFilesAndEndWithZeroOrWhenLoopingSleep)
     EXPECT_EXIT((start("-f1 A -s 5 -e 3 -l -fps 2000000"), setitimer(ITIMER_PROF, &processor_time, nullptr),
                  alarm(1), play()), testing::KilledBySignal(SIGALRM), "");
     start("-f1 A -f2 B -s 5 -e 3");
-    int first = fileno(yuvfile1), second = fileno(yuvfile2);
+    auto open_descriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    auto before = open_descriptors();
     EXPECT_EQ(play(), 0);
-    EXPECT_EQ(fcntl(first, F_GETFD) + fcntl(second, F_GETFD), -2);  // both closed
-    yuvfile1 = yuvfile2 = nullptr;
+    EXPECT_EQ(open_descriptors(), before - 2);  // both closed
 }
 
 TEST_F(Startup, PicturesStartBlackAndBuffersFollowThePictureSizeOrTheMessageEndsTheRun)
