@@ -1,5 +1,6 @@
 #include "layout.h"
 
+#include "common/pairs.h"
 #include "common/settings.h"
 
 static const int row_gap = 30;           // caption strip between the picture rows
@@ -44,6 +45,27 @@ Rect pane_rect(int pane)
     int column = (pane - 1) % 3, row = (pane - 1) / 3;
     return Rect{column * shown_width(), row * (shown_height() + row_gap), shown_width(),
                 shown_height()};
+}
+
+bool pane_shown(int pane)
+{
+    if (pane <= 3)
+        return pane <= expand;
+    return !nodiff && pane - 3 <= pair_count_for(expand);
+}
+
+bool pane_at(int x, int y, int *pane, int *picture_x, int *picture_y)
+{
+    for (int p = 1; p <= 6; p++) {
+        Rect r = pane_rect(p);
+        if (pane_shown(p) && x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height) {
+            *pane = p;
+            *picture_x = x - r.x;
+            *picture_y = y - r.y;
+            return true;
+        }
+    }
+    return false;
 }
 
 int caption_x(int pane) { return pane_rect(pane).x + caption_left; }

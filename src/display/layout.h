@@ -18,6 +18,14 @@ int main_window_height();
 
 // Pane 1..3 (the sequences, top row) and 4..6 (the pairs' differences, second row).
 Rect pane_rect(int pane);
+// Whether pane 1..6 is shown: sequences that were given, and the differences of the
+// measured pairs unless difference pictures are off.
+bool pane_shown(int pane);
+
+// The shown pane under position (x, y) of the main window, and the picture sample under
+// it; false outside every shown pane.
+bool pane_at(int x, int y, int *pane, int *picture_x, int *picture_y);
+
 // Start of the baseline of the caption under pane 1..6.
 int caption_x(int pane);
 int caption_y(int pane);

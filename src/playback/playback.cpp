@@ -28,11 +28,17 @@ static void render(const YuvFrame *picture, void (*renderer)(const YuvFrame *, u
     renderer(picture, rendered_of(pane), (ptrdiff_t)picture->width * rendered_pixel_bytes());
 }
 
+// The picture in the form the renderers take: 8-bit 4:2:0.
+static const YuvFrame *displayable(const YuvFrame *picture)
+{
+    return picture;
+}
+
 // A held sequence shows again the picture it rendered last.
 static void show_sequence(int n, bool held)
 {
     if (!held)
-        render(picture_of(n), render_colour, n);
+        render(displayable(picture_of(n)), render_colour, n);
     display_image(ximage, rendered_of(n), n);
 }
 
