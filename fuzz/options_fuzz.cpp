@@ -27,6 +27,7 @@
 #include "playback/picture_size.h"
 #include "sandbox.h"
 #include "playback/sequence.h"
+#include "common/pixel_format.h"
 #include "common/settings.h"
 #include "playback/startup.h"
 #include "startup_state.h"
@@ -53,7 +54,7 @@ static void start_up(void *context)
 #endif
 
     fuzz_check(expand >= 1 && expand <= 3, "expand %d", expand);
-    fuzz_check(yuvfile1 && (expand < 2 || yuvfile2) && (expand < 3 || yuvfile3),
+    fuzz_check(sequence_open(1) && (expand < 2 || sequence_open(2)) && (expand < 3 || sequence_open(3)),
                "a counted sequence has no stream");
     fuzz_check(start_frame >= 0 && end_frame >= 0, "range %d..%d", start_frame, end_frame);
     fuzz_check(fps >= 1, "fps %d", fps);
@@ -63,7 +64,8 @@ static void start_up(void *context)
                horizontal_size, vertical_size);
     fuzz_check(coded_picture_width == horizontal_size &&
                    coded_picture_height == vertical_size, "coded size differs");
-    fuzz_check(frame_size == luma_size * 3 / 2, "frame size %lld", (long long)frame_size);
+    fuzz_check(frame_size == frame_bytes(pixel_format, horizontal_size, vertical_size),
+               "frame size %lld of %s", (long long)frame_size, pixel_format->name);
     fuzz_check(expand > 1 || psnr == 0, "PSNR with one sequence");
 
     compute_frame_range();

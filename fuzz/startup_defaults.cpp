@@ -5,6 +5,7 @@
 #include "playback/options.h"
 #include "playback/picture_size.h"
 #include "playback/sequence.h"
+#include "common/pixel_format.h"
 #include "common/settings.h"
 
 void reset_startup_state()
@@ -24,4 +25,8 @@ void reset_startup_state()
     fr2_path = fr3_path = nullptr;
     fps_given = size_given = 0;
     yuv_path[1] = yuv_path[2] = yuv_path[3] = nullptr;
+    pixel_format = default_pixel_format;
+    pix_fmt_given = 0;
+    zoom_in = zoom_out = 1;
+    zoom_given = 0;
 }

@@ -11,6 +11,7 @@
 #include "alignment.h"
 #include "signature.h"
 #include "common/die.h"
+#include "common/pixel_format.h"
 #include "common/settings.h"
 #include "common/standard_descriptors.h"
 #include "playback/options.h"
@@ -50,12 +51,13 @@ static int max_drop = default_max_drop;
 static int signature_size;                // bytes of one signature
 static std::vector<unsigned char> reference_signatures, received_signatures;
 static std::vector<unsigned char> luma_planes[3];  // reference, received, their difference
-static const int largest_value = 255;              // the samples are 8 bits wide
+static std::vector<unsigned char> reduced_luma;    // 8-bit luma for the signatures
+static int largest_value = 255;                    // of the samples, at their native depth
 
 static void usage_and_exit()
 {
     fprintf(stderr,
-            "Usage: %s [-CIF | -size WxH] [-s n] [-e n] [-max-drop N] REFERENCE RECEIVED\n"
+            "Usage: %s [-CIF | -size WxH] [-pix_fmt NAME] [-s n] [-e n] [-max-drop N] REFERENCE RECEIVED\n"
             "\n"
             "Prints the numbers of the reference frames that RECEIVED lacks, one a line: a\n"
             "freeze list for trivista -fr3. A summary goes to standard error. -max-drop: the\n"
@@ -80,7 +82,7 @@ static int align_option(const char *name, const char *value)
 // The viewer's option loop reads -f1 and -f2; the two names come last on our command line.
 static std::vector<char *> viewer_arguments(int argc, char **argv)
 {
-    static const char *const with_value[] = {"-size", "-s", "-e", "-max-drop"};
+    static const char *const with_value[] = {"-size", "-pix_fmt", "-s", "-e", "-max-drop"};
     std::vector<char *> args{argv[0]}, files;
     for (int k = 1; k < argc; k++) {
         bool valued = false;
@@ -131,11 +133,22 @@ static const unsigned char *luma_of(int n, int frame)
     return luma_planes[n - 1].data();
 }
 
+// The signatures compare pictures as shown: wider samples rounded to 8 bits as the viewer does.
+static const unsigned char *signature_luma(const unsigned char *luma)
+{
+    if (pixel_format->bit_depth == 8)
+        return luma;
+    for (size_t i = 0; i < reduced_luma.size(); i++)
+        reduced_luma[i] = rounded_to_8_bits(luma[2 * i] | luma[2 * i + 1] << 8, 0, pixel_format->bit_depth);
+    return reduced_luma.data();
+}
+
 static void read_signatures(int n, int frames, std::vector<unsigned char> *out)
 {
     out->resize((size_t)frames * signature_size);
     for (int f = 0; f < frames; f++)
-        compute_signature(luma_of(n, start_frame + f), horizontal_size, vertical_size, &(*out)[(size_t)f * signature_size]);
+        compute_signature(signature_luma(luma_of(n, start_frame + f)), horizontal_size, vertical_size,
+                          &(*out)[(size_t)f * signature_size]);
 }
 
 // Exact luma distance of a matched pair, or of a drop's close candidate.
@@ -143,8 +156,8 @@ static int64_t exact_cost(int received, int reference, void *)
 {
     const unsigned char *first = luma_of(1, start_frame + reference);
     const unsigned char *second = luma_of(2, start_frame + received);
-    return (int64_t)difference_sum(first, second, luma_planes[2].data(), horizontal_size,
-                                   vertical_size, horizontal_size, largest_value);
+    return (int64_t)difference_sum(first, second, luma_planes[2].data(), horizontal_size, vertical_size,
+                                   luma_size / vertical_size, largest_value);
 }
 
 static void print_drops(const Alignment *alignment, int reference)
@@ -190,6 +203,8 @@ int main(int argc, char **argv)
             reference, window, (long long)needed, (long long)max_memory_bytes);
     for (std::vector<unsigned char> &plane : luma_planes)
         plane.resize((size_t)luma_size);
+    reduced_luma.resize((size_t)horizontal_size * vertical_size);
+    largest_value = (1 << pixel_format->bit_depth) - 1;
     read_signatures(1, reference, &reference_signatures);
     read_signatures(2, received, &received_signatures);
 
@@ -217,7 +232,8 @@ int main(int argc, char **argv)
     double worst = INFINITY;
     for (int k = 0; k < candidates; k++) {
         int i = matches[k].second, j = alignment.reference_of[i];
-        double value = psnr_of_sum((uint64_t)exact_cost(i, j, nullptr), luma_size, largest_value);
+        double value = psnr_of_sum((uint64_t)exact_cost(i, j, nullptr), (int64_t)horizontal_size * vertical_size,
+                                   largest_value);
         if (worst_received < 0 || value < worst || (value == worst && i < worst_received)) {
             worst = value;
             worst_received = i;

@@ -34,3 +34,12 @@ char yuvname2[256];
 char yuvname3[256];
 char fr2_name[256];
 char fr3_name[256];
+
+#include "pixel_format.h"
+
+const PixelFormat *pixel_format = default_pixel_format;
+int pix_fmt_given = 0;
+
+int zoom_in = 1;
+int zoom_out = 1;
+int zoom_given = 0;

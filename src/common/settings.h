@@ -39,3 +39,15 @@ extern char yuvname2[256];
 extern char yuvname3[256];
 extern char fr2_name[256];
 extern char fr3_name[256];
+
+// The sample format every sequence of the run shares: -pix_fmt, a YUV4MPEG2 header, the
+// first file's name, or yuv420p.
+struct PixelFormat;
+extern const PixelFormat *pixel_format;
+extern int pix_fmt_given;  // -pix_fmt was on the command line
+
+// Zoom of the shown pictures: out by zoom_out or in by zoom_in, the other one 1. Set by
+// -zoom (zoom_given), else chosen when the display opens: 1 when the window fits.
+extern int zoom_in;
+extern int zoom_out;
+extern int zoom_given;

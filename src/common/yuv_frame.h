@@ -3,15 +3,18 @@
 
 #include <cstddef>
 
-// How the chroma planes are sampled against luma. 4:2:0 only for now: each chroma plane
-// is half as wide and half as high as luma.
+// How the chroma planes are sampled against luma.
 enum ChromaLayout {
-    chroma_420,
+    chroma_420,   // half as wide and half as high as luma
+    chroma_422,   // half as wide, as high
+    chroma_444,   // as wide and as high
+    chroma_gray,  // no chroma planes
 };
 
 // Planes in file order Y, U, V. Rows are `luma_stride` / `chroma_stride` bytes apart,
 // which is the row width itself for pictures read from a file. Samples of up to 8 bits
-// take one byte.
+// take one byte; wider ones a 16-bit little-endian word each, as in the files. A gray
+// picture has no chroma: u and v are null.
 struct YuvFrame {
     unsigned char *y;
     unsigned char *u;
@@ -24,8 +27,25 @@ struct YuvFrame {
     ptrdiff_t chroma_stride;
 };
 
-inline int chroma_width(const YuvFrame &picture) { return picture.width / 2; }
-inline int chroma_height(const YuvFrame &picture) { return picture.height / 2; }
+inline int layout_chroma_width(ChromaLayout chroma, int width)
+{
+    return chroma == chroma_gray ? 0 : chroma == chroma_444 ? width : width / 2;
+}
+inline int layout_chroma_height(ChromaLayout chroma, int height)
+{
+    return chroma == chroma_gray ? 0 : chroma == chroma_420 ? height / 2 : height;
+}
+inline int chroma_width(const YuvFrame &picture)
+{
+    return layout_chroma_width(picture.chroma, picture.width);
+}
+inline int chroma_height(const YuvFrame &picture)
+{
+    return layout_chroma_height(picture.chroma, picture.height);
+}
+
+// Bytes of one sample at a bit depth.
+inline int sample_bytes(int bit_depth) { return bit_depth > 8 ? 2 : 1; }
 
 // The largest value a sample can hold: the peak of the PSNR.
 inline int largest_sample_value(const YuvFrame &picture) { return (1 << picture.bit_depth) - 1; }
@@ -36,4 +56,13 @@ inline YuvFrame packed_420_frame(unsigned char *y, unsigned char *u, unsigned ch
                                  int width, int height)
 {
     return YuvFrame{y, u, v, width, height, 8, chroma_420, width, width / 2};
+}
+
+// The same for any layout and bit depth.
+inline YuvFrame packed_frame(unsigned char *y, unsigned char *u, unsigned char *v, int width,
+                             int height, int bit_depth, ChromaLayout chroma)
+{
+    int bytes = sample_bytes(bit_depth);
+    return YuvFrame{y, u, v, width, height, bit_depth, chroma, (ptrdiff_t)width * bytes,
+                    (ptrdiff_t)layout_chroma_width(chroma, width) * bytes};
 }

@@ -10,6 +10,7 @@
 #include "picture_size.h"
 #include "sequence.h"
 #include "common/die.h"
+#include "common/pixel_format.h"
 #include "common/settings.h"
 
 const char *fr2_path = nullptr;
@@ -82,10 +83,40 @@ static void take_sequence_option(int n, const char *path, const char *program_na
     open_sequence(n, path);
 }
 
+// -zoom F: out by 2 to 4 as 1/N, in by 2 to 4 as N, or 1.
+static void take_zoom(const char *value)
+{
+    static const char *const zooms[] = {"1/4", "1/3", "1/2", "1", "2", "3", "4"};
+    for (int i = 0; i < 7; i++)
+        if (strcmp(value, zooms[i]) == 0) {
+            zoom_out = i < 3 ? 4 - i : 1;
+            zoom_in = i < 3 ? 1 : i - 2;
+            zoom_given = 1;
+            return;
+        }
+    die(1, "-zoom %s: the zoom must be one of 1/4, 1/3, 1/2, 1, 2, 3 or 4\n", value);
+}
+
 // Returns how many arguments the option took (1: switch, 2: with its value), or 0 when
 // the name is not an option of ours.
 static int take_option(const char *name, const char *value, const char *program_name)
 {
+    if (strcmp(name, "-zoom") == 0) {
+        if (value == nullptr)
+            usage_and_exit(program_name);
+        take_zoom(value);
+        return 2;
+    }
+    if (strcmp(name, "-pix_fmt") == 0) {  // the sample format of every sequence
+        if (value == nullptr)
+            usage_and_exit(program_name);
+        pixel_format = find_pixel_format(value);
+        if (!pixel_format)
+            die(1, "-pix_fmt %s: unknown pixel format; supported: %s\n", value,
+                pixel_format_names());
+        pix_fmt_given = 1;
+        return 2;
+    }
     static const char *const value_options[] = {"-f1", "-f2", "-f3", "-s",   "-e",
                                                 "-fps", "-fr2", "-fr3", "-size"};
     for (const char *option : value_options)

@@ -3,7 +3,11 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <regex>
+#include <string>
 
+#include "common/pixel_format.h"
 #include "common/settings.h"
 
 bool picture_size_allowed(int width, int height)
@@ -46,4 +50,50 @@ void set_picture_size(int width, int height)
 {
     horizontal_size = coded_picture_width = width;
     vertical_size = coded_picture_height = height;
+}
+
+bool read_name_hints(const char *path, NameHints *hints)
+{
+    static const std::regex size("([0-9]{1,5})x([0-9]{1,5})(?:[pi][0-9]*)?");
+    static const std::regex layout("(?:yuv)?(420|422|444)p(?:(10|12|16)(?:le)?)?");
+    static const std::regex gray("gray(?:(10|12|16)(?:le)?)?");
+    static const std::regex depth("(8|10|12|16)bits?");
+    *hints = NameHints{0, 0, nullptr};
+    const char *slash = strrchr(path, '/');
+    std::string name = slash ? slash + 1 : path;
+    for (char &c : name)
+        c = isalnum((unsigned char)c) ? (char)tolower((unsigned char)c) : ' ';
+    int layout_depth = 0, named_depth = 0;
+    ChromaLayout chroma = chroma_420;
+    bool layout_named = false;
+    size_t start = 0;
+    while (start < name.size()) {
+        size_t end = name.find(' ', start);
+        if (end == std::string::npos)
+            end = name.size();
+        std::string token = name.substr(start, end - start);
+        start = end + 1;
+        std::smatch m;
+        if (hints->width == 0 && std::regex_match(token, m, size)) {
+            hints->width = std::stoi(m[1]);
+            hints->height = std::stoi(m[2]);
+        } else if (!layout_named && std::regex_match(token, m, layout)) {
+            chroma = m[1] == "420" ? chroma_420 : m[1] == "422" ? chroma_422 : chroma_444;
+            layout_depth = m[2].matched ? std::stoi(m[2]) : 8;
+            layout_named = true;
+        } else if (!layout_named && std::regex_match(token, m, gray)) {
+            chroma = chroma_gray;
+            layout_depth = m[1].matched ? std::stoi(m[1]) : 8;
+            layout_named = true;
+        } else if (named_depth == 0 && std::regex_match(token, m, depth)) {
+            named_depth = std::stoi(m[1]);
+        }
+    }
+    // A depth in the format's own name wins over a separate one, unless that name gave none.
+    if (layout_named || named_depth) {
+        bool explicit_depth = layout_named && layout_depth != 8;
+        int bits = explicit_depth ? layout_depth : named_depth ? named_depth : layout_depth;
+        hints->format = pixel_format_of(bits, chroma);
+    }
+    return hints->width > 0 || hints->format;
 }

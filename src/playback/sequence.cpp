@@ -1,4 +1,4 @@
-// Sequence files: raw concatenated YUV 4:2:0 pictures, or the same behind YUV4MPEG2
+// Sequence files: raw concatenated YUV pictures of one sample format, or the same behind YUV4MPEG2
 // headers. Frame n of sequence s starts at header + n * (frame header + frame_size).
 // Only this file touches the streams.
 #include "sequence.h"
@@ -15,6 +15,7 @@
 #include "picture_size.h"
 #include "y4m.h"
 #include "common/die.h"
+#include "common/pixel_format.h"
 #include "common/settings.h"
 
 static FILE *yuvfile1 = nullptr;
@@ -118,6 +119,55 @@ static void settle_picture_size(int n, const Y4mHeader &header)
     size_source = yuv_path[n];
 }
 
+// Likewise for the sample format.
+static const char *format_source = nullptr;
+
+static void settle_pixel_format(int n, const Y4mHeader &header)
+{
+    if (header.format == pixel_format) {
+        if (!format_source)
+            format_source = yuv_path[n];
+        return;
+    }
+    if (pix_fmt_given)
+        die(1, "%s: YUV4MPEG2 format %s does not match -pix_fmt %s\n", yuv_path[n],
+            header.format->name, pixel_format->name);
+    if (format_source)
+        die(1, "%s: YUV4MPEG2 format %s does not match %s of %s\n", yuv_path[n],
+            header.format->name, pixel_format->name, format_source);
+    pixel_format = header.format;
+    format_source = yuv_path[n];
+}
+
+// What neither the command line nor a header settled comes from the first file's name,
+// as codec people write it; one line says what was taken.
+static void take_hints_from_name()
+{
+    NameHints hints;
+    if ((size_source && format_source) || !read_name_hints(yuv_path[1], &hints))
+        return;
+    bool size = !size_source && hints.width > 0;
+    bool format = !format_source && hints.format;
+    if (size && !picture_size_allowed(hints.width, hints.height))
+        die(1, "%s: picture size %dx%d from the file name is not supported (even, %dx%d up "
+               "to %dx%d); give -size\n",
+            yuv_path[1], hints.width, hints.height, min_picture_width, min_picture_height,
+            max_picture_width, max_picture_height);
+    if (size)
+        set_picture_size(hints.width, hints.height);
+    if (format)
+        pixel_format = hints.format;
+    if (size && format)
+        fprintf(stderr, "%s: size %dx%d and format %s taken from the file name\n", yuv_path[1],
+                hints.width, hints.height, hints.format->name);
+    else if (size)
+        fprintf(stderr, "%s: size %dx%d taken from the file name\n", yuv_path[1], hints.width,
+                hints.height);
+    else if (format)
+        fprintf(stderr, "%s: format %s taken from the file name\n", yuv_path[1],
+                hints.format->name);
+}
+
 static void read_y4m_headers(int n, char *buffer, size_t got)
 {
     Y4mHeader header;
@@ -125,6 +175,7 @@ static void read_y4m_headers(int n, char *buffer, size_t got)
     if (!parse_y4m_header(buffer, got, &header, error, sizeof error))
         die(1, "%s: %s\n", yuv_path[n], error);
     settle_picture_size(n, header);
+    settle_pixel_format(n, header);
     header_bytes[n] = (int64_t)header.length;
 
     got = look_at_first_frame_header(n, buffer);
@@ -177,9 +228,12 @@ void read_sequence_headers()
 {
     static char buffer[y4m_max_header_length];
     size_source = size_given ? "" : nullptr;
+    format_source = pix_fmt_given ? "" : nullptr;
     sequence_rate_numerator = sequence_rate_denominator = 0;
     for (int n = 1; n <= expand; n++)
         read_headers_of(n, buffer);
+    if (expand >= 1)
+        take_hints_from_name();
 }
 
 int64_t sequence_header_bytes(int n) { return header_bytes[n]; }
@@ -229,6 +283,8 @@ void check_frame_headers()
 // Up to `count` bytes of a streamed sequence, those start-up took from it first.
 static size_t take(int n, void *to, size_t count)
 {
+    if (count == 0)  // the chroma of gray pictures: no planes at all
+        return 0;
     size_t early = pending_length[n] - pending_used[n];
     if (early > count)
         early = count;
@@ -293,6 +349,11 @@ int read_picture(int n, YuvFrame *picture)
     size_t u = fread(picture->u, 1, (size_t)chroma_size, file);
     size_t v = fread(picture->v, 1, (size_t)chroma_size, file);
     return luma == (size_t)luma_size && u == (size_t)chroma_size && v == (size_t)chroma_size;
+}
+
+bool sequence_open(int n)
+{
+    return stream(n) != nullptr;
 }
 
 bool sequence_ended(int n)

@@ -19,9 +19,11 @@ extern int sequence_rate_denominator;
 // streams: in order, YUV4MPEG2 headers included.
 void open_sequence(int n, const char *path);
 
-// Reads the YUV4MPEG2 headers among the open sequences and settles the picture size:
-// an explicit size must match every header; otherwise the first header sets it. Raw
-// files have no header and take the size as it is. Refusals end the run with status 1.
+// Reads the YUV4MPEG2 headers among the open sequences and settles the picture size and
+// the sample format: an explicit one must match every header; otherwise the first header
+// sets it. Raw files have no header and take them as they are; what is still unsettled
+// then comes from the first file's name when it says (one line on standard error).
+// Refusals end the run with status 1.
 void read_sequence_headers();
 
 // Checks, once the frame size and range are known, that every whole frame of the range
@@ -46,6 +48,9 @@ void position_sequence(int n, int frame_number);
 // Reads one picture of sequence n straight into its planes. A short read fills what it
 // can and leaves the rest of the plane as it was. Returns 0 when the file ran out.
 int read_picture(int n, YuvFrame *picture);
+
+// Whether sequence n was opened.
+bool sequence_open(int n);
 
 // Whether the last read of sequence n met the end of its file.
 bool sequence_ended(int n);

@@ -6,15 +6,22 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "options.h"
 #include "pacing.h"
+#include "picture_size.h"
 #include "sequence.h"
 #include "common/die.h"
+#include "common/pixel_format.h"
 #include "common/settings.h"
+#include "convert/zoom.h"
+#include "quality/quality_kernels.h"
 
 YuvFrame picture1, picture2, picture3;
 YuvFrame diff1, diff2, diff3;
+YuvFrame display_picture;
+YuvFrame zoom_picture;
 unsigned char *rendered1, *rendered2, *rendered3;
 unsigned char *diff_rendered1, *diff_rendered2, *diff_rendered3;
 int64_t render_buffer_size = 0;
@@ -28,9 +35,10 @@ static const int64_t minimum_render_buffer_size = 811016;
 void compute_geometry()
 {
     read_sequence_headers();
-    luma_size = (int64_t)horizontal_size * vertical_size;
-    chroma_size = luma_size / 4;
+    luma_size = luma_plane_bytes(pixel_format, horizontal_size, vertical_size);
+    chroma_size = chroma_plane_bytes(pixel_format, horizontal_size, vertical_size);
     frame_size = luma_size + 2 * chroma_size;
+    select_difference_kernel(pixel_format->bit_depth);
     if (expand <= 1)
         psnr = 0;
 }
@@ -39,9 +47,10 @@ void compute_frame_range()
 {
     int64_t frames = whole_frames(1);
     if (frames < 1)
-        die(1, "%s holds no whole frame of %lld bytes (%dx%d YUV 4:2:0)\n", yuv_path[1],
+        die(1, "%s holds no whole frame of %lld bytes (%dx%d %s)\n", yuv_path[1],
             (long long)(sequence_frame_header_bytes(1) + frame_size), horizontal_size,
-            vertical_size);
+            vertical_size,
+            pixel_format == default_pixel_format ? "YUV 4:2:0" : pixel_format->name);
     // end_frame + 1 must still be an int: it ends the pass.
     int last = frames - 1 > INT_MAX - 1 ? INT_MAX - 1 : (int)(frames - 1);
     if (end_frame > last)
@@ -60,14 +69,30 @@ static unsigned char *allocate(int64_t bytes, const char *what)
     return (unsigned char *)memory;
 }
 
-static YuvFrame allocate_picture(const char *what, int chroma_value)
+// A picture of the format whose samples are all 0 in luma and `chroma_value` (at 8 bits,
+// scaled to the depth) in chroma; gray pictures have no chroma planes.
+static YuvFrame allocate_picture(const char *what, int chroma_value, const PixelFormat *format)
 {
-    YuvFrame picture = packed_420_frame(allocate(luma_size, what), allocate(chroma_size, what),
-                                        allocate(chroma_size, what), horizontal_size,
-                                        vertical_size);
-    memset(picture.y, 0, (size_t)luma_size);
-    memset(picture.u, chroma_value, (size_t)chroma_size);
-    memset(picture.v, chroma_value, (size_t)chroma_size);
+    int64_t luma = luma_plane_bytes(format, horizontal_size, vertical_size);
+    int64_t chroma = chroma_plane_bytes(format, horizontal_size, vertical_size);
+    unsigned char *u = chroma > 0 ? allocate(chroma, what) : nullptr;
+    unsigned char *v = chroma > 0 ? allocate(chroma, what) : nullptr;
+    YuvFrame picture = packed_frame(allocate(luma, what), u, v, horizontal_size, vertical_size,
+                                    format->bit_depth, format->chroma);
+    memset(picture.y, 0, (size_t)luma);
+    if (format->bit_depth == 8) {
+        if (chroma > 0) {
+            memset(picture.u, chroma_value, (size_t)chroma);
+            memset(picture.v, chroma_value, (size_t)chroma);
+        }
+        return picture;
+    }
+    int value = chroma_value << (format->bit_depth - 8);
+    for (int64_t i = 0; i < chroma; i += 2)
+        for (unsigned char *plane : {picture.u, picture.v}) {
+            plane[i] = (unsigned char)value;  // little-endian words, as in the files
+            plane[i + 1] = (unsigned char)(value >> 8);
+        }
     return picture;
 }
 
@@ -78,12 +103,38 @@ static unsigned char *allocate_render_buffer(const char *what)
     return buffer;
 }
 
+// Zoomed in, a shown picture may be no larger than the largest picture; beyond that the
+// window would outgrow any screen and the buffers any memory.
+static void refuse_oversized_zoom()
+{
+    int width = horizontal_size * zoom_in, height = vertical_size * zoom_in;
+    if (width > max_picture_width || height > max_picture_height)
+        die(1, "-zoom %d: the pictures would be shown at %dx%d, larger than %dx%d\n", zoom_in,
+            width, height, max_picture_width, max_picture_height);
+}
+
+// Zoomed out, a picture is reduced into zoom_picture before it is rendered; sized for the
+// zoom given, or for 1/2, the largest that the screen may still call for.
+static void allocate_zoom_picture()
+{
+    int n = zoom_given ? zoom_out : 2;
+    if (n == 1)
+        return;
+    int width = zoomed_out_size(horizontal_size, n), height = zoomed_out_size(vertical_size, n);
+    int64_t luma = (int64_t)width * height;
+    zoom_picture = packed_420_frame(allocate(luma, "zoom_picture"),
+                                    allocate(luma / 4, "zoom_picture"),
+                                    allocate(luma / 4, "zoom_picture"), width, height);
+}
+
 // Each picture with the buffer it is rendered into, when it is rendered at all.
 static void allocate_pictures(bool rendered)
 {
-    int64_t needed = luma_size * 4;
-    render_buffer_size = needed > minimum_render_buffer_size ? needed
-                                                             : minimum_render_buffer_size;
+    int64_t needed = (int64_t)shown_size(horizontal_size, zoom_out, zoom_in) *
+                     shown_size(vertical_size, zoom_out, zoom_in) * 4;
+    render_buffer_size = needed > minimum_render_buffer_size || zoom_in > 1 || zoom_out > 1
+                             ? needed
+                             : minimum_render_buffer_size;
     static YuvFrame *const pictures[6] = {&picture1, &picture2, &picture3,
                                           &diff1,    &diff2,    &diff3};
     static unsigned char **const buffers[6] = {&rendered1,      &rendered2,      &rendered3,
@@ -93,7 +144,8 @@ static void allocate_pictures(bool rendered)
         {"diff1", "diff_rendered1"}, {"diff2", "diff_rendered2"}, {"diff3", "diff_rendered3"}};
     for (int i = 0; i < 6; i++) {
         // Pictures start black, so a sequence frozen at the first frame shows black.
-        *pictures[i] = allocate_picture(names[i][0], i < 3 ? 128 : 124);
+        *pictures[i] = allocate_picture(names[i][0], i < 3 ? 128 : 124,
+                                        i < 3 ? pixel_format : default_pixel_format);
         if (rendered)
             *buffers[i] = allocate_render_buffer(names[i][1]);
     }
@@ -101,7 +153,11 @@ static void allocate_pictures(bool rendered)
 
 void allocate_buffers()
 {
+    refuse_oversized_zoom();
     allocate_pictures(true);
+    allocate_zoom_picture();
+    if (pixel_format != default_pixel_format)
+        display_picture = allocate_picture("display_picture", 128, default_pixel_format);
 }
 
 void allocate_measured_pictures()

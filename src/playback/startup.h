@@ -7,9 +7,15 @@
 
 extern YuvFrame picture1, picture2, picture3;  // the sequences' current pictures
 extern YuvFrame diff1, diff2, diff3;           // difference pictures of pairs 1..3
+// What the viewer reduces a picture of another format than 8-bit 4:2:0 into for the
+// renderers; allocated with the buffers, only for such formats.
+extern YuvFrame display_picture;
+// A picture zoomed out before it is rendered; allocated with the buffers when the zoom
+// is automatic or out.
+extern YuvFrame zoom_picture;
 extern unsigned char *rendered1, *rendered2, *rendered3;                 // panes 1..3
 extern unsigned char *diff_rendered1, *diff_rendered2, *diff_rendered3;  // panes 4..6
-extern int64_t render_buffer_size;  // bytes of each rendered buffer
+extern int64_t render_buffer_size;  // bytes of each rendered buffer: the shown size
 
 // The frames a freeze file lists, ascending, each once: sized by the list, not the range.
 struct FreezeTable {
@@ -33,8 +39,9 @@ void compute_geometry();
 // headers of the range are checked in YUV4MPEG2 files.
 void compute_frame_range();
 
-// Allocates every picture buffer once for the whole run: each sequence's picture and each
-// pair's difference picture, each followed by the buffer it is rendered into.
+// Allocates every picture buffer once for the whole run: each sequence's picture (of the
+// run's sample format) and each pair's difference picture (8-bit 4:2:0), each followed by
+// the buffer it is rendered into.
 void allocate_buffers();
 
 // The same without the rendered buffers, for measuring without a display.

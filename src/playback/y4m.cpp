@@ -5,8 +5,21 @@
 #include <cstring>
 
 #include "picture_size.h"
+#include "common/pixel_format.h"
 
-static const char *const accepted_chroma[] = {"420jpeg", "420paldv", "420mpeg2", "420"};
+// The C tags understood, with the sample format each stands for.
+static const struct {
+    const char *tag;
+    const char *format;
+} chroma_tags[] = {
+    {"420jpeg", "yuv420p"},      {"420paldv", "yuv420p"},     {"420mpeg2", "yuv420p"},
+    {"420", "yuv420p"},          {"422", "yuv422p"},          {"444", "yuv444p"},
+    {"mono", "gray"},            {"420p10", "yuv420p10le"},   {"422p10", "yuv422p10le"},
+    {"444p10", "yuv444p10le"},   {"mono10", "gray10le"},      {"420p12", "yuv420p12le"},
+    {"422p12", "yuv422p12le"},   {"444p12", "yuv444p12le"},   {"mono12", "gray12le"},
+    {"420p16", "yuv420p16le"},   {"422p16", "yuv422p16le"},   {"444p16", "yuv444p16le"},
+    {"mono16", "gray16le"},
+};
 
 bool has_y4m_magic(const char *bytes, size_t length)
 {
@@ -66,6 +79,7 @@ bool parse_y4m_header(const char *bytes, size_t length, Y4mHeader *header, char 
     const char *tags_end = newline[-1] == '\r' ? newline - 1 : newline;
     long width = -1, height = -1;
     *header = Y4mHeader{};
+    header->format = default_pixel_format;
     const char *p = bytes + y4m_magic_length;
     while (p < tags_end) {
         const char *end = (const char *)memchr(p, ' ', tags_end - p);
@@ -86,12 +100,14 @@ bool parse_y4m_header(const char *bytes, size_t length, Y4mHeader *header, char 
                 read_rate(value, value_length, header);
                 break;
             case 'C': {
-                bool accepted = false;
-                for (const char *chroma : accepted_chroma)
-                    accepted = accepted || token_is(value, value_length, chroma);
-                if (!accepted) {
+                header->format = nullptr;
+                for (const auto &chroma : chroma_tags)
+                    if (token_is(value, value_length, chroma.tag))
+                        header->format = find_pixel_format(chroma.format);
+                if (!header->format) {
                     snprintf(error, error_size,
-                             "YUV4MPEG2 chroma tag C%.*s is not supported (only 8-bit 4:2:0)",
+                             "YUV4MPEG2 chroma tag C%.*s is not supported (4:2:0, 4:2:2, "
+                             "4:4:4 or mono at 8, 10, 12 or 16 bits)",
                              (int)(value_length > 40 ? 40 : value_length), value);
                     return false;
                 }

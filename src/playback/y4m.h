@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+struct PixelFormat;
+
 const char y4m_magic[] = "YUV4MPEG2 ";
 const size_t y4m_magic_length = sizeof y4m_magic - 1;
 // A stream header longer than this is refused; real ones are a few dozen bytes.
@@ -17,14 +19,16 @@ struct Y4mHeader {
     int rate_numerator;    // from the F tag; both 0 when the tag is absent or unusable
     int rate_denominator;
     size_t length;         // bytes of the header, its newline included
+    const PixelFormat *format;  // from the C tag; yuv420p without one
 };
 
 // True when `bytes` start like a YUV4MPEG2 file.
 bool has_y4m_magic(const char *bytes, size_t length);
 
 // Parses the stream header at the start of `bytes` (which need not end in a NUL).
-// Accepts only 8-bit 4:2:0 (C420jpeg, C420paldv, C420mpeg2, C420 or no C tag) at a
-// picture size this program supports. On failure returns false and writes a one-line
+// Accepts the C tags of 4:2:0 (C420jpeg, C420paldv, C420mpeg2, C420 or none), C422, C444
+// and Cmono, and their 10-, 12- and 16-bit forms (C420p10, Cmono12, ...), at a picture size
+// this program supports. On failure returns false and writes a one-line
 // reason, without newline, into `error`.
 bool parse_y4m_header(const char *bytes, size_t length, Y4mHeader *header, char *error,
                       size_t error_size);

@@ -34,3 +34,12 @@ extern difference_sum_fn difference_sum;
 // PSNR in dB of `samples` samples whose squared differences add up to `sum`:
 // 10 log10(largest_value^2 / (sum / samples)), +infinity when sum is 0 (no division by 0).
 double psnr_of_sum(uint64_t sum, int64_t samples, int largest_value);
+
+// Two-byte samples (bit depths 9 to 16: little-endian words, as in the files). The sums are
+// those of the native samples, the PSNR's peak `largest_value` = 2^depth - 1. The difference
+// picture keeps one byte a sample: (first - second) shifted right by depth - 8 (arithmetic,
+// so that a pair scaled up from 8 bits shows its 8-bit difference), mod 256, in rows
+// stride / 2 bytes apart.
+uint64_t difference_sum_wide_C(const unsigned char *first, const unsigned char *second,
+                               unsigned char *out, int width, int height, ptrdiff_t stride,
+                               int largest_value);

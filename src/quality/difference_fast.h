@@ -43,3 +43,35 @@ struct DifferenceVariant {
 
 // Variants compiled into this build and supported by this processor, reference first.
 int available_difference_variants(DifferenceVariant *list, int capacity);
+
+// Two-byte samples: runs of `length` samples (2 x length bytes in, length bytes out), the
+// difference picture shifted right by `shift` = depth - 8.
+typedef uint64_t (*difference_wide_run_fn)(const unsigned char *first,
+                                           const unsigned char *second, unsigned char *out,
+                                           ptrdiff_t length, int shift);
+uint64_t difference_run_wide_C(const unsigned char *first, const unsigned char *second,
+                               unsigned char *out, ptrdiff_t length, int shift);
+
+inline uint64_t sum_of_wide_runs(difference_wide_run_fn run, const unsigned char *first,
+                                 const unsigned char *second, unsigned char *out, int width,
+                                 int height, ptrdiff_t stride, int largest_value)
+{
+    if (width <= 0 || height <= 0)
+        return 0;
+    int depth = 9;
+    while (depth < 16 && (1 << depth) - 1 < largest_value)
+        depth++;
+    if (stride == 2 * (ptrdiff_t)width)
+        return run(first, second, out, (ptrdiff_t)width * height, depth - 8);
+    uint64_t sum = 0;
+    for (int row = 0; row < height; row++, first += stride, second += stride, out += stride / 2)
+        sum += run(first, second, out, width, depth - 8);
+    return sum;
+}
+
+uint64_t difference_sum_wide_AVX2(const unsigned char *first, const unsigned char *second,
+                                  unsigned char *out, int width, int height, ptrdiff_t stride,
+                                  int largest_value);
+
+// The same for two-byte samples, reference first.
+int available_wide_difference_variants(DifferenceVariant *list, int capacity);

@@ -128,3 +128,82 @@ double ssim_plane(const unsigned char *a, const unsigned char *b, int width, int
     }
     return total / ((double)columns * rows);
 }
+
+// ssim_of_window's arithmetic, on sums too wide for SsimSums.
+static double ssim_of_wide_window(const SsimSumsWide &sums, const SsimConstants &constants)
+{
+    const int64_t c1 = constants.c1, c2 = constants.c2, sa = sums.a, sb = sums.b;
+    int64_t variances = sums.square * 64 - sa * sa - sb * sb;
+    int64_t covariance = sums.cross * 64 - sa * sb;
+    return (double)(2 * sa * sb + c1) * (double)(2 * covariance + c2) /
+           ((double)(sa * sa + sb * sb + c1) * (double)(variances + c2));
+}
+
+static SsimSumsWide sums_of_wide_block(const unsigned char *a, const unsigned char *b,
+                                       ptrdiff_t stride, int size)
+{
+    SsimSumsWide sums = {0, 0, 0, 0};
+    for (int y = 0; y < size; y++) {
+        for (int x = 0; x < size; x++) {
+            const unsigned char *pa = a + y * stride + 2 * x, *pb = b + y * stride + 2 * x;
+            int64_t va = pa[0] | pa[1] << 8, vb = pb[0] | pb[1] << 8;
+            sums.a += va;
+            sums.b += vb;
+            sums.square += va * va + vb * vb;
+            sums.cross += va * vb;
+        }
+    }
+    return sums;
+}
+
+double ssim_plane_wide_C(const unsigned char *a, const unsigned char *b, int width, int height,
+                         ptrdiff_t stride, int largest_value)
+{
+    int columns = windows_across(width), rows = windows_across(height);
+    if (columns == 0 || rows == 0)
+        return 1.0;
+    const SsimConstants constants = ssim_constants(largest_value);
+    double total = 0;
+    for (int row = 0; row < rows; row++) {
+        for (int column = 0; column < columns; column++) {
+            ptrdiff_t offset = row * window_step * stride + column * window_step * 2;
+            total += ssim_of_wide_window(
+                sums_of_wide_block(a + offset, b + offset, stride, window_size), constants);
+        }
+    }
+    return total / ((double)columns * rows);
+}
+
+double ssim_plane_wide(const unsigned char *a, const unsigned char *b, int width, int height,
+                       ptrdiff_t stride, int largest_value, SsimSumsWide *scratch)
+{
+    int columns = windows_across(width), rows = windows_across(height);
+    if (columns == 0 || rows == 0)
+        return 1.0;
+    const SsimConstants constants = ssim_constants(largest_value);
+    int blocks = columns + 1;
+    SsimSumsWide *upper = scratch, *lower = scratch + blocks;
+    for (int block = 0; block < blocks; block++)
+        upper[block] = sums_of_wide_block(a + block * window_step * 2, b + block * window_step * 2,
+                                          stride, window_step);
+    double total = 0;
+    for (int row = 0; row < rows; row++) {
+        ptrdiff_t offset = (row + 1) * window_step * stride;
+        for (int block = 0; block < blocks; block++)
+            lower[block] = sums_of_wide_block(a + offset + block * window_step * 2,
+                                              b + offset + block * window_step * 2, stride,
+                                              window_step);
+        for (int column = 0; column < columns; column++) {  // in row-major order, as the reference
+            const SsimSumsWide &p = upper[column], &q = upper[column + 1];
+            const SsimSumsWide &r = lower[column], &t = lower[column + 1];
+            SsimSumsWide window = {p.a + q.a + r.a + t.a, p.b + q.b + r.b + t.b,
+                                   p.square + q.square + r.square + t.square,
+                                   p.cross + q.cross + r.cross + t.cross};
+            total += ssim_of_wide_window(window, constants);
+        }
+        SsimSumsWide *swap = upper;
+        upper = lower;
+        lower = swap;
+    }
+    return total / ((double)columns * rows);
+}

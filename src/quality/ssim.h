@@ -69,3 +69,18 @@ extern SsimVariant ssim_kernels;
 // shares with its neighbours. `scratch` holds ssim_scratch_entries(width) entries.
 double ssim_plane(const unsigned char *a, const unsigned char *b, int width, int height,
                   ptrdiff_t stride, int largest_value, SsimSums *scratch);
+
+// Two-byte samples (little-endian words) of up to 16 bits: sums that need 64 bits.
+struct SsimSumsWide {
+    int64_t a, b, square, cross;
+};
+
+// The same mean for two-byte samples, with the constants scaled to largest_value, each
+// window summed on its own. On samples below 256 it gives ssim_plane_C's value bit for bit.
+double ssim_plane_wide_C(const unsigned char *a, const unsigned char *b, int width, int height,
+                         ptrdiff_t stride, int largest_value);
+
+// The same value bit for bit from 4 x 4 block sums shared by neighbouring windows;
+// `scratch` holds ssim_scratch_entries(width) entries.
+double ssim_plane_wide(const unsigned char *a, const unsigned char *b, int width, int height,
+                       ptrdiff_t stride, int largest_value, SsimSumsWide *scratch);

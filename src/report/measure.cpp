@@ -4,6 +4,7 @@
 #include "report.h"
 #include "common/die.h"
 #include "common/pairs.h"
+#include "common/pixel_format.h"
 #include "common/settings.h"
 #include "playback/startup.h"
 #include "quality/difference.h"
@@ -15,22 +16,27 @@ PairSummary pair_summary[4];
 int frames_below_min_psnr = 0;
 
 static unsigned char *chroma_difference[4];  // per pair: U, then V difference (unused)
+// (one byte a sample at any depth fits in chroma_size bytes; gray's 0 gets one all the same)
 static SsimSums *ssim_scratch[4];            // per pair, so pairs may run in parallel
+static SsimSumsWide *ssim_wide_scratch[4];   // the same for two-byte samples
 
 void allocate_measure_buffers()
 {
     pair_count = pair_count_for(expand);
     int largest_value = largest_sample_value(picture1);
     for (int pair = 1; pair <= pair_count; pair++) {
-        chroma_difference[pair] = (unsigned char *)malloc((size_t)chroma_size);
+        chroma_difference[pair] = (unsigned char *)malloc((size_t)chroma_size + 1);
         ssim_scratch[pair] = (SsimSums *)malloc(sizeof(SsimSums) *
                                                 (size_t)ssim_scratch_entries(picture1.width));
-        if (!chroma_difference[pair] || !ssim_scratch[pair])
+        ssim_wide_scratch[pair] = (SsimSumsWide *)malloc(
+            sizeof(SsimSumsWide) * (size_t)ssim_scratch_entries(picture1.width));
+        if (!chroma_difference[pair] || !ssim_scratch[pair] || !ssim_wide_scratch[pair])
             die(1, "Out of memory: could not allocate the measurement buffers\n");
         pair_summary[pair] = PairSummary{};
         series_reset(&pair_summary[pair].y, largest_value);
         series_reset(&pair_summary[pair].u, largest_value);
         series_reset(&pair_summary[pair].v, largest_value);
+        series_reset(&pair_summary[pair].yuv, largest_value);
     }
 }
 
@@ -70,8 +76,26 @@ void measure_pair_psnr(int pair)
     PairFrame *m = &pair_frame[pair];
     int largest_value = largest_sample_value(*picture_of(pairs[pair].first));
     m->psnr_y = psnr_of(luma_planes(pair), largest_value, &m->sum_y);
-    m->psnr_u = psnr_of(chroma_planes(pair, &YuvFrame::u), largest_value, &m->sum_u);
-    m->psnr_v = psnr_of(chroma_planes(pair, &YuvFrame::v), largest_value, &m->sum_v);
+    m->psnr_u = m->psnr_v = 0.0;
+    m->sum_u = m->sum_v = 0;
+    if (report_chroma_columns()) {
+        m->psnr_u = psnr_of(chroma_planes(pair, &YuvFrame::u), largest_value, &m->sum_u);
+        m->psnr_v = psnr_of(chroma_planes(pair, &YuvFrame::v), largest_value, &m->sum_v);
+    }
+    const YuvFrame &picture = *picture_of(pairs[pair].first);
+    int64_t samples = (int64_t)picture.width * picture.height +
+                      2 * (int64_t)chroma_width(picture) * chroma_height(picture);
+    m->psnr_yuv = cap_psnr(psnr_of_sum(m->sum_y + m->sum_u + m->sum_v, samples, largest_value));
+}
+
+bool report_yuv_columns()
+{
+    return pix_fmt_given || pixel_format != default_pixel_format;
+}
+
+bool report_chroma_columns()
+{
+    return pixel_format->chroma != chroma_gray;
 }
 
 void measure_pair_ssim(int pair)
@@ -81,9 +105,13 @@ void measure_pair_ssim(int pair)
         return;
     }
     PairPlanes p = luma_planes(pair);
+    int largest_value = largest_sample_value(*picture_of(pairs[pair].first));
     pair_frame[pair].ssim =
-        ssim_plane(p.first, p.second, p.width, p.height, p.stride,
-                   largest_sample_value(*picture_of(pairs[pair].first)), ssim_scratch[pair]);
+        largest_value > 255
+            ? ssim_plane_wide(p.first, p.second, p.width, p.height, p.stride, largest_value,
+                              ssim_wide_scratch[pair])
+            : ssim_plane(p.first, p.second, p.width, p.height, p.stride, largest_value,
+                         ssim_scratch[pair]);
 }
 
 void measure_pair(int pair)
@@ -102,6 +130,8 @@ static void add_to_summary(int pair, int frame_number)
     series_add(&s->y, frame_number, m->psnr_y, m->sum_y, luma);
     series_add(&s->u, frame_number, m->psnr_u, m->sum_u, chroma);
     series_add(&s->v, frame_number, m->psnr_v, m->sum_v, chroma);
+    series_add(&s->yuv, frame_number, m->psnr_yuv, m->sum_y + m->sum_u + m->sum_v,
+               luma + 2 * chroma);
     s->ssim_total += m->ssim;
 }
 

@@ -1,5 +1,5 @@
-// The headless quality report: per-frame PSNR (Y, U, V) and luma SSIM of every measured
-// pair over the viewer's frame range, with the viewer's freeze semantics.
+// The headless quality report: per-frame PSNR (Y, U, V, and of all three) and luma SSIM of
+// every measured pair over the viewer's frame range, with the viewer's freeze semantics.
 #pragma once
 
 #include <cstdint>
@@ -20,18 +20,26 @@ extern const char *plot_path; // -plot FILE, null without it; the extension name
 // Hook for the shared option loop (see options.h).
 int report_option(const char *name, const char *value);
 
-// One pair's figures for the current frame; PSNRs capped as the viewer caps them.
+// One pair's figures for the current frame; PSNRs capped as the viewer caps them. All at
+// the samples' native depth and sizes; gray pictures measure no chroma (0).
 struct PairFrame {
     double psnr_y, psnr_u, psnr_v;
     double ssim;  // 0 when SSIM is not measured
     uint64_t sum_y, sum_u, sum_v;  // squared differences behind the PSNRs
+    double psnr_yuv;  // of the mean squared error over the samples of all three planes
 };
 
 // One pair's summary over the range.
 struct PairSummary {
-    PsnrSeries y, u, v;
+    PsnrSeries y, u, v, yuv;
     double ssim_total;
 };
+
+// Whether the report has the psnr_yuv columns: with -pix_fmt or a format other than 8-bit
+// 4:2:0, so that the report of 8-bit 4:2:0 files keeps its columns.
+bool report_yuv_columns();
+// Whether the pictures have chroma planes to measure (not gray).
+bool report_chroma_columns();
 
 extern int pair_count;                 // 1 with two sequences, 3 with three
 extern PairFrame pair_frame[4];        // index 1..3

@@ -1,9 +1,12 @@
 // The report's lines. Scripts parse them, so their formats stand here as named constants.
 //
 // CSV (default), on standard output: a header line, then one line per frame:
-//   frame,frozen_enc[,frozen_tra],<pair>_psnr_y,<pair>_psnr_u,<pair>_psnr_v[,<pair>_ssim]...
+//   frame,frozen_enc[,frozen_tra],<pair>_psnr_y,<pair>_psnr_u,<pair>_psnr_v[,<pair>_psnr_yuv]
+//   [,<pair>_ssim]...
 // with <pair> org_enc, then (three sequences) enc_tra and org_tra; frozen columns are 0 or 1,
-// PSNR in dB with 4 decimals (identical planes 100.0000), SSIM with 6 decimals.
+// PSNR in dB with 4 decimals (identical planes 100.0000), SSIM with 6 decimals. psnr_yuv
+// (all three planes' samples together) is there with -pix_fmt or a format other than 8-bit
+// 4:2:0; gray pictures leave the U and V fields empty (JSON: null).
 // The summary goes to standard error, one line per pair (summary_line_format).
 //
 // JSON lines (-json), on standard output: one object per frame, then one summary object:
@@ -20,7 +23,10 @@ static const char psnr_format[] = "%.4f";
 static const char ssim_format[] = "%.6f";
 static const char summary_line_format[] =
     "%s: %d frames, PSNR Y mean %.4f dB, global %.4f dB, min %.4f dB at frame %d, "
-    "max %.4f dB; U mean %.4f dB, global %.4f dB; V mean %.4f dB, global %.4f dB";
+    "max %.4f dB";
+static const char summary_chroma_format[] =
+    "; U mean %.4f dB, global %.4f dB; V mean %.4f dB, global %.4f dB";
+static const char summary_yuv_format[] = "; YUV mean %.4f dB, global %.4f dB";
 static const char summary_ssim_format[] = "; SSIM mean %.6f";
 static const char below_limit_format[] = "%d frames below the minimum PSNR of %.15g dB\n";
 
@@ -37,6 +43,8 @@ void write_header(FILE *out)
     for (int pair = 1; pair <= pair_count; pair++) {
         const char *key = pairs[pair].key;
         fprintf(out, ",%s_psnr_y,%s_psnr_u,%s_psnr_v", key, key, key);
+        if (report_yuv_columns())
+            fprintf(out, ",%s_psnr_yuv", key);
         if (report_ssim)
             fprintf(out, ",%s_ssim", key);
     }
@@ -50,9 +58,16 @@ static void write_csv_frame(FILE *out, int frame_number, int frozen2, int frozen
         fprintf(out, ",%d", frozen3);
     for (int pair = 1; pair <= pair_count; pair++) {
         const PairFrame *m = &pair_frame[pair];
-        for (double value : {m->psnr_y, m->psnr_u, m->psnr_v}) {
+        fputc(',', out);
+        write_value(out, psnr_format, m->psnr_y);
+        for (double value : {m->psnr_u, m->psnr_v}) {
             fputc(',', out);
-            write_value(out, psnr_format, value);
+            if (report_chroma_columns())
+                write_value(out, psnr_format, value);
+        }
+        if (report_yuv_columns()) {
+            fputc(',', out);
+            write_value(out, psnr_format, m->psnr_yuv);
         }
         if (report_ssim) {
             fputc(',', out);
@@ -69,6 +84,15 @@ static void write_json_member(FILE *out, const char *key, const char *format, do
     write_value(out, format, value);
 }
 
+// A U or V figure: null for gray pictures, which have none.
+static void write_json_chroma(FILE *out, const char *key, double value)
+{
+    if (report_chroma_columns())
+        write_json_member(out, key, psnr_format, value);
+    else
+        fprintf(out, ",\"%s\":null", key);
+}
+
 static void write_json_frame(FILE *out, int frame_number, int frozen2, int frozen3)
 {
     fprintf(out, "{\"frame\":%d,\"frozen_enc\":%s", frame_number, frozen2 ? "true" : "false");
@@ -78,8 +102,10 @@ static void write_json_frame(FILE *out, int frame_number, int frozen2, int froze
         const PairFrame *m = &pair_frame[pair];
         fprintf(out, ",\"%s\":{", pairs[pair].key);
         write_json_member(out, "psnr_y", psnr_format, m->psnr_y, 1);
-        write_json_member(out, "psnr_u", psnr_format, m->psnr_u);
-        write_json_member(out, "psnr_v", psnr_format, m->psnr_v);
+        write_json_chroma(out, "psnr_u", m->psnr_u);
+        write_json_chroma(out, "psnr_v", m->psnr_v);
+        if (report_yuv_columns())
+            write_json_member(out, "psnr_yuv", psnr_format, m->psnr_yuv);
         if (report_ssim)
             write_json_member(out, "ssim", ssim_format, m->ssim);
         fputc('}', out);
@@ -109,9 +135,12 @@ static void write_summary_lines(FILE *out)
             continue;
         }
         fprintf(out, summary_line_format, pairs[pair].caption, s->y.frames, series_mean(&s->y),
-                series_global(&s->y), s->y.min, s->y.min_frame, s->y.max,
-                series_mean(&s->u), series_global(&s->u), series_mean(&s->v),
-                series_global(&s->v));
+                series_global(&s->y), s->y.min, s->y.min_frame, s->y.max);
+        if (report_chroma_columns())
+            fprintf(out, summary_chroma_format, series_mean(&s->u), series_global(&s->u),
+                    series_mean(&s->v), series_global(&s->v));
+        if (report_yuv_columns())
+            fprintf(out, summary_yuv_format, series_mean(&s->yuv), series_global(&s->yuv));
         if (report_ssim)
             fprintf(out, summary_ssim_format, mean_ssim(s));
         fputc('\n', out);
@@ -132,10 +161,14 @@ static void write_json_summary(FILE *out)
         write_json_member(out, "min_psnr_y", psnr_format, s->y.min);
         fprintf(out, ",\"min_psnr_y_frame\":%d", s->y.min_frame);
         write_json_member(out, "max_psnr_y", psnr_format, s->y.max);
-        write_json_member(out, "mean_psnr_u", psnr_format, series_mean(&s->u));
-        write_json_member(out, "global_psnr_u", psnr_format, series_global(&s->u));
-        write_json_member(out, "mean_psnr_v", psnr_format, series_mean(&s->v));
-        write_json_member(out, "global_psnr_v", psnr_format, series_global(&s->v));
+        write_json_chroma(out, "mean_psnr_u", series_mean(&s->u));
+        write_json_chroma(out, "global_psnr_u", series_global(&s->u));
+        write_json_chroma(out, "mean_psnr_v", series_mean(&s->v));
+        write_json_chroma(out, "global_psnr_v", series_global(&s->v));
+        if (report_yuv_columns()) {
+            write_json_member(out, "mean_psnr_yuv", psnr_format, series_mean(&s->yuv));
+            write_json_member(out, "global_psnr_yuv", psnr_format, series_global(&s->yuv));
+        }
         if (report_ssim)
             write_json_member(out, "mean_ssim", ssim_format, mean_ssim(s));
         fputc('}', out);

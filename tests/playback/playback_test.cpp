@@ -25,6 +25,7 @@
 #include "playback/playback.h"
 #include "display/screen_fit.h"
 #include "playback/sequence.h"
+#include "common/pixel_format.h"
 #include "common/settings.h"
 #include "playback/startup.h"
 #include "startup_state.h"
@@ -58,11 +59,12 @@ void start(const std::string &args)
 
 std::string settings()
 {
-    char text[300];
+    char text[340];
     snprintf(text, sizeof text, " s=%d e=%d fps=%d period=%d size=%dx%d coded=%dx%d frame=%lld l=%d "
-             "psnr=%d nodiff=%d quiet=%d shm=%d n=%d given=%d%d ", start_frame, end_frame, fps,
+             "psnr=%d nodiff=%d quiet=%d shm=%d n=%d given=%d%d fmt=%s%s ", start_frame, end_frame, fps,
              frame_period, horizontal_size, vertical_size, coded_picture_width, coded_picture_height,
-             (long long)frame_size, loop, psnr, nodiff, quiet, shm, expand, fps_given, size_given);
+             (long long)frame_size, loop, psnr, nodiff, quiet, shm, expand, fps_given, size_given,
+             pixel_format->name, pix_fmt_given ? "!" : "");
     return text;
 }
 
@@ -120,6 +122,10 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
     write_text_file("varying", y4m("YUV4MPEG2 W48 H32\n", 1, 2) + y4m("", 1, 1, "FRAME Ip\n"));
     write_text_file("headless", "YUV4MPEG2 W48 H32\n" + std::string(2304, 'x'));
     write_text_file("wide", "YUV4MPEG2 W64 H32\n");
+    write_text_file("P9", "YUV4MPEG2 W48 H32 C420p9\n"), write_text_file("P10", "YUV4MPEG2 W48 H32 C420p10\n" + y4m("", 1, 2) + "FRAME\n");
+    ASSERT_EQ(mkdir("sub_64x64", 0700), 0);
+    for (std::string name : {"clip_48x32_444p10le.yuv", "sub_64x64/q_Gray_16bits", "c_64x48_10bit_422p.yuv", "c_47x32.yuv"})
+        write_text_file(name, std::string(18432, 'x'));
     const std::string whole = " holds no whole frame of ", qcif = "38016 bytes (176x144 YUV 4:2:0)\n",
         open = "Can't open yuvfile", rate = "Frame rate (-fps) must be at least 1: ";
     struct Row { std::string args; int status; std::string expected, warnings = ""; };
@@ -151,7 +157,25 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
         {"-f1 dir -size 16x16", 1, "dir: can not be read: Is a directory\n"},
         {"-f1 fifo", 1, "fifo" + whole + qcif}, {"-f1 /dev/null", 1, "/dev/null" + whole + qcif},
         {"-f1 short -CIF", 1, "short" + whole + "152064 bytes (352x288 YUV 4:2:0)\n"},
-        {"-f1 A -f2 422", 1, "422: YUV4MPEG2 chroma tag C422 is not supported (only 8-bit 4:2:0)\n"},
+        {"-f1 A -f2 P9", 1, "P9: YUV4MPEG2 chroma tag C420p9 is not supported (4:2:0, 4:2:2, 4:4:4 or mono at 8, 10, 12 or 16 bits)\n"},
+        // Formats: the frame follows the format; every sequence shares one; the first file's name fills in.
+        {"-f1 A -pix_fmt yuv420p10le", 0, "frame=76032 e=4 fmt=yuv420p10le!"}, {"-f1 A -pix_fmt gray", 0, "frame=25344 e=15"},
+        {"-f1 A -pix_fmt yuv422p12le", 0, "frame=101376 e=3"}, {"-f1 A -pix_fmt yuv444p16le -pix_fmt yuv444p", 0, "frame=76032 e=4"},
+        {"-f1 P10 -f2 A", 0, "size=48x32 frame=4608 e=0 fmt=yuv420p10le given=00"}, {"-f1 A -pix_fmt yuv420p", 0, "frame=38016 fmt=yuv420p!"},
+        {"-f1 clip_48x32_444p10le.yuv", 0, "size=48x32 frame=9216 e=1 fmt=yuv444p10le",
+         "clip_48x32_444p10le.yuv: size 48x32 and format yuv444p10le taken from the file name\n"},
+        {"-f1 sub_64x64/q_Gray_16bits -size 16x16", 0, "size=16x16 e=35 fmt=gray16le", "sub_64x64/q_Gray_16bits: format gray16le taken from the file name\n"},
+        {"-f1 c_64x48_10bit_422p.yuv -pix_fmt gray", 0, "size=64x48 e=5 fmt=gray!", "c_64x48_10bit_422p.yuv: size 64x48 taken from the file name\n"},
+        {"-f1 c_64x48_10bit_422p.yuv -size 16x16", 0, "size=16x16 e=17 fmt=yuv422p10le", "c_64x48_10bit_422p.yuv: format yuv422p10le taken from the file name\n"},
+        {"-f1 P10 -f2 c_64x48_10bit_422p.yuv", 0, "size=48x32 fmt=yuv420p10le"},  // a header wins over a name
+        {"-f1 c_47x32.yuv", 1, "c_47x32.yuv: picture size 47x32 from the file name is not supported (even, 16x16 up to 4096x2304); give -size\n"},
+        {"-f1 A -pix_fmt yuv420p9le", 1, "-pix_fmt yuv420p9le: unknown pixel format; supported: yuv420p, yuv422p, yuv444p, gray, yuv420p10le, "
+         "yuv422p10le, yuv444p10le, gray10le, yuv420p12le, yuv422p12le, yuv444p12le, gray12le, yuv420p16le, yuv422p16le, yuv444p16le, gray16le\n"},
+        {"-f1 422", 1, "422 holds no whole frame of 3078 bytes (48x32 yuv422p)\n"},
+        {"-f1 P10 -f2 422", 1, "422: YUV4MPEG2 format yuv422p does not match yuv420p10le of P10\n"},
+        {"-f1 A -f2 P10 -pix_fmt yuv420p", 1, "P10: YUV4MPEG2 format yuv420p10le does not match -pix_fmt yuv420p\n"},
+        {"-f1 c_64x48_10bit_422p.yuv -size 96x96", 1, "c_64x48_10bit_422p.yuv: format yuv422p10le taken from the file name\n"
+                                                      "c_64x48_10bit_422p.yuv holds no whole frame of 36864 bytes (96x96 yuv422p10le)\n"},
         {"-f1 NTSC -f2 wide", 1, "wide: YUV4MPEG2 picture size 64x32 does not match 48x32 of NTSC\n"},
         {"-f1 A -f2 NTSC -CIF", 1, "NTSC: YUV4MPEG2 picture size 48x32 does not match the size 352x288 given on "
                                    "the command line\n"},
@@ -160,7 +184,7 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
         {"-f1 headless", 1, "headless: no FRAME header after the YUV4MPEG2 header\n"},
     };
     for (std::string args : {"-f2 B -f1 A", "-f1 A -f3 B", "-f1 A -f2 B -f2 B", "-l -PSNR", "-f1 A -s", "-f1 A -e",
-                             "-f1 A -fps", "-f1 A -fr2", "-f1 A -fr3", "-f1 A -size", "-f1 A -f2"})
+                             "-f1 A -fps", "-f1 A -fr2", "-f1 A -fr3", "-f1 A -size", "-f1 A -f2", "-f1 A -pix_fmt"})
         rows.push_back({args, 1, "usage"});  // files out of order, no -f1, a value option last
     for (std::string wxh : {"175x144", "176x143", "14x16", "16x14", "4098x2304", "4096x2306", "176x", "x144",
                             "176x144x2", "-176x144", "176X144", "99999999999999999999x16"})
@@ -181,6 +205,55 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
         EXPECT_EQ(std::to_string(child.exit_status()) + "|" + child.stdout_text() + "|" + child.stderr_text(),
                   std::to_string(row.status) + "|" + out + "|" + err) << row.args;
     }
+}
+
+// Every format, raw with -pix_fmt and as YUV4MPEG2 with its C tag: pictures start black (neutral chroma at the depth),
+// then frame 1 holds sample (p * 1000 + 37 y + 5 x + 301) mod 2^depth of plane p at (x, y), little-endian words past 8 bits.
+TEST_F(Startup, EachFormatReadsItsSamplesAtTheirPositions)
+{
+    for (int f = 0; f < pixel_format_count; f++)
+        for (bool y4m_file : {false, true}) {
+            const PixelFormat &format = pixel_format_table[f];
+            int w = 20, h = 16, depth = format.bit_depth, bytes = depth > 8 ? 2 : 1, peak = (1 << depth) - 1;
+            int cw = format.chroma == chroma_444 ? w : format.chroma == chroma_gray ? 0 : w / 2;
+            int ch = format.chroma == chroma_420 ? h / 2 : format.chroma == chroma_gray ? 0 : h;
+            auto value = [&](int p, int x, int y, int frame) { return (p * 1000 + 37 * y + 5 * x + 301 * frame) & peak; };
+            std::string layout = std::vector<std::string>{"420", "422", "444", "mono"}[format.chroma];
+            std::string file = y4m_file ? "YUV4MPEG2 W20 H16 C" + layout + (depth == 8 ? "" : (layout == "mono" ? "" : "p") + std::to_string(depth)) + "\n" : "";
+            for (int frame = 0; frame < 2; frame++) {
+                file += y4m_file ? "FRAME\n" : "";
+                for (int p = 0; p < 3; p++)
+                    for (int i = 0; i < (p ? cw * ch : w * h); i++) {
+                        int v = value(p, i % (p ? cw : w), i / (p ? cw : w), frame);
+                        file += bytes == 2 ? std::string{(char)(v & 255), (char)(v >> 8)} : std::string(1, (char)v);
+                    }
+            }
+            write_text_file("F", file);
+            start(y4m_file ? "-f1 F -s 1" : "-f1 F -size 20x16 -s 1 -pix_fmt " + std::string(format.name));
+            {
+#if defined(__SANITIZE_ADDRESS__)
+                __lsan::ScopedDisabler one_start_up_of_many;  // these buffers are dropped on purpose
+#endif
+                allocate_measured_pictures();
+            }
+            auto sample = [&](const unsigned char *plane, ptrdiff_t stride, int x, int y) {
+                return bytes == 2 ? plane[y * stride + 2 * x] | plane[y * stride + 2 * x + 1] << 8 : plane[y * stride + x];
+            };
+            EXPECT_TRUE(picture1.bit_depth == depth && picture1.chroma == format.chroma && chroma_width(picture1) == cw &&
+                        chroma_height(picture1) == ch && picture1.luma_stride == w * bytes && picture1.chroma_stride == cw * bytes &&
+                        (cw == 0) == (picture1.u == nullptr) && sample(picture1.y, w * bytes, w - 1, h - 1) == 0 &&
+                        (cw == 0 || sample(picture1.v, cw * bytes, cw - 1, ch - 1) == 128 << (depth - 8))) << format.name << y4m_file;
+            position_sequence(1, start_frame);
+            ASSERT_TRUE(read_picture(1, &picture1)) << format.name << y4m_file;
+            for (int p = 0; p < 3; p++)
+                for (int i = 0; i < (p ? cw * ch : w * h); i++) {
+                    int x = i % (p ? cw : w), y = i / (p ? cw : w);
+                    const unsigned char *plane = p == 0 ? picture1.y : p == 1 ? picture1.u : picture1.v;
+                    ASSERT_EQ(sample(plane, p ? picture1.chroma_stride : picture1.luma_stride, x, y), value(p, x, y, 1))
+                        << format.name << (y4m_file ? " y4m" : " raw") << " plane " << p << " at " << x << "," << y;
+                }
+            reset_settings();
+        }
 }
 
 TEST_F(Startup, OffsetsBeyondFourGibibytesReadTheRightFrame)
@@ -322,14 +395,14 @@ TEST(Y4mHeader, GivesSizeRateAndLengthOrSaysWhatIsWrong)
 {
     const std::string x(65516, 'x'), no_w = "YUV4MPEG2 header lacks a valid W (width) tag",
         no_end = "YUV4MPEG2 header has no end of line within ", tag = "YUV4MPEG2 chroma tag ",
-        only = " is not supported (only 8-bit 4:2:0)", longest = "FRAME " + x.substr(0, 4089) + "\n";
+        only = " is not supported (4:2:0, 4:2:2, 4:4:4 or mono at 8, 10, 12 or 16 bits)", longest = "FRAME " + x.substr(0, 4089) + "\n";
     struct { std::string text, result; } rows[] = {  // unknown tags are skipped, the last W counts
         {"YUV4MPEG2 C420paldv H64 X=1 W32 W80 F30000:1001 Ip\nFRAME\n", "80x64 30000:1001 51"},
         {"YUV4MPEG2 W48 H32 C420mpeg2 F25:0\n", "48x32 0:0 34"}, {"YUV4MPEG2 W48 H32 C420 F25\n", "48x32 0:0 27"},
         {"YUV4MPEG2 W48 H32 F0:1\n", "48x32 0:0 23"}, {"YUV4MPEG2 W48 H32 X" + x + "\n", "48x32 0:0 65536"},
         {"YUV4MPEG2 W48 H32 X" + x + "x\n", no_end + "65536 bytes"}, {"YUV4MPEG2 W48 H32", no_end + "17 bytes"},
-        {"YUV4MPEG W48 H32\n", "not a YUV4MPEG2 file"}, {"YUV4MPEG2 W48 H32 C444\n", tag + "C444" + only},
-        {"YUV4MPEG2 W48 H32 C420p10\n", tag + "C420p10" + only}, {"YUV4MPEG2 W48 H32 C\n", tag + "C" + only},
+        {"YUV4MPEG W48 H32\n", "not a YUV4MPEG2 file"}, {"YUV4MPEG2 W48 H32 C444alpha\n", tag + "C444alpha" + only},
+        {"YUV4MPEG2 W48 H32 C420p10\n", "48x32 0:0 26"}, {"YUV4MPEG2 W48 H32 Cmono9\n", tag + "Cmono9" + only}, {"YUV4MPEG2 W48 H32 C\n", tag + "C" + only},
         {"YUV4MPEG2 W48 H32 F9999999999:1 W-48\n", no_w}, {"YUV4MPEG2 W9999999999 H32\n", no_w},
         {"YUV4MPEG2 W48 H32x\n", "YUV4MPEG2 header lacks a valid H (height) tag"},
         {"YUV4MPEG2 W47 H2306\n", "YUV4MPEG2 picture size 47x2306 is not supported (even, 16x16 up to 4096x2304)"},
@@ -337,7 +410,7 @@ TEST(Y4mHeader, GivesSizeRateAndLengthOrSaysWhatIsWrong)
     for (const auto &row : rows) {
         std::vector<char> exact(row.text.begin(), row.text.end());  // nothing after it (ASan)
         Y4mHeader h;
-        char got[100];  // the error, or what was read
+        char got[160];  // the error, or what was read
         if (parse_y4m_header(exact.data(), exact.size(), &h, got, sizeof got))
             snprintf(got, sizeof got, "%dx%d %d:%d %zu", h.width, h.height, h.rate_numerator, h.rate_denominator,
                      h.length);

@@ -70,7 +70,8 @@ TEST(PsnrSeries, KeepsMeanGlobalExtremesAndTheFirstFrameOfTheMinimum)
 
 // SSIM of the 8 x 8 window at a and b from means, sample variances and covariance; the constants 64 (0.01 peak)^2
 // and 64 x 63 (0.03 peak)^2, documented rounded for sums of 64 samples (416, 235963 at 255), are divided by 64^2, 64 x 63.
-double textbook_ssim(const uint8_t *a, const uint8_t *b, int stride, int peak)
+template <typename Sample>
+double textbook_ssim(const Sample *a, const Sample *b, int stride, int peak)
 {
     double ma = 0, mb = 0, va = 0, vb = 0, cov = 0, c1 = std::round(0.0064 * peak * peak) / 4096, c2 = std::round(0.0009 * 4032 * peak * peak) / 4032;
     for (int pass = 0; pass < 2; pass++)
@@ -144,6 +145,78 @@ TEST(Kernels, MeasureRowsAStrideApartAsThePackedPlaneAndLeaveTheBytesBetweenRows
                         ssim_plane_C(a.data(), b.data(), width, height, stride, 255) == packed) << ssims[v].name;
         }
     }
+}
+
+// Two-byte samples as little-endian words.
+std::vector<uint8_t> words(const std::vector<int> &samples)
+{
+    std::vector<uint8_t> bytes;
+    for (int v : samples)
+        bytes.push_back(v & 255), bytes.push_back(v >> 8);
+    return bytes;
+}
+
+// Wide samples: sums at the native depth, the difference floor((a - b) / 2^(depth - 8)) mod 256 in rows half the
+// stride apart; a 10-bit pair that is an 8-bit pair times 4 gives the 8-bit difference picture exactly.
+TEST(Difference, WideSamplesMeasureAtTheirDepthAndShiftTheDifferenceToEightBits)
+{
+    std::mt19937 random(11);
+    DifferenceVariant variants[4];
+    for (auto [depth, width, height, stride] : {std::tuple(10, 176, 144, 352), {12, 33, 5, 80}, {16, 64, 3, 128}, {16, 1, 1, 2}, {9, 17, 2, 40}})
+        for (int kind = 0; kind < 3; kind++) {  // random, edge values (0 and the peak), the 8-bit pair times 4
+            int peak = (1 << depth) - 1, n = width * height;
+            std::vector<int> a(stride / 2 * height), b(a.size()), a8(n), b8(n);
+            for (size_t i = 0; i < a.size(); i++) {
+                a8[i % n] = random() % 256, b8[i % n] = random() % 256;
+                a[i] = kind == 0 ? random() % (peak + 1) : kind == 1 ? random() % 2 * peak : a8[i % n] * 4;
+                b[i] = kind == 0 ? random() % (peak + 1) : kind == 1 ? random() % 2 * peak : b8[i % n] * 4;
+            }
+            uint64_t sum = 0;
+            std::vector<uint8_t> expected(stride / 2 * height, 0xEE), eight(n);
+            for (int i = 0; i < n; i++) {
+                int at = i / width * stride / 2 + i % width, d = a[at] - b[at];
+                sum += (uint64_t)((int64_t)d * d), expected[at] = (uint8_t)(int)std::floor(d / std::pow(2.0, depth - 8));
+                a8[i] = a[at] / 4, b8[i] = b[at] / 4;
+            }
+            std::vector<uint8_t> wa = words(a), wb = words(b), first(a8.begin(), a8.end()), second(b8.begin(), b8.end());
+            for (int v = 0; v < available_wide_difference_variants(variants, 4); v++) {
+                std::vector<uint8_t> out(expected.size(), 0xEE);
+                EXPECT_EQ(variants[v].sum(wa.data(), wb.data(), out.data(), width, height, stride, peak), sum) << depth;
+                EXPECT_EQ(out, expected) << variants[v].name << " " << depth << " kind " << kind;
+                if (kind == 2 && depth == 10) {
+                    std::vector<uint8_t> out8(n);
+                    difference_sum_C(first.data(), second.data(), out8.data(), width, height, width, 255);
+                    for (int i = 0; i < n; i++)
+                        ASSERT_EQ(out[i / width * stride / 2 + i % width], out8[i]) << i;
+                }
+            }
+            EXPECT_DOUBLE_EQ(psnr_of_sum(sum, n, peak), sum ? 10 * std::log10((double)peak * peak * n / sum) : HUGE_VAL);
+        }
+}
+
+// Wide SSIM: the textbook windows with the constants at the peak; the shared block sums give the reference bit for
+// bit, and on 8-bit samples the 8-bit figure.
+TEST(Ssim, WideSamplesAverageTextbookWindowsWithConstantsAtTheirPeak)
+{
+    std::mt19937 random(13);
+    for (auto [width, height, peak] : {std::tuple(8, 8, 1023), {50, 30, 4095}, {36, 20, 65535}, {40, 16, 255}})
+        for (int kind = 0; kind < 3; kind++) {  // random, close, edges
+            std::vector<int> a(width * height), b(a.size());
+            for (size_t i = 0; i < a.size(); i++) {
+                a[i] = kind == 2 ? random() % 2 * peak : random() % (peak + 1);
+                b[i] = kind == 0 ? random() % (peak + 1) : kind == 1 ? std::clamp<int>(a[i] + random() % 9 - 4, 0, peak) : random() % 2 * peak;
+            }
+            std::vector<uint8_t> wa = words(a), wb = words(b), na(a.begin(), a.end()), nb(b.begin(), b.end());
+            double got = ssim_plane_wide_C(wa.data(), wb.data(), width, height, width * 2, peak), expected = 0;
+            std::vector<SsimSumsWide> scratch(ssim_scratch_entries(width));
+            EXPECT_EQ(ssim_plane_wide(wa.data(), wb.data(), width, height, width * 2, peak, scratch.data()), got);
+            int columns = (width - 8) / 4 + 1, rows = (height - 8) / 4 + 1;
+            for (int y = 0; y < rows * 4; y += 4)
+                for (int x = 0; x < columns * 4; x += 4)
+                    expected += textbook_ssim(&a[y * width + x], &b[y * width + x], width, peak) / (columns * rows);
+            EXPECT_NEAR(got, expected, 1e-9) << width << " kind " << kind;
+            EXPECT_TRUE(peak != 255 || got == ssim_plane_C(na.data(), nb.data(), width, height, width, 255));
+        }
 }
 
 }  // namespace

@@ -1,0 +1,43 @@
+// The sample formats of the sequence files, under ffmpeg's names, so that users type what
+// they already know: 4:2:0, 4:2:2, 4:4:4 and gray at 8, 10, 12 and 16 bits. Samples wider
+// than 8 bits are 16-bit little-endian words that use the low bits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "yuv_frame.h"
+
+struct PixelFormat {
+    const char *name;  // "yuv420p10le"
+    int bit_depth;
+    ChromaLayout chroma;
+};
+
+extern const PixelFormat pixel_format_table[];
+extern const int pixel_format_count;
+// yuv420p: what every sequence is unless told otherwise.
+extern const PixelFormat *const default_pixel_format;
+
+// The format of that name (exact, lower case), or null.
+const PixelFormat *find_pixel_format(const char *name);
+
+// The format of that depth and layout, or null when there is none.
+const PixelFormat *pixel_format_of(int bit_depth, ChromaLayout chroma);
+
+// Every name, separated by ", ", for messages.
+const char *pixel_format_names();
+
+// Bytes of the luma plane, of one chroma plane and of a whole frame of a packed picture.
+int64_t luma_plane_bytes(const PixelFormat *format, int width, int height);
+int64_t chroma_plane_bytes(const PixelFormat *format, int width, int height);
+int64_t frame_bytes(const PixelFormat *format, int width, int height);
+
+// The rounded mean of 2^count_shift samples of `bit_depth` bits that add up to `sum`, at 8
+// bits and limited to 255: (v + 2^(b-9)) >> (b-8) for one sample. For display only.
+inline unsigned char rounded_to_8_bits(int sum, int count_shift, int bit_depth)
+{
+    int shift = count_shift + bit_depth - 8;
+    int value = (sum + ((1 << shift) >> 1)) >> shift;
+    return (unsigned char)(value > 255 ? 255 : value);
+}
