@@ -3,7 +3,9 @@
  * With "shm", the pictures lie in one shared segment and go with XShmPutImage, waiting
  * for the server once per frame before the slots could be written again.
  *
- *   put_images FRAMES [shm]     (DISPLAY names the server)
+ *   put_images FRAMES [shm] [WxH]     (DISPLAY names the server)
+ *
+ * WxH sets the size of each picture (default CIF, 352x288).
  */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -16,7 +18,8 @@
 #include <string.h>
 #include <sys/time.h>
 
-enum { width = 352, height = 288, panes = 6 };
+enum { panes = 6 };
+static int width = 352, height = 288;
 
 static double now(void)
 {
@@ -28,10 +31,16 @@ static double now(void)
 int main(int argc, char **argv)
 {
     int frames = argc > 1 ? atoi(argv[1]) : 300;
-    int use_shm = argc > 2 && strcmp(argv[2], "shm") == 0;
+    int use_shm = 0, size_ok = 1;
+    for (int i = 2; i < argc; ++i) {
+        if (strcmp(argv[i], "shm") == 0)
+            use_shm = 1;
+        else if (sscanf(argv[i], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0)
+            size_ok = 0;
+    }
     Display *dpy = XOpenDisplay(NULL);
-    if (!dpy || frames <= 0) {
-        fprintf(stderr, "usage: DISPLAY=... put_images FRAMES\n");
+    if (!dpy || frames <= 0 || !size_ok) {
+        fprintf(stderr, "usage: DISPLAY=... put_images FRAMES [shm] [WxH]\n");
         return 1;
     }
     int screen = DefaultScreen(dpy);

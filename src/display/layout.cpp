@@ -1,7 +1,10 @@
 #include "layout.h"
 
+#include <algorithm>
+
 #include "common/pairs.h"
 #include "common/settings.h"
+#include "convert/zoom.h"
 
 static const int row_gap = 30;           // caption strip between the picture rows
 static const int caption_left = 5;
@@ -19,11 +22,13 @@ static const int graph_label_100 = 75;
 static const int graph_title = 195;
 static const int graph_title_x = 25;
 static const int graph_left = 15;
-static const int graph_axis_length = 160;
+static const int graph_axis_length = 160;  // at zoom 1
+static const int graph_point_spacing = 8;
+static const int history_points = 20;
 static const int graph_label_room = 5;
 
-int shown_width() { return horizontal_size; }
-int shown_height() { return vertical_size; }
+int shown_width() { return shown_size(horizontal_size, zoom_out, zoom_in); }
+int shown_height() { return shown_size(vertical_size, zoom_out, zoom_in); }
 
 int main_window_width()
 {
@@ -60,8 +65,8 @@ bool pane_at(int x, int y, int *pane, int *picture_x, int *picture_y)
         Rect r = pane_rect(p);
         if (pane_shown(p) && x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height) {
             *pane = p;
-            *picture_x = x - r.x;
-            *picture_y = y - r.y;
+            *picture_x = (x - r.x) * zoom_out / zoom_in;
+            *picture_y = (y - r.y) * zoom_out / zoom_in;
             return true;
         }
     }
@@ -85,7 +90,14 @@ GraphArea graph_area(int graph)
     area.cleared = Rect{left, strip + graph_top, shown_width(), graphs_height};
     area.newest_x = axis_x;
     area.axis_x = axis_x;
-    area.axis_end_x = left + graph_axis_length;
+    // Zoomed, the graph grows with the pictures and shrinks only as far as it must to stay
+    // in its own pane; at zoom 1 it is as it always was.
+    area.point_spacing = graph_point_spacing;
+    if (zoom_in > 1 || zoom_out > 1) {
+        int fitting = (shown_width() - graph_label_room - 1) / (history_points - 1);
+        area.point_spacing = std::max(1, std::min(graph_point_spacing * zoom_in, fitting));
+    }
+    area.axis_end_x = left + graph_axis_length * area.point_spacing / graph_point_spacing;
     area.baseline_y = strip + graph_baseline;
     area.axis_top_y = strip + graph_top;
     area.label_100_y = strip + graph_label_100;

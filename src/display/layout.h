@@ -7,7 +7,7 @@ struct Rect {
     int x, y, width, height;
 };
 
-// The size at which each picture is shown: the picture size itself.
+// The size at which each picture is shown: the picture size at the zoom.
 int shown_width();
 int shown_height();
 
@@ -23,7 +23,7 @@ Rect pane_rect(int pane);
 bool pane_shown(int pane);
 
 // The shown pane under position (x, y) of the main window, and the picture sample under
-// it; false outside every shown pane.
+// it (zoomed out, the first sample of the block); false outside every shown pane.
 bool pane_at(int x, int y, int *pane, int *picture_x, int *picture_y);
 
 // Start of the baseline of the caption under pane 1..6.
@@ -31,10 +31,12 @@ int caption_x(int pane);
 int caption_y(int pane);
 
 // The PSNR history graph of pair 1..3, under pane 4..6. One pixel per dB upward from the
-// baseline; points are `graph_point_spacing` apart, leftward from the newest one.
+// baseline; points are `point_spacing` apart, the newest at the left. Zoomed, the width
+// follows the shown size, so that graphs of small shown pictures keep to their own pane.
 struct GraphArea {
     Rect cleared;       // wiped before each redraw
     int newest_x;       // x of the newest point
+    int point_spacing;
     int axis_x;         // the vertical axis, where the horizontal one starts
     int axis_end_x;     // end of the horizontal axis
     int baseline_y;     // PSNR 0
@@ -42,7 +44,6 @@ struct GraphArea {
     int label_100_y;    // baseline of the "100" label (graph 1 carries the labels and title)
     int title_x, title_y;
 };
-const int graph_point_spacing = 8;
 GraphArea graph_area(int graph);
 
 // The info window: its fixed size, and its place beside a main window whose outer edge

@@ -12,6 +12,7 @@
 #include "common/die.h"
 #include "common/settings.h"
 #include "convert/color_tables.h"
+#include "convert/zoom.h"
 
 static const char window_title[] = "kestrin Trivista";
 static const char web_address[] = "https://trivista.example/";
@@ -127,6 +128,8 @@ int init_display(const char *display_name)
     printf("\n%s\n%s\n\n", window_title, web_address);
     fflush(stdout);
 
+    if (!zoom_given)
+        zoom_out_to_fit(DisplayWidth(display, screen), DisplayHeight(display, screen));
     int width = main_window_width();
     int height = main_window_height();
     warn_if_window_exceeds_screen(width, height, DisplayWidth(display, screen),
@@ -177,5 +180,6 @@ int init_display(const char *display_name)
     int thirty_two_bit = dpy_depth != 16;
     InitColorDither(thirty_two_bit);
     select_render_kernels();
+    select_zoom_kernels();
     return thirty_two_bit ? 32 : 16;
 }

@@ -6,3 +6,8 @@
 // returns 1; returns 0 (and prints nothing) when it fits.
 int warn_if_window_exceeds_screen(int window_width, int window_height, int screen_width,
                                   int screen_height);
+
+// Without -zoom, a main window larger than the screen is zoomed out: by the smallest of
+// 2, 3 and 4 at which it fits, named in one line on standard error. Sets zoom_out and
+// returns it; 1 (and no line) when it fits as it is or fits at none of them.
+int zoom_out_to_fit(int screen_width, int screen_height);

@@ -1,6 +1,7 @@
 // The conversion against its definition written out here; every fast renderer, byte for byte.
 #include <sys/resource.h>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -8,11 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include "common/pixel_format.h"
 #include "convert/color_tables.h"
+#include "convert/reduce.h"
 #include "quality/difference_fast.h"
 #include "quality/quality_kernels.h"
 #include "convert/render_kernels.h"
 #include "convert/renderers.h"
+#include "convert/zoom.h"
 
 namespace {
 
@@ -215,3 +219,143 @@ TEST(Renderers, RowsApartByTheStridesGetThePackedPicturesPixelsAndPaddingStaysUn
 }
 
 }  // namespace
+
+namespace {
+
+// A picture with rows `pad` bytes wider than its samples, random samples of 0..range-1.
+struct PaddedPicture {
+    Bytes y, u, v;
+    YuvFrame frame;
+    PaddedPicture(int w, int h, int pad, std::mt19937 &random, int range)
+        : y((w + pad) * h), u((w / 2 + pad) * h / 2), v(u.size()),
+          frame{y.data(), u.data(), v.data(), w, h, 8, chroma_420, w + pad, w / 2 + pad}
+    {
+        for (Bytes *plane : {&y, &u, &v})
+            for (uint8_t &sample : *plane)
+                sample = (uint8_t)(random() % range);
+    }
+};
+
+// Sample (x, y) of plane 0..2 of a zoomed-out picture, from the definition.
+int box_mean(const YuvFrame &in, int plane, int x, int y, int n)
+{
+    const uint8_t *samples = plane == 0 ? in.y : plane == 1 ? in.u : in.v;
+    ptrdiff_t stride = plane == 0 ? in.luma_stride : in.chroma_stride;
+    int sum = 0;
+    for (int i = 0; i < n * n; i++)
+        sum += samples[(y * n + i / n) * stride + x * n + i % n];
+    return (int)std::lround(sum / (double)(n * n) + 1e-9);  // halves round up
+}
+
+}  // namespace
+
+TEST(Zoom, OutByNAveragesBlocksOrKeepsTheLargestErrorAndEveryVariantGivesTheReferenceBytes)
+{
+    const ZoomKernels *variants[4];
+    int count = available_zoom_variants(variants, 4);
+    std::mt19937 random(7);
+    struct Case { int w, h, pad, n, range; } cases[] = {
+        {16, 16, 0, 2, 256}, {50, 22, 3, 2, 4}, {38, 30, 1, 3, 256}, {44, 18, 0, 4, 2}, {34, 26, 5, 2, 256}};
+    for (const Case &c : cases) {
+        PaddedPicture in(c.w, c.h, c.pad, random, c.range), second(c.w, c.h, c.pad + 1, random, c.range);
+        PaddedPicture difference(c.w, c.h, c.pad, random, 256);
+        int w = c.w / c.n & ~1, h = c.h / c.n & ~1;
+        for (int v = 0; v < count; v++) {
+            Picture out(w, h), out_difference(w, h);
+            variants[v]->zoom_out(&in.frame, &out.frame, c.n);
+            variants[v]->zoom_out_difference(&in.frame, &second.frame, &difference.frame, &out_difference.frame, c.n);
+            for (int plane = 0; plane < 3; plane++)
+                for (int y = 0; y < (plane ? h / 2 : h); y++)
+                    for (int x = 0; x < (plane ? w / 2 : w); x++) {
+                        const Bytes &got = plane == 0 ? out.y : plane == 1 ? out.u : out.v;
+                        ASSERT_EQ(got[y * (plane ? w / 2 : w) + x], box_mean(in.frame, plane, x, y, c.n))
+                            << variants[v]->name << " " << c.w << "x" << c.h << " /" << c.n << " plane " << plane;
+                        const Bytes &got_chroma = plane == 1 ? out_difference.u : out_difference.v;
+                        if (plane) {
+                            ASSERT_EQ(got_chroma[y * w / 2 + x], box_mean(difference.frame, plane, x, y, c.n));
+                        }
+                    }
+            for (int y = 0; y < h; y++)
+                for (int x = 0; x < w; x++) {
+                    std::vector<int> errors;  // the block in raster order
+                    std::vector<uint8_t> stored;
+                    for (int i = 0; i < c.n * c.n; i++) {
+                        int row = y * c.n + i / c.n, column = x * c.n + i % c.n;
+                        errors.push_back(std::abs(in.y[row * (c.w + c.pad) + column] -
+                                                  second.y[row * (c.w + c.pad + 1) + column]));
+                        stored.push_back(difference.y[row * (c.w + c.pad) + column]);
+                    }
+                    size_t first_largest = std::max_element(errors.begin(), errors.end()) - errors.begin();
+                    ASSERT_EQ(out_difference.y[y * w + x], stored[first_largest])
+                        << variants[v]->name << " " << c.w << "x" << c.h << " /" << c.n << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
+TEST(Zoom, InByNRepeatsEachRenderedPixelInPlaceAndEveryVariantGivesTheReferenceBytes)
+{
+    const ZoomKernels *variants[4];
+    int count = available_zoom_variants(variants, 4);
+    std::mt19937 random(11);
+    for (int bytes : {2, 4})
+        for (int n : {2, 3, 4})
+            for (int w : {2, 14, 37}) {
+                const int h = 6, stride = w * n * bytes + 8 * (n == 3);  // rows may be wider than the pixels
+                Bytes picture(w * h * bytes);
+                for (uint8_t &b : picture)
+                    b = (uint8_t)random();
+                for (int v = 0; v < count; v++) {
+                    Bytes buffer(stride * h * n, 0xA5);
+                    for (int r = 0; r < h; r++)
+                        memcpy(&buffer[r * n * stride], &picture[r * w * bytes], w * bytes);
+                    variants[v]->zoom_in(buffer.data(), w, h, bytes, stride, n);
+                    for (int y = 0; y < h * n; y++)
+                        for (int x = 0; x < w * n; x++)
+                            ASSERT_EQ(memcmp(&buffer[y * stride + x * bytes],
+                                             &picture[(y / n * w + x / n) * bytes], bytes), 0)
+                                << variants[v]->name << " " << bytes << "-byte x" << n << " width " << w << " at " << x << "," << y;
+                }
+            }
+}
+
+// Display reduction of every sample format, rows padded: each luma sample and the mean of the chroma samples over each
+// 4:2:0 position at 8 bits, halves up, at most 255; gray shows neutral chroma. Random and edge samples (0, the peak).
+TEST(Reduction, RoundsEachFormatToEightBitsAndAveragesChromaOntoTheFourTwoZeroGrid)
+{
+    std::mt19937 random(17);
+    for (int f = 0; f < pixel_format_count; f++)
+        for (int edges = 0; edges < 2; edges++) {
+            const PixelFormat &format = pixel_format_table[f];
+            int w = 22, h = 14, bytes = sample_bytes(format.bit_depth), peak = (1 << format.bit_depth) - 1, pad = 6;
+            int cw = layout_chroma_width(format.chroma, w), ch = layout_chroma_height(format.chroma, h);
+            Bytes planes[3] = {Bytes((w * bytes + pad) * h), Bytes((cw * bytes + pad) * ch), Bytes((cw * bytes + pad) * ch)};
+            for (Bytes &plane : planes)
+                for (size_t i = 0; i < plane.size(); i += bytes) {
+                    int v = edges ? random() % 2 * peak : random() % (peak + 1);
+                    plane[i] = (uint8_t)v;
+                    if (bytes == 2)
+                        plane[i + 1] = (uint8_t)(v >> 8);
+                }
+            YuvFrame in{planes[0].data(), cw ? planes[1].data() : nullptr, cw ? planes[2].data() : nullptr, w, h, format.bit_depth,
+                        format.chroma, w * bytes + pad, cw * bytes + pad};
+            Picture out(w, h, 1, 2, 3);
+            reduce_for_display(&in, &out.frame);
+            auto sample = [&](int p, int x, int y) {
+                const uint8_t *at = &planes[p][y * (p ? in.chroma_stride : in.luma_stride) + x * bytes];
+                return bytes == 2 ? at[0] | at[1] << 8 : at[0];
+            };
+            double scale = std::pow(2.0, format.bit_depth - 8);
+            for (int i = 0; i < w * h; i++)
+                ASSERT_EQ(out.y[i], std::min(255.0, std::floor(sample(0, i % w, i / w) / scale + 0.5))) << format.name << " " << i;
+            for (int p = 1; p < 3; p++)
+                for (int i = 0; i < w * h / 4; i++) {
+                    int x = i % (w / 2), y = i / (w / 2), across = cw / (w / 2), down = ch / (h / 2);
+                    double sum = 0;
+                    for (int k = 0; k < across * down; k++)
+                        sum += sample(p, x * across + k % across, y * down + k / across);
+                    double expected = cw ? std::min(255.0, std::floor(sum / (across * down) / scale + 0.5)) : 128;
+                    ASSERT_EQ((p == 1 ? out.u : out.v)[i], expected) << format.name << " plane " << p << " " << i;
+                }
+        }
+}

@@ -17,6 +17,7 @@
 #include "display/psnr_graph.h"
 #include "common/settings.h"
 #include "display/shm_transfer.h"
+#include "display/layout.h"
 
 static const std::string banner = "\nkestrin Trivista\nhttps://trivista.example/\n\n";
 
@@ -313,5 +314,54 @@ TEST(InfoWindow, AsksForAPlaceRightOfOrBelowTheMainWindowThatLiesOnTheScreen)
                         (hints.flags & (USPosition | PPosition)) == (USPosition | PPosition))
                 << c.screen_width << ": at " << info.x << "," << info.y << ", hints " << hints.flags;
         });
+    }
+}
+
+// A given zoom sizes the window, its hints and the image, and makes pane positions picture
+// samples; without one the window is zoomed out to fit the screen, with one line saying so.
+TEST(MainWindow, FollowsTheZoomGivenOrTheLargestOfAHalfAThirdAndAQuarterThatFitsTheScreen)
+{
+    const std::string clipped = "Warning: the main window (%s) is larger than the screen (1280x1024) and may be clipped\n";
+    const struct { int width, height, sequences, psnr, given, out, in, shown_width, shown_height, window_width,
+                   window_height; std::string err; } cases[] = {
+        {176, 144, 3, 0, 0, 1, 1, 176, 144, 528, 338, ""},
+        {176, 144, 3, 1, 1, 2, 1, 88, 72, 264, 344, ""},
+        {176, 144, 3, 0, 1, 3, 1, 58, 48, 174, 146, ""},
+        {50, 38, 2, 0, 1, 4, 1, 12, 8, 24, 66, ""},
+        {176, 144, 3, 0, 1, 1, 2, 352, 288, 1056, 626, ""},
+        {176, 144, 2, 1, 1, 1, 3, 528, 432, 1056, 1064, "1056x1064"},
+        {1280, 720, 3, 0, 1, 1, 1, 1280, 720, 3840, 1490, "3840x1490"},
+        {640, 480, 2, 0, 0, 1, 1, 640, 480, 1280, 1010, ""},
+        {1280, 720, 3, 0, 0, 3, 1, 426, 240, 1278, 530,
+         "The main window (3840x1490) is larger than the screen (1280x1024): shown at zoom 1/3\n"},
+        {1280, 720, 2, 0, 0, 2, 1, 640, 360, 1280, 770,
+         "The main window (2560x1490) is larger than the screen (1280x1024): shown at zoom 1/2\n"},
+        {2560, 1440, 2, 0, 0, 4, 1, 640, 360, 1280, 770,
+         "The main window (5120x2930) is larger than the screen (1280x1024): shown at zoom 1/4\n"},
+        {1920, 1080, 3, 1, 0, 1, 1, 1920, 1080, 5760, 2360, "5760x2360"},
+    };
+    XvfbServer server(24);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "row " << &c - cases + 1);
+        std::string out = in_child([&] {
+            use_layout(c.width, c.height, c.sequences, c.psnr);
+            zoom_given = c.given, zoom_out = c.given ? c.out : 1, zoom_in = c.in;
+            dup2(fileno(stdout), 2);
+            init_display(server.name().c_str());
+            EXPECT_TRUE(zoom_out == c.out && ximage->width == c.shown_width && ximage->height == c.shown_height);
+            WindowGeometry w = find_window(display, "kestrin Trivista");
+            SizeHints h = read_size_hints(display, window);
+            EXPECT_TRUE(w.width == c.window_width && w.height == c.window_height && h.min_width == w.width &&
+                        h.max_height == w.height) << w.width << "x" << w.height;
+            int pane = 0, x = -1, y = -1;  // a pixel of pane 2 and the picture sample under it
+            EXPECT_TRUE(pane_at(c.shown_width + 5, 7, &pane, &x, &y) && pane == 2 &&
+                        x == 5 * c.out / c.in && y == 7 * c.out / c.in) << x << "," << y;
+            // Graphs keep to their own pane's width: the oldest point short of the next graph.
+            for (int g = 1; g < 3 && c.shown_width >= 40; ++g)
+                EXPECT_LT(graph_area(g).newest_x + 19 * graph_area(g).point_spacing, graph_area(g + 1).axis_x);
+        });
+        char warning[200];
+        snprintf(warning, sizeof warning, clipped.c_str(), c.err.c_str());
+        EXPECT_EQ(out, banner + (c.err.empty() ? "" : c.err.find(':') != c.err.npos ? c.err : warning));
     }
 }

@@ -1,0 +1,29 @@
+// The zoom kernels the program calls, chosen once at start-up.
+#include "zoom.h"
+
+#include "common/kernel_choice.h"
+
+ZoomKernels zoom_kernels = zoom_kernels_C;
+
+#if defined(TRIVISTA_X86_KERNELS)
+extern const ZoomKernels zoom_kernels_SSE2;
+#endif
+
+int available_zoom_variants(const ZoomKernels **list, int capacity)
+{
+    int count = 0;
+    if (count < capacity)
+        list[count++] = &zoom_kernels_C;
+#if defined(TRIVISTA_X86_KERNELS)
+    if (__builtin_cpu_supports("sse2") && count < capacity)
+        list[count++] = &zoom_kernels_SSE2;
+#endif
+    return count;
+}
+
+void select_zoom_kernels()
+{
+    const ZoomKernels *variants[2];
+    int count = available_zoom_variants(variants, 2);
+    zoom_kernels = *choose_kernel(variants, count);
+}
