@@ -8,14 +8,18 @@ PsnrHistory psnr_history[3];
 
 static const int history_points = 20;
 
+void reset_psnr_history(PsnrHistory *history, int graph)
+{
+    for (XPoint &point : history->point) {
+        point.x = 0;
+        point.y = (short)graph_area(graph).baseline_y;
+    }
+}
+
 void init_psnr_histories()
 {
-    for (int graph = 1; graph <= 3; graph++) {
-        for (XPoint &point : psnr_history[graph - 1].point) {
-            point.x = 0;
-            point.y = (short)graph_area(graph).baseline_y;
-        }
-    }
+    for (int graph = 1; graph <= 3; graph++)
+        reset_psnr_history(&psnr_history[graph - 1], graph);
 }
 
 // y of a PSNR value, truncated toward zero; values that the cap can never produce
@@ -30,22 +34,24 @@ static short psnr_y(const GraphArea &area, double psnr_value)
     return (short)(int)y;
 }
 
-void draw_psnr_graph(PsnrHistory *history, int graph, double psnr_value)
+void enter_psnr_value(PsnrHistory *history, int graph, double psnr_value)
 {
-    if (graph < 1 || graph > 3)
-        return;
     GraphArea area = graph_area(graph);
-
     for (int i = history_points - 1; i >= 1; i--) {
-        history->point[i].x = (short)(area.newest_x + graph_point_spacing * i);
+        history->point[i].x = (short)(area.newest_x + area.point_spacing * i);
         history->point[i].y = history->point[i - 1].y;
     }
     history->point[0].x = (short)area.newest_x;
     history->point[0].y = psnr_y(area, psnr_value);
+}
 
+void draw_psnr_history(const PsnrHistory *history, int graph)
+{
+    GraphArea area = graph_area(graph);
     XClearArea(display, window, area.cleared.x, area.cleared.y, area.cleared.width,
                area.cleared.height, False);
-    XDrawLines(display, window, psnr_gc, history->point, history_points, CoordModeOrigin);
+    XDrawLines(display, window, psnr_gc, const_cast<XPoint *>(history->point), history_points,
+               CoordModeOrigin);
     XDrawLine(display, window, gc, area.axis_x, area.baseline_y, area.axis_end_x,
               area.baseline_y);
     XDrawLine(display, window, gc, area.axis_x, area.baseline_y, area.axis_x, area.axis_top_y);
@@ -55,4 +61,12 @@ void draw_psnr_graph(PsnrHistory *history, int graph, double psnr_value)
         XDrawImageString(display, window, gc, area.title_x, area.title_y, "PSNR last 20 frames",
                          19);
     }
+}
+
+void draw_psnr_graph(PsnrHistory *history, int graph, double psnr_value)
+{
+    if (graph < 1 || graph > 3)
+        return;
+    enter_psnr_value(history, graph, psnr_value);
+    draw_psnr_history(history, graph);
 }

@@ -14,5 +14,15 @@ extern PsnrHistory psnr_history[3];
 // Sets every point of all three histories to the baseline.
 void init_psnr_histories();
 
+// Sets the points of graph 1, 2 or 3 to the baseline.
+void reset_psnr_history(PsnrHistory *history, int graph);
+
+// Enters the newest capped PSNR into the history of graph 1, 2 or 3, the others moving one
+// place older, without drawing.
+void enter_psnr_value(PsnrHistory *history, int graph, double psnr_value);
+
+// Draws graph 1, 2 or 3 as its history stands.
+void draw_psnr_history(const PsnrHistory *history, int graph);
+
 // Enters the newest capped PSNR into `history` and draws graph 1, 2 or 3.
 void draw_psnr_graph(PsnrHistory *history, int graph, double psnr_value);

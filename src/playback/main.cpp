@@ -5,6 +5,7 @@
 #include "common/settings.h"
 #include "common/standard_descriptors.h"
 #include "display/display.h"
+#include "display/events.h"
 #include "display/psnr_graph.h"
 #include "quality/quality_kernels.h"
 
@@ -19,11 +20,12 @@ int main(int argc, char **argv)
     parse_options(argc, argv);
     compute_geometry();
     compute_frame_range();
-    init_psnr_histories();
     allocate_buffers();
     colordepth = init_display("");
+    init_psnr_histories();  // on the graphs' baseline, which follows the zoom the display chose
     if (!quiet)
         init_status();
+    listen_for_input();  // as soon as both windows are there, so no early key is lost
     create_logo();
     load_freeze_tables();
     set_frame_period();

@@ -4,34 +4,71 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 
 #include "frame_advance.h"
+#include "pair_luma.h"
 #include "pacing.h"
+#include "seek.h"
 #include "sequence.h"
 #include "startup.h"
 #include "common/pairs.h"
 #include "common/settings.h"
+#include "convert/reduce.h"
 #include "convert/renderers.h"
+#include "convert/zoom.h"
 #include "display/display.h"
+#include "display/events.h"
+#include "display/layout.h"
+#include "display/layout.h"
 #include "display/psnr_graph.h"
-#include "quality/difference.h"
 #include "quality/psnr_series.h"
 
 // Each pair's PSNR over the current pass, for the info window's mean.
 static PsnrSeries pass_psnr[4];
 
+// The picture zoomed out into zoom_picture's planes at the shown size, described by `out`.
+// A difference pane keeps the largest error of each block, which needs the pair's two
+// pictures; a picture of another format than 8-bit 4:2:0 has its difference averaged.
+static void zoom_out_into(const YuvFrame *picture, int pane, YuvFrame *out)
+{
+    *out = zoom_picture;
+    out->width = shown_width();
+    out->height = shown_height();
+    const YuvFrame *first = pane > 3 ? picture_of(pairs[pane - 3].first) : nullptr;
+    const YuvFrame *second = pane > 3 ? picture_of(pairs[pane - 3].second) : nullptr;
+    if (first && first->bit_depth == 8 && first->chroma == chroma_420)
+        zoom_kernels.zoom_out_difference(first, second, picture, out, zoom_out);
+    else
+        zoom_kernels.zoom_out(picture, out, zoom_out);
+}
+
 static void render(const YuvFrame *picture, void (*renderer)(const YuvFrame *, unsigned char *,
                                                               ptrdiff_t), int pane)
 {
-    renderer(picture, rendered_of(pane), (ptrdiff_t)picture->width * rendered_pixel_bytes());
+    ptrdiff_t shown_row = (ptrdiff_t)shown_width() * rendered_pixel_bytes();
+    if (zoom_out > 1) {
+        YuvFrame zoomed;
+        zoom_out_into(picture, pane, &zoomed);
+        renderer(&zoomed, rendered_of(pane), shown_row);
+    } else {
+        // Rendered on every zoom_in-th row, then widened in place.
+        renderer(picture, rendered_of(pane), shown_row * zoom_in);
+        if (zoom_in > 1)
+            zoom_kernels.zoom_in(rendered_of(pane), picture->width, picture->height,
+                                 rendered_pixel_bytes(), shown_row, zoom_in);
+    }
 }
 
 // The picture in the form the renderers take: 8-bit 4:2:0.
 static const YuvFrame *displayable(const YuvFrame *picture)
 {
-    return picture;
+    if (picture->bit_depth == 8 && picture->chroma == chroma_420)
+        return picture;
+    reduce_for_display(picture, &display_picture);  // rendered before the next one comes
+    return &display_picture;
 }
 
 // A held sequence shows again the picture it rendered last.
@@ -42,36 +79,56 @@ static void show_sequence(int n, bool held)
     display_image(ximage, rendered_of(n), n);
 }
 
-// The luma difference of the pair into its difference picture, and the pair's PSNR.
-static double measure(int pair, uint64_t *sum, int64_t *samples)
-{
-    const YuvFrame &first = *picture_of(pairs[pair].first);
-    const YuvFrame &second = *picture_of(pairs[pair].second);
-    int largest = largest_sample_value(first);
-    *sum = difference_sum(first.y, second.y, difference_of(pair)->y, first.width, first.height,
-                          first.luma_stride, largest);
-    *samples = (int64_t)first.width * first.height;
-    return cap_psnr(psnr_of_sum(*sum, *samples, largest));
-}
+// The last PSNR shown for each pair, for repainting the info window.
+static double shown_psnr[4];
 
-static void show_pair(int pair)
+// The pair's difference picture in its pane; with -PSNR its value in the graph and the
+// info window too. Play records the value in the pass's series and the graph first; a frame
+// shown again has them rebuilt instead (`record` false).
+static void show_pair(int pair, bool record)
 {
     if (nodiff && !psnr)
         return;
     uint64_t sum;
     int64_t samples;
-    double value = measure(pair, &sum, &samples);
+    double value = measure_pair_luma(pair, &sum, &samples);
+    shown_psnr[pair] = value;
+    if (psnr && record) {
+        enter_psnr_value(&psnr_history[pair - 1], pair, value);
+        series_add(&pass_psnr[pair], frame, value, sum, samples);
+        note_pair_psnr(pair, frame, value);
+    }
     int pane = pairs[pair].pane;
     if (!nodiff) {
         render(difference_of(pair), render_gray, pane);
         display_image(ximage, rendered_of(pane), pane);
     }
     if (psnr) {
-        draw_psnr_graph(&psnr_history[pair - 1], pair, value);
-        series_add(&pass_psnr[pair], frame, value, sum, samples);
+        draw_psnr_history(&psnr_history[pair - 1], pair);
         if (!quiet)
             PSNRstatus(value, series_mean(&pass_psnr[pair]), pair);
     }
+}
+
+// The panes of a frame whose pictures are in place; each pair follows the later of its two
+// sequences.
+static void show_frame(const FrameStep &step, bool record)
+{
+    if (!quiet)
+        draw_status();
+    for (int n = 1; n <= expand; n++) {
+        show_sequence(n, step.held[n]);
+        for (int pair = 1; pair <= pair_count_for(expand); pair++)
+            if (pairs[pair].second == n)
+                show_pair(pair, record);
+    }
+}
+
+static void note_frozen()
+{
+    // Flushed at once: scripts read these notes through a pipe while playback runs.
+    printf("froze: %i\n", frame);
+    fflush(stdout);
 }
 
 static long microseconds(const timeval &t)
@@ -84,21 +141,10 @@ static bool play_frame()
 {
     timeval t0, t1;
     gettimeofday(&t0, nullptr);
-    if (!quiet)
-        draw_status();
     FrameStep step = advance_sequences(frame);
-    if (step.held[2]) {
-        // Flushed at once: scripts read these notes through a pipe while playback runs.
-        printf("froze: %i\n", frame);
-        fflush(stdout);
-    }
-    // Each pair follows the later of its two sequences.
-    for (int n = 1; n <= expand; n++) {
-        show_sequence(n, step.held[n]);
-        for (int pair = 1; pair <= pair_count_for(expand); pair++)
-            if (pairs[pair].second == n)
-                show_pair(pair);
-    }
+    if (step.held[2])
+        note_frozen();
+    show_frame(step, true);
     // What the frame drew reaches the screen before the sleep, not after it.
     present_frame();
     gettimeofday(&t1, nullptr);
@@ -108,8 +154,132 @@ static bool play_frame()
     return step.more;
 }
 
+// Frame `target` of the pass exactly as play shows it there: pictures, differences, the
+// pass's means and the graphs' last 20 points.
+static void show_frame_again(int target)
+{
+    frame = target;
+    load_frame(target);
+    for (int pair = 1; psnr && pair <= pair_count_for(expand); pair++) {
+        double value;
+        series_reset(&pass_psnr[pair], largest_sample_value(*picture_of(1)));
+        for (int f = start_frame; f <= target && pair_psnr_before(pair, f, 0, &value); f++)
+            series_add(&pass_psnr[pair], f, value, 0, 0);
+        reset_psnr_history(&psnr_history[pair - 1], pair);
+        for (int back = 19; back >= 0; back--)
+            if (pair_psnr_before(pair, target, back, &value))
+                enter_psnr_value(&psnr_history[pair - 1], pair, value);
+    }
+    show_frame(FrameStep{}, false);
+    present_frame();
+}
+
+// Both windows again from what is already rendered, after part of one was uncovered.
+static void repaint()
+{
+    if (!quiet)
+        draw_status();
+    for (int pane = 1; pane <= 6; pane++)
+        if (pane_shown(pane))
+            display_image(ximage, rendered_of(pane), pane);
+    for (int pair = 1; psnr && pair <= pair_count_for(expand); pair++) {
+        draw_psnr_history(&psnr_history[pair - 1], pair);
+        if (!quiet)
+            PSNRstatus(shown_psnr[pair], series_mean(&pass_psnr[pair]), pair);
+    }
+    present_frame();
+}
+
+static int sample_at(const unsigned char *plane, ptrdiff_t stride, int bit_depth, int x, int y)
+{
+    if (!plane)
+        return 1 << (bit_depth - 1);  // no chroma planes: neutral, as shown
+    const unsigned char *row = plane + stride * y;
+    return bit_depth > 8 ? row[2 * x] | row[2 * x + 1] << 8 : row[x];
+}
+
+// One line a click, flushed at once for scripts: the samples of every sequence at the
+// picture position and the signed luma differences of the measured pairs.
+static void print_samples(int x, int y)
+{
+    static const char *const names[4] = {"", "org", "enc", "tra"};
+    printf("pixel: frame %i x %i y %i", frame, x, y);
+    int luma[4] = {};
+    for (int n = 1; n <= expand; n++) {
+        const YuvFrame &p = *picture_of(n);
+        int cx = (int)((int64_t)x * chroma_width(p) / p.width);
+        int cy = (int)((int64_t)y * chroma_height(p) / p.height);
+        luma[n] = sample_at(p.y, p.luma_stride, p.bit_depth, x, y);
+        printf(" %s %i %i %i", names[n], luma[n],
+               sample_at(p.u, p.chroma_stride, p.bit_depth, cx, cy),
+               sample_at(p.v, p.chroma_stride, p.bit_depth, cx, cy));
+    }
+    for (int pair = 1; pair <= pair_count_for(expand); pair++) {
+        int first = pairs[pair].first, second = pairs[pair].second;
+        printf(" %s-%s %i", names[first], names[second], luma[first] - luma[second]);
+    }
+    printf("\n");
+    fflush(stdout);
+}
+
+// Where a move asks to go, inside the range.
+static int move_target(const UserCommand &command)
+{
+    if (command.kind == command_first)
+        return start_frame;
+    if (command.kind == command_last)
+        return end_frame;
+    int64_t target = (int64_t)frame + command.frames;
+    return (int)std::min<int64_t>(end_frame, std::max<int64_t>(start_frame, target));
+}
+
+// The user's commands after a frame was shown: none waiting lets play go on; a pause or a
+// move waits for more without using the processor until play resumes. `more` follows
+// moves. False when the user ends the run.
+static bool obey_user(bool *more)
+{
+    bool paused = false;
+    for (;;) {
+        UserCommand command = next_command(paused);
+        switch (command.kind) {
+        case command_none:
+            return true;
+        case command_quit:
+            return false;
+        case command_pause:
+            paused = !paused;
+            if (!paused)
+                return true;
+            break;
+        case command_sample:
+            print_samples(command.x, command.y);
+            break;
+        case command_repaint:
+            if (paused)
+                repaint();
+            break;
+        case command_step:
+        case command_first:
+        case command_last: {
+            paused = true;
+            if (!seeking_possible())
+                break;
+            int target = move_target(command);
+            show_frame_again(target);
+            // Notes stay one per frozen frame that play passes, one frame at a time.
+            if (command.kind == command_step && command.frames == 1 && fr2 &&
+                frame_frozen(&fr2_table, target))
+                note_frozen();
+            *more = pass_goes_on(frame);
+            break;
+        }
+        }
+    }
+}
+
 int play()
 {
+    prepare_seeking();
     do {
         for (PsnrSeries &series : pass_psnr)
             series_reset(&series, largest_sample_value(*picture_of(1)));
@@ -117,6 +287,8 @@ int play()
         bool played = more;
         while (more) {
             more = play_frame();
+            if (!obey_user(&more))
+                return close_sequences();  // a normal end, as after the last pass
             frame++;
         }
         frame = start_frame;

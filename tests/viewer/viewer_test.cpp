@@ -19,6 +19,9 @@
 
 #include "convert/color_tables.h"
 #include "harness.h"
+// After the test framework, whose names the X headers' macros would clash with.
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include "convert/render_kernels.h"
 #include "common/settings.h"
 
@@ -495,5 +498,283 @@ TEST(Ending, AWindowDestroyedByAnotherProgramEndsTheRunWithOneLineAndStatusOne)
         XDestroyWindow(run.x.get(), w.id);
         XSync(run.x.get(), False);
         expect_end(*child, 1, banner, "The " + which + " window was closed by another program\n");
+    }
+}
+
+// Keys and clicks as a user gives them, through the XTest extension.
+static void press(Display *dpy, Window focus, KeySym key)
+{
+    XSetInputFocus(dpy, focus, RevertToParent, CurrentTime);
+    KeyCode code = XKeysymToKeycode(dpy, key);
+    XTestFakeKeyEvent(dpy, code, True, 0), XTestFakeKeyEvent(dpy, code, False, 0), XSync(dpy, False);
+}
+
+static void click(Display *dpy, const WindowGeometry &w, int x, int y)
+{
+    XTestFakeMotionEvent(dpy, -1, w.x + x, w.y + y, 0);
+    XTestFakeButtonEvent(dpy, 1, True, 0), XTestFakeButtonEvent(dpy, 1, False, 0), XSync(dpy, False);
+}
+
+static double cpu_seconds(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string field;
+    double ticks = 0;
+    for (int i = 1; i <= 15 && stat >> field; ++i)
+        ticks += i >= 14 ? std::stod(field) : 0;  // user and system time
+    return ticks / sysconf(_SC_CLK_TCK);
+}
+
+// Paused, stepped and sought: each frame shows the pictures, differences, graphs and info text
+// that uninterrupted play shows there (the capture at the pause is uninterrupted play's), and a
+// click reads the samples. Sequence 2 holds at 3 and 5, sequence 3 at 2.
+TEST(Interaction, PauseStepsAndSeeksShowWhatPlayShowsAtEachFrame)
+{
+    ViewerRun run;
+    const int frames = 12, held2[] = {3, 5}, held3 = 2;
+    auto child = run.start({"-l", "-PSNR", "-fps", "12", "-fr2", run.file("fr2", "3\n5\n"), "-fr3",
+                            run.file("fr3", "2\n"), "-f1", run.sequence(1, frames), "-f2",
+                            run.sequence(2, frames), "-f3", run.sequence(3, frames)});
+    WindowGeometry w = run.window(), info = wait_for_window(run.x.get(), "Trivista info");
+    ASSERT_TRUE(w.id && info.id) << child->stderr_text();
+    auto shows = [&](int n, int f) {  // the file frame sequence n shows at frame f
+        return f - (n == 2 ? (f >= held2[0]) + (f >= held2[1]) : n == 3 ? f >= held3 : 0);
+    };
+    const int compared[6][2] = {{1, 0}, {2, 0}, {3, 0}, {1, 2}, {2, 3}, {1, 3}};
+    auto at_frame = [&](int f) {
+        Capture all = run.rows(w, 0, w.height);
+        for (int p = 0; p < 6 && !all.empty(); ++p) {
+            int a = compared[p][0], b = compared[p][1];
+            if (!(crop(all, p % 3 * W, p < 3 ? 0 : V + 30, W, V) ==
+                  expected_pane(run, a, shows(a, f), b, b ? shows(b, f) : 0)))
+                return false;
+        }
+        return !all.empty();
+    };
+    auto both = [&] { return std::make_pair(run.rows(w, 0, w.height), run.rows(info, 0, info.height)); };
+
+    usleep(1500000);
+    press(run.x.get(), w.id, XK_space);
+    usleep(300000);
+    auto paused = both();
+    int g = 0;  // the frame the pause came at: sequence 1 shows it
+    while (g < frames && !(crop(paused.first, 0, 0, W, V) == expected_pane(run, 1, g, 0, 0)))
+        ++g;
+    ASSERT_LT(g, frames);
+    double cpu = cpu_seconds(child->pid());
+    usleep(1000000);
+    EXPECT_TRUE(both() == paused) << "the frame counter went on";
+    EXPECT_LT(cpu_seconds(child->pid()) - cpu, 0.05) << "a paused run used the processor";
+    // Covered and uncovered while paused: painted again as it was.
+    Display *dpy = run.x.get();
+    Window cover = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1000, 600, 0, 0, 0);
+    XMapWindow(dpy, cover), XSync(dpy, False), usleep(200000);
+    XDestroyWindow(dpy, cover), XSync(dpy, False);
+    EXPECT_TRUE(wait_until([&] { return both() == paused; }, 5)) << "not repainted";
+
+    // Home, then one frame at a time up to the pause; End and back; jumps stay in the range.
+    press(run.x.get(), info.id, XK_Home);
+    EXPECT_TRUE(wait_until([&] { return at_frame(0); }, 5));
+    for (int f = 1; f <= g; ++f) {
+        press(run.x.get(), w.id, XK_Right);
+        EXPECT_TRUE(wait_until([&] { return at_frame(f); }, 5)) << "frame " << f;
+    }
+    EXPECT_TRUE(wait_until([&] { return both() == paused; }, 5)) << "stepped to " << g;
+    const struct { KeySym key; int frame; } moves[] = {
+        {XK_End, frames - 1}, {XK_Prior, frames - 1}, {XK_Next, 0}, {XK_Up, 10}, {XK_Down, 0}};
+    for (const auto &m : moves) {
+        press(run.x.get(), w.id, m.key);
+        EXPECT_TRUE(wait_until([&] { return at_frame(m.frame); }, 5)) << "to " << m.frame;
+    }
+    press(run.x.get(), w.id, XK_End);
+    for (int f = frames - 2; f >= g; --f) {
+        EXPECT_TRUE(wait_until([&] { return at_frame(f + 1); }, 5));
+        press(run.x.get(), w.id, XK_Left);
+    }
+    EXPECT_TRUE(wait_until([&] { return both() == paused; }, 5)) << "sought back to " << g;
+
+    // Button 1 on pane 1 and on pane 6 at the same picture position: one line each.
+    press(run.x.get(), w.id, XK_Home);
+    ASSERT_TRUE(wait_until([&] { return at_frame(0); }, 5));
+    click(run.x.get(), w, 40, 33), click(run.x.get(), w, 2 * W + 40, V + 30 + 33);
+    std::string line = "pixel: frame 0 x 40 y 33";
+    int luma[4];
+    for (int n = 1; n <= 3; ++n) {
+        std::vector<uint8_t> yuv = make_test_frame(W, V, n, shows(n, 0));
+        luma[n] = yuv[33 * W + 40];
+        line += std::string(" ") + "orgenctra"[3 * n - 3] + "orgenctra"[3 * n - 2] + "orgenctra"[3 * n - 1] +
+                " " + std::to_string(luma[n]) + " " + std::to_string(yuv[W * V + 16 * W / 2 + 20]) + " " +
+                std::to_string(yuv[W * V * 5 / 4 + 16 * W / 2 + 20]);
+    }
+    line += " org-enc " + std::to_string(luma[1] - luma[2]) + " enc-tra " + std::to_string(luma[2] - luma[3]) +
+            " org-tra " + std::to_string(luma[1] - luma[3]) + "\n";
+    EXPECT_TRUE(wait_until([&] { return child->stdout_text().find(line + line) != std::string::npos; }, 5))
+        << child->stdout_text();
+    press(run.x.get(), w.id, XK_q);
+    ASSERT_TRUE(child->wait(5));
+    EXPECT_EQ(child->exit_status(), 0);
+}
+
+// q, Escape and the close button of either window end the run as its normal end.
+TEST(Interaction, QuitKeysAndTheCloseButtonEndTheRunWithStatusZero)
+{
+    for (int way = 0; way < 4; ++way) {
+        ViewerRun run;
+        auto child = run.start({"-l", "-fps", "50", "-f1", run.sequence(1, 3), "-f2", run.sequence(2, 3)});
+        WindowGeometry w = run.window(), info = wait_for_window(run.x.get(), "Trivista info");
+        ASSERT_TRUE(w.id && info.id);
+        usleep(200000);  // playing
+        Display *dpy = run.x.get();
+        if (way < 2) {
+            press(dpy, w.id, way ? XK_Escape : XK_q);
+        } else {
+            XEvent close = {};
+            close.xclient.type = ClientMessage, close.xclient.format = 32;
+            close.xclient.window = way == 2 ? w.id : info.id;
+            close.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+            close.xclient.data.l[0] = (long)XInternAtom(dpy, "WM_DELETE_WINDOW", False);
+            XSendEvent(dpy, close.xclient.window, False, NoEventMask, &close), XSync(dpy, False);
+        }
+        ASSERT_TRUE(child->wait(5)) << "way " << way;
+        EXPECT_TRUE(child->exited_normally() && child->exit_status() == 0) << "way " << way;
+        EXPECT_EQ(child->stderr_text(), "") << "way " << way;
+    }
+}
+
+// The planes of a w x h 4:2:0 frame zoomed out by n, from the definition: each sample the
+// rounded mean of its block; with `first` and `second`, luma keeps instead the sample of
+// the block whose first - second is largest in magnitude, the first in raster order.
+static std::vector<uint8_t> zoomed_out(const std::vector<uint8_t> &yuv, int w, int h, int n,
+                                       const uint8_t *first = nullptr, const uint8_t *second = nullptr)
+{
+    int zw = w / n / 2 * 2, zh = h / n / 2 * 2;
+    std::vector<uint8_t> out;
+    for (int plane = 0; plane < 3; plane++) {
+        int pw = plane ? w / 2 : w, ow = plane ? zw / 2 : zw, oh = plane ? zh / 2 : zh;
+        const uint8_t *in = yuv.data() + (plane ? w * h + (plane - 1) * w * h / 4 : 0);
+        for (int y = 0; y < oh; y++)
+            for (int x = 0; x < ow; x++) {
+                int sum = 0, largest = -1, kept = 0;
+                for (int i = 0; i < n * n; i++) {
+                    int at = (y * n + i / n) * pw + x * n + i % n;
+                    sum += in[at];
+                    if (first && !plane && std::abs(first[at] - second[at]) > largest)
+                        largest = std::abs(first[at] - second[at]), kept = in[at];
+                }
+                out.push_back(first && !plane ? kept : (uint8_t)std::floor(sum / double(n * n) + 0.5));
+            }
+    }
+    return out;
+}
+
+// Pane 1..6 of a run of the three frames `seq` at 1/out or x in, by the reference renderers.
+static Capture expected_zoomed_pane(ViewerRun &run, const std::vector<uint8_t> seq[3], int pane, int out, int in)
+{
+    const int pair[7][2] = {{}, {1, 0}, {2, 0}, {3, 0}, {1, 2}, {2, 3}, {1, 3}};
+    int a = pair[pane][0], b = pair[pane][1], zw = out > 1 ? W / out / 2 * 2 : W, zh = out > 1 ? V / out / 2 * 2 : V;
+    std::vector<uint8_t> yuv = seq[a - 1];
+    if (b) {
+        for (int i = 0; i < W * V; ++i)
+            yuv[i] -= seq[b - 1][i];
+        std::fill(yuv.begin() + W * V, yuv.end(), 124);
+    }
+    if (out > 1)
+        yuv = zoomed_out(yuv, W, V, out, b ? seq[a - 1].data() : nullptr, b ? seq[b - 1].data() : nullptr);
+    bool deep = DefaultDepth(run.x.get(), DefaultScreen(run.x.get())) != 16;
+    Visual *visual = DefaultVisual(run.x.get(), DefaultScreen(run.x.get()));
+    wpixel[0] = visual->red_mask, wpixel[1] = visual->green_mask, wpixel[2] = visual->blue_mask;
+    InitColorDither(deep);
+    YuvFrame picture = packed_420_frame(yuv.data(), yuv.data() + zw * zh, yuv.data() + zw * zh * 5 / 4, zw, zh);
+    std::vector<uint8_t> pixels(zw * zh * 4);
+    auto render = b ? (deep ? DitherImageToGray32_C : DitherImageToGray16_C)
+                    : (deep ? Color32DitherImage_C : Color16DitherImage_C);
+    render(&picture, pixels.data(), (ptrdiff_t)zw * (deep ? 4 : 2));
+    Capture rendered = capture_from_buffer(pixels.data(), deep ? 4 : 2, zw, zh, run.bits), shown = rendered;
+    shown.width *= in, shown.height *= in, shown.pixels.resize(shown.width * shown.height);
+    for (int y = 0; y < shown.height; y++)
+        for (int x = 0; x < shown.width; x++)
+            shown.pixels[y * shown.width + x] = rendered.at(x / in, y / in);
+    return shown;
+}
+
+TEST(Zoom, PanesShowTheBoxMeansTheLargestErrorsOrRepeatedPixelsOnDepth24And16)
+{
+    const struct { int depth; const char *zoom; int out, in; bool shm, lone_error; } cases[] = {
+        {24, "1/2", 2, 1, false, false}, {24, "1/3", 3, 1, true, false}, {24, "2", 1, 2, false, false},
+        {16, "1/2", 2, 1, true, false},  {16, "1/3", 3, 1, false, false}, {16, "2", 1, 2, true, false},
+        {24, "1/4", 4, 1, false, true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "depth " << c.depth << " -zoom " << c.zoom);
+        ViewerRun run(c.depth);
+        std::vector<uint8_t> seq[3];
+        std::vector<std::string> args = {"-l", "-quiet", "-zoom", c.zoom};
+        for (int n = 1; n <= 3; ++n) {
+            seq[n - 1] = make_test_frame(W, V, c.lone_error ? 1 : n, 0);
+            seq[n - 1][77 * W + 101] += c.lone_error && n == 2;  // one sample 1 higher than the others
+            args.insert(args.end(), {"-f" + std::to_string(n), run.file(std::to_string(n), {seq[n - 1].begin(), seq[n - 1].end()})});
+        }
+        if (c.shm)
+            args.push_back("-shm");
+        auto child = run.start(args);
+        WindowGeometry w = run.window();
+        ASSERT_NE(w.id, 0u) << child->stderr_text();
+        int pw = c.out > 1 ? W / c.out / 2 * 2 : W * c.in, ph = c.out > 1 ? V / c.out / 2 * 2 : V * c.in;
+        for (int pane = 1; pane <= 6; ++pane) {
+            Capture expected = expected_zoomed_pane(run, seq, pane, c.out, c.in);
+            EXPECT_TRUE(wait_until([&] {
+                return crop(run.rows(w, 0, w.height), (pane - 1) % 3 * pw, (pane - 1) / 3 * (ph + 30), pw, ph) == expected;
+            }, 10)) << "pane " << pane;
+            if (c.lone_error && pane == 4) {  // a mean would hide it
+                EXPECT_EQ(std::count(expected.pixels.begin(), expected.pixels.end(), expected.pixels[0]), pw * ph - 1);
+            }
+        }
+    }
+}
+
+// The PSNR rows of the info window and the report's bytes do not depend on the zoom.
+TEST(Zoom, PsnrIsTheSameAtZoomOneAndAHalf)
+{
+    ViewerRun run;
+    std::string first = run.sequence(1, 1), second = run.sequence(2, 1);
+    Capture rows[2];
+    for (int r = 0; r < 2; ++r) {
+        auto child = run.start({"-l", "-PSNR", "-zoom", r ? "1/2" : "1", "-f1", first, "-f2", second});
+        WindowGeometry info = wait_for_window(run.x.get(), "Trivista info", 15);
+        ASSERT_NE(info.id, 0u) << child->stderr_text();
+        ASSERT_TRUE(wait_until([&] {
+            rows[r] = masked(capture_region(run.x.get(), info.id, 0, 210, 300, 20), run.bits);
+            return std::set<uint32_t>(rows[r].pixels.begin(), rows[r].pixels.end()).size() > 2;  // text drawn
+        }, 10));
+        kill(child->pid(), SIGTERM), child->wait(5);
+    }
+    EXPECT_TRUE(rows[0] == rows[1]);
+    std::string report[2];
+    for (int r = 0; r < 2; ++r) {
+        std::vector<std::string> args = {"-f1", first, "-f2", second};
+        if (r)
+            args.insert(args.begin(), {"-zoom", "1/2"});
+        ChildProcess child(std::string(TRIVISTA_BIN_DIR) + "/src/report/trivista-report", args, "", run.dir.path());
+        ASSERT_TRUE(child.wait(20) && child.exit_status() == 0) << child.stderr_text();
+        report[r] = child.stdout_text();
+    }
+    EXPECT_EQ(report[0], report[1]);
+    EXPECT_NE(report[0], "");
+}
+
+TEST(Zoom, OtherValuesAndZoomsBeyondTheLargestPictureAreRefusedWithStatusOne)
+{
+    TempDir dir;
+    std::string first = write_test_sequence(dir.path(), "seq1", W, V, 1, 1);
+    write_text_file(dir.file("large"), std::string(1040 * 592 * 3 / 2, 'x'));
+    const struct { std::vector<std::string> args; std::string err; } table[] = {
+        {{"-f1", first, "-zoom", "3/4"}, "-zoom 3/4: the zoom must be one of 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
+        {{"-f1", first, "-zoom", "0"}, "-zoom 0: the zoom must be one of 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
+        {{"-f1", first, "-zoom", "1/2 "}, "-zoom 1/2 : the zoom must be one of 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
+        {{"-f1", first, "-zoom", "8"}, "-zoom 8: the zoom must be one of 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
+        {{"-size", "1040x592", "-zoom", "4", "-f1", dir.file("large")},
+         "-zoom 4: the pictures would be shown at 4160x2368, larger than 4096x2304\n"}};
+    for (const auto &r : table) {
+        ChildProcess child(trivista_path(), r.args, "", dir.path());
+        expect_end(child, 1, "", r.err);
     }
 }

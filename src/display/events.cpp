@@ -1,0 +1,83 @@
+#include "events.h"
+
+#include <X11/keysym.h>
+#include <initializer_list>
+
+#include "display.h"
+#include "layout.h"
+
+static Atom wm_protocols;
+static Atom wm_delete_window;
+
+void listen_for_input()
+{
+    const long mask = KeyPressMask | ButtonPressMask | ExposureMask;
+    wm_protocols = XInternAtom(display, "WM_PROTOCOLS", False);
+    wm_delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    for (Window w : {window, status_win}) {
+        if (!w)
+            continue;
+        XSelectInput(display, w, mask);
+        XSetWMProtocols(display, w, &wm_delete_window, 1);
+    }
+}
+
+static UserCommand command(CommandKind kind, int frames = 0)
+{
+    return UserCommand{kind, frames, 0, 0};
+}
+
+static UserCommand key_command(XKeyEvent *event)
+{
+    switch (XLookupKeysym(event, 0)) {
+    case XK_space: return command(command_pause);
+    case XK_Right: return command(command_step, 1);
+    case XK_Left: return command(command_step, -1);
+    case XK_Up: return command(command_step, 10);
+    case XK_Down: return command(command_step, -10);
+    case XK_Prior: return command(command_step, 100);
+    case XK_Next: return command(command_step, -100);
+    case XK_Home: return command(command_first);
+    case XK_End: return command(command_last);
+    case XK_q:
+    case XK_Escape: return command(command_quit);
+    default: return command(command_none);
+    }
+}
+
+static UserCommand command_of(XEvent *event)
+{
+    switch (event->type) {
+    case KeyPress:
+        return key_command(&event->xkey);
+    case ButtonPress: {
+        int pane, x, y;
+        if (event->xbutton.button == Button1 && event->xbutton.window == window &&
+            pane_at(event->xbutton.x, event->xbutton.y, &pane, &x, &y))
+            return UserCommand{command_sample, 0, x, y};
+        return command(command_none);
+    }
+    case Expose:
+        // One repaint for the last of a series of exposures.
+        return command(event->xexpose.count == 0 ? command_repaint : command_none);
+    case ClientMessage:
+        if (event->xclient.message_type == wm_protocols &&
+            (Atom)event->xclient.data.l[0] == wm_delete_window)
+            return command(command_quit);
+        return command(command_none);
+    default:
+        return command(command_none);
+    }
+}
+
+UserCommand next_command(bool wait)
+{
+    while (wait || XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        UserCommand c = command_of(&event);
+        if (c.kind != command_none)
+            return c;
+    }
+    return command(command_none);
+}

@@ -1,0 +1,27 @@
+// What the user asks of a running viewer through either window: keys, clicks and the
+// window manager's close button, turned into commands for the playback loop.
+#pragma once
+
+enum CommandKind {
+    command_none,
+    command_pause,    // Space: pause, or resume when paused
+    command_step,     // move `frames` frames (negative: back); a step while playing pauses
+    command_first,    // Home: the first frame of the range
+    command_last,     // End: the last frame of the range
+    command_quit,     // q, Escape, or the close button of either window
+    command_sample,   // button 1 on a pane: read the samples at `x`, `y` of the picture
+    command_repaint,  // part of a window was exposed
+};
+
+struct UserCommand {
+    CommandKind kind;
+    int frames;  // command_step
+    int x, y;    // command_sample: picture coordinates
+};
+
+// Asks the server for keys, clicks, exposures and the close message on both windows.
+void listen_for_input();
+
+// The next command: none when nothing is waiting, unless `wait`, which blocks until one
+// comes without using the processor. Events that ask for nothing are passed over.
+UserCommand next_command(bool wait);

@@ -1,0 +1,174 @@
+#include "seek.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+#include "pair_luma.h"
+#include "sequence.h"
+#include "startup.h"
+#include "common/pairs.h"
+#include "common/settings.h"
+
+static bool possible = false;
+static int64_t range_frames = 0;
+// PSNR of pair p at frame start_frame + i in pass kind k: psnr_table[k][p][i], known for
+// i < measured[k]. Only frames whose held sequences have read nothing yet in the pass can
+// differ between the kinds.
+static double *psnr_table[2][4];
+static int64_t measured[2];
+
+void prepare_seeking()
+{
+    possible = true;
+    for (int n = 1; n <= expand; n++)
+        possible = possible && !sequence_streamed(n);
+    range_frames = end_frame >= start_frame ? (int64_t)end_frame - start_frame + 1 : 0;
+    if (!possible || !psnr || range_frames == 0)
+        return;
+    // Pages nobody touches cost nothing, so a long range costs only what is measured.
+    for (int kind = 0; kind < 2; kind++)
+        for (int pair = 1; pair <= pair_count_for(expand) && possible; pair++) {
+            psnr_table[kind][pair] = (double *)calloc((size_t)range_frames, sizeof(double));
+            possible = psnr_table[kind][pair] != nullptr;
+        }
+}
+
+bool seeking_possible() { return possible; }
+
+int pass_kind() { return loop > 1 ? 2 : 1; }
+
+void note_pair_psnr(int pair, int frame_number, double value)
+{
+    int kind = pass_kind() - 1;
+    int64_t i = (int64_t)frame_number - start_frame;
+    if (!psnr_table[kind][pair] || i < 0 || i >= range_frames || i > measured[kind])
+        return;
+    psnr_table[kind][pair][i] = value;
+    if (i == measured[kind] && pair == pair_count_for(expand))
+        measured[kind] = i + 1;
+}
+
+// How often the freeze table holds a sequence in start_frame .. frame_number.
+static int64_t held_through(const FreezeTable *table, int frame_number)
+{
+    const int *begin = std::lower_bound(table->frames, table->frames + table->size, start_frame);
+    const int *end = std::upper_bound(table->frames, table->frames + table->size, frame_number);
+    return end > begin ? end - begin : 0;
+}
+
+// The frame of its file that sequence n last read at `frame_number` in play; start_frame - 1
+// when it has read nothing in the pass.
+static int64_t file_frame_at(int n, int frame_number)
+{
+    int64_t shown = (int64_t)frame_number - start_frame + 1;
+    if (n == 2 && fr2)
+        shown -= held_through(&fr2_table, frame_number);
+    if (n == 3 && fr3)
+        shown -= held_through(&fr3_table, frame_number);
+    return start_frame + shown - 1;
+}
+
+// Reads frame k as play does: past the end of the file the last whole picture stays, with
+// whatever a cut-off last picture overwrote of it.
+static void read_as_play(int n, int64_t k)
+{
+    int64_t whole = whole_frames(n);
+    if (k < whole) {
+        position_sequence(n, (int)k);
+        read_picture(n, picture_of(n));
+        return;
+    }
+    if (whole > 0) {
+        position_sequence(n, (int)(whole - 1));
+        read_picture(n, picture_of(n));
+    }
+    position_sequence(n, (int)whole);
+    read_picture(n, picture_of(n));
+}
+
+// Black, as pictures start out.
+static void blank(YuvFrame *picture)
+{
+    int sample_bytes = picture->bit_depth > 8 ? 2 : 1;
+    memset(picture->y, 0, (size_t)(picture->luma_stride * picture->height));
+    size_t chroma_bytes = (size_t)(picture->chroma_stride * chroma_height(*picture));
+    if (!picture->u || !picture->v)
+        return;  // gray: no chroma planes
+    if (sample_bytes == 1) {
+        memset(picture->u, 128, chroma_bytes);
+        memset(picture->v, 128, chroma_bytes);
+        return;
+    }
+    uint16_t neutral = (uint16_t)(1 << (picture->bit_depth - 1));
+    for (size_t i = 0; i + 1 < chroma_bytes; i += 2)
+        for (unsigned char *plane : {picture->u, picture->v}) {
+            plane[i] = (unsigned char)(neutral & 0xFF);
+            plane[i + 1] = (unsigned char)(neutral >> 8);
+        }
+}
+
+// The pictures of every sequence at `frame_number` of a pass of the given kind.
+static void load_pictures(int frame_number, int kind)
+{
+    for (int n = 1; n <= expand; n++) {
+        int64_t k = file_frame_at(n, frame_number);
+        if (k >= start_frame) {
+            read_as_play(n, k);
+        } else {
+            // Nothing read yet in this pass: a first pass shows the starting black, a later
+            // one what the pass before it ended with.
+            int64_t carried = file_frame_at(n, end_frame);
+            if (kind == 2 && carried >= start_frame)
+                read_as_play(n, carried);
+            else
+                blank(picture_of(n));
+        }
+        position_sequence(n, (int)(k + 1));
+    }
+}
+
+static void measure_up_to(int kind, int64_t last)
+{
+    int pairs_measured = pair_count_for(expand);
+    if (!psnr_table[kind - 1][1])
+        return;
+    for (int64_t i = measured[kind - 1]; i <= last; i++) {
+        load_pictures((int)(start_frame + i), kind);
+        for (int pair = 1; pair <= pairs_measured; pair++) {
+            uint64_t sum;
+            int64_t samples;
+            psnr_table[kind - 1][pair][i] = measure_pair_luma(pair, &sum, &samples);
+        }
+        measured[kind - 1] = i + 1;
+    }
+}
+
+void load_frame(int target)
+{
+    int kind = pass_kind();
+    if (psnr) {
+        measure_up_to(kind, (int64_t)target - start_frame);
+        // The graphs of a later pass reach back into the one before.
+        if (kind == 2)
+            measure_up_to(loop > 2 ? 2 : 1, range_frames - 1);
+    }
+    load_pictures(target, kind);
+}
+
+bool pair_psnr_before(int pair, int target, int back, double *value)
+{
+    // Frames in the order play showed them: pass 1 first, then each later pass.
+    int64_t passes_before = loop > 1 ? loop - 1 : 0;
+    int64_t index = passes_before * range_frames + ((int64_t)target - start_frame) - back;
+    if (index < 0)
+        return false;
+    int64_t pass_of_index = index / range_frames;  // 0: the first pass
+    int kind = pass_of_index == 0 ? 0 : 1;
+    int64_t i = index % range_frames;
+    if (!psnr_table[kind][pair] || i >= measured[kind])
+        return false;
+    *value = psnr_table[kind][pair][i];
+    return true;
+}

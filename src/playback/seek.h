@@ -1,0 +1,25 @@
+// Any frame of the pass shown again, exactly as uninterrupted play of the same pass shows
+// it: the pictures each sequence holds there (freezes honoured), each file where play goes
+// on from there, and the PSNR values of the frames before it for the means and graphs.
+#pragma once
+
+// Allocates the per-frame PSNR table of the range, once at start-up. Seeking needs every
+// sequence to be a file; with a pipe among them only pausing and stepping forward work.
+void prepare_seeking();
+bool seeking_possible();
+
+// The pass that frame numbers refer to: 1 for the first, 2 for every later one (later
+// passes start from what the previous one left, so they are all alike).
+int pass_kind();
+
+// Notes the PSNR play measured for pair 1..3 at `frame` of the current pass.
+void note_pair_psnr(int pair, int frame, double value);
+
+// Brings every sequence's picture to frame `target` of the current pass and leaves each
+// file where play continues after it; the frames before it are measured first where their
+// PSNR is not known yet.
+void load_frame(int target);
+
+// The PSNR of pair 1..3 at the frame `back` frames before `target` in the order play shows
+// them (passes before this one included); false before the first frame ever played.
+bool pair_psnr_before(int pair, int target, int back, double *value);
