@@ -17,64 +17,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../../build}
 frames=${2:-300}
 rounds=${3:-5}
-trivista=$build/src/playback/trivista
-[ -x "$trivista" ] || { echo "no trivista executable in $build (build it first)" >&2; exit 1; }
-
-work=$(mktemp -d /tmp/trivista-bench-XXXXXX)
-xvfb_pid=
-cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-cc -O2 -Wall -Wextra -o "$work/put_images" "$here/put_images.c" -lXext -lX11
-
-# Content matters little to the conversion; random bytes defeat nothing and cost little.
-frame_bytes=152064
-for n in 1 2 3; do
-    head -c $((frame_bytes * frames)) /dev/urandom > "$work/seq$n.yuv"
-done
-
-exec 3> "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/displayfd" ] && break
-    sleep 0.1
-done
-[ -s "$work/displayfd" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(head -n1 "$work/displayfd")
-
-rate_of_trivista() {
-    local start end
-    start=$(date +%s.%N)
-    "$trivista" -quiet -CIF -fps 1000000 "$@" \
-        -f1 "$work/seq1.yuv" -f2 "$work/seq2.yuv" -f3 "$work/seq3.yuv" >/dev/null
-    end=$(date +%s.%N)
-    awk -v f="$frames" -v a="$start" -v b="$end" 'BEGIN { print f / (b - a) }'
-}
-
-rate_of_put_images() {
-    local start end
-    start=$(date +%s.%N)
-    "$work/put_images" "$frames" "$@" >/dev/null
-    end=$(date +%s.%N)
-    awk -v f="$frames" -v a="$start" -v b="$end" 'BEGIN { print f / (b - a) }'
-}
-
-median() {
-    sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+source "$here/setup.sh"
+start_bench 352 288 1280x1024x24
 
 : > "$work/plain"; : > "$work/psnr"; : > "$work/plain_shm"; : > "$work/psnr_shm"; : > "$work/puts"; : > "$work/puts_shm"
 for round in $(seq "$rounds"); do
-    rate_of_trivista >> "$work/plain"
-    rate_of_trivista -PSNR >> "$work/psnr"
+    rate_of_trivista -quiet -CIF >> "$work/plain"
+    rate_of_trivista -quiet -CIF -PSNR >> "$work/psnr"
     rate_of_put_images >> "$work/puts"
-    rate_of_trivista -shm >> "$work/plain_shm"
-    rate_of_trivista -PSNR -shm >> "$work/psnr_shm"
+    rate_of_trivista -quiet -CIF -shm >> "$work/plain_shm"
+    rate_of_trivista -quiet -CIF -PSNR -shm >> "$work/psnr_shm"
     rate_of_put_images shm >> "$work/puts_shm"
 done
 

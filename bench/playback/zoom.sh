@@ -16,64 +16,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../../build}
 frames=${2:-60}
 rounds=${3:-3}
-trivista=$build/src/playback/trivista
-[ -x "$trivista" ] || { echo "no trivista executable in $build (build it first)" >&2; exit 1; }
-
-work=$(mktemp -d /tmp/trivista-bench-XXXXXX)
-xvfb_pid=
-cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-cc -O2 -Wall -Wextra -o "$work/put_images" "$here/put_images.c" -lXext -lX11
-
-# Content matters little to the kernels; random bytes defeat nothing and cost little.
-frame_bytes=$((1920 * 1080 * 3 / 2))
-for n in 1 2 3; do
-    head -c $((frame_bytes * frames)) /dev/urandom > "$work/seq$n.yuv"
-done
-
+source "$here/setup.sh"
 # The main window at 1/2 with -PSNR is 2880x1280; the screen holds it, so nothing is clipped.
-exec 3> "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 2944x1344x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/displayfd" ] && break
-    sleep 0.1
-done
-[ -s "$work/displayfd" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(head -n1 "$work/displayfd")
-
-rate_of_trivista() {
-    local start end
-    start=$(date +%s.%N)
-    "$trivista" -quiet -PSNR -zoom 1/2 -size 1920x1080 -fps 1000000 "$@" \
-        -f1 "$work/seq1.yuv" -f2 "$work/seq2.yuv" -f3 "$work/seq3.yuv" >/dev/null
-    end=$(date +%s.%N)
-    awk -v f="$frames" -v a="$start" -v b="$end" 'BEGIN { print f / (b - a) }'
-}
-
-rate_of_put_images() {
-    local start end
-    start=$(date +%s.%N)
-    "$work/put_images" "$frames" 960x540 "$@" >/dev/null
-    end=$(date +%s.%N)
-    awk -v f="$frames" -v a="$start" -v b="$end" 'BEGIN { print f / (b - a) }'
-}
-
-median() {
-    sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+start_bench 1920 1080 2944x1344x24
 
 : > "$work/plain"; : > "$work/shm"; : > "$work/puts"; : > "$work/puts_shm"
 for round in $(seq "$rounds"); do
-    rate_of_trivista >> "$work/plain"
-    rate_of_put_images >> "$work/puts"
-    rate_of_trivista -shm >> "$work/shm"
-    rate_of_put_images shm >> "$work/puts_shm"
+    rate_of_trivista -quiet -PSNR -zoom 1/2 -size 1920x1080 >> "$work/plain"
+    rate_of_put_images 960x540 >> "$work/puts"
+    rate_of_trivista -quiet -PSNR -zoom 1/2 -size 1920x1080 -shm >> "$work/shm"
+    rate_of_put_images 960x540 shm >> "$work/puts_shm"
 done
 
 [ -n "${VERBOSE:-}" ] && paste "$work/plain" "$work/shm" "$work/puts" "$work/puts_shm" >&2
