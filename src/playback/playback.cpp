@@ -22,7 +22,6 @@
 #include "display/display.h"
 #include "display/events.h"
 #include "display/layout.h"
-#include "display/layout.h"
 #include "display/psnr_graph.h"
 #include "quality/psnr_series.h"
 
