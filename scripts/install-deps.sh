@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a purpose needs, and only those that are missing.
-#   scripts/install-deps.sh build   # compiler, CMake, X11, Xpm and cairo headers
+#   scripts/install-deps.sh build   # compiler, CMake, X11, Xpm, cairo and ffmpeg-library headers
 #   scripts/install-deps.sh demo    # build + Xvfb and ImageMagick for the screenshot
 #   scripts/install-deps.sh test    # demo + GoogleTest, XTest for keys and clicks, clang's
 #                                   libFuzzer, ffmpeg as a peer, python3 to check the plot's SVG
 #   scripts/install-deps.sh bench   # build + Google Benchmark and the reference converter
 set -euo pipefail
 
-build=(g++ cmake make pkg-config libx11-dev libxpm-dev libxext-dev libcairo2-dev)
+build=(g++ cmake make pkg-config libx11-dev libxpm-dev libxext-dev libcairo2-dev libavformat-dev
+       libavcodec-dev libavutil-dev)
 demo=("${build[@]}" xvfb xauth x11-utils imagemagick)
 test=("${demo[@]}" libgtest-dev libxtst-dev clang libclang-rt-14-dev ffmpeg valgrind groff-base
       man-db python3)

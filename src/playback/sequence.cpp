@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
+#include "decoded_source.h"
 #include "open_file.h"
 #include "options.h"
 #include "picture_size.h"
@@ -33,6 +35,9 @@ static bool streamed[4];
 static char pending[4][y4m_max_frame_header_length];
 static size_t pending_length[4], pending_used[4];
 static int64_t frames_taken[4];  // frames read so far from a streamed sequence
+// Encoded sequences, decoded frame by frame; null for raw and YUV4MPEG2 files.
+static DecodedSource *decoded[4];
+static int64_t decoded_frames[4];  // counted when first asked for; -1 before
 
 static FILE *&stream(int n)
 {
@@ -101,21 +106,21 @@ static size_t look_at_first_frame_header(int n, char *buffer)
 // The size settled so far and where it came from, for the mismatch message.
 static const char *size_source = nullptr;
 
-static void settle_picture_size(int n, const Y4mHeader &header)
+// `what` names where the size was found: "YUV4MPEG2 picture size" or "picture size".
+static void settle_picture_size(int n, int width, int height, const char *what)
 {
-    if (header.width == horizontal_size && header.height == vertical_size) {
+    if (width == horizontal_size && height == vertical_size) {
         if (!size_source)
             size_source = yuv_path[n];
         return;
     }
     if (size_given)
-        die(1, "%s: YUV4MPEG2 picture size %dx%d does not match the size %dx%d given on "
-               "the command line\n",
-            yuv_path[n], header.width, header.height, horizontal_size, vertical_size);
+        die(1, "%s: %s %dx%d does not match the size %dx%d given on the command line\n",
+            yuv_path[n], what, width, height, horizontal_size, vertical_size);
     if (size_source)
-        die(1, "%s: YUV4MPEG2 picture size %dx%d does not match %dx%d of %s\n", yuv_path[n],
-            header.width, header.height, horizontal_size, vertical_size, size_source);
-    set_picture_size(header.width, header.height);
+        die(1, "%s: %s %dx%d does not match %dx%d of %s\n", yuv_path[n], what, width, height,
+            horizontal_size, vertical_size, size_source);
+    set_picture_size(width, height);
     size_source = yuv_path[n];
 }
 
@@ -168,13 +173,24 @@ static void take_hints_from_name()
                 hints.format->name);
 }
 
+// The first sequence's own frame rate paces playback unless -fps was given.
+static void take_rate(int numerator, int denominator)
+{
+    if (fps_given)
+        return;
+    sequence_rate_numerator = numerator;
+    sequence_rate_denominator = denominator;
+    int64_t rounded = ((int64_t)numerator + denominator / 2) / denominator;
+    fps = rounded < 1 ? 1 : (int)rounded;
+}
+
 static void read_y4m_headers(int n, char *buffer, size_t got)
 {
     Y4mHeader header;
     char error[200];
     if (!parse_y4m_header(buffer, got, &header, error, sizeof error))
         die(1, "%s: %s\n", yuv_path[n], error);
-    settle_picture_size(n, header);
+    settle_picture_size(n, header.width, header.height, "YUV4MPEG2 picture size");
     settle_pixel_format(n, header);
     header_bytes[n] = (int64_t)header.length;
 
@@ -186,29 +202,67 @@ static void read_y4m_headers(int n, char *buffer, size_t got)
         frame_header_bytes[n] = 6;  // no frames at all; "FRAME\n" keeps the arithmetic sound
     }
 
-    if (n == 1 && header.rate_numerator > 0 && !fps_given) {
-        sequence_rate_numerator = header.rate_numerator;
-        sequence_rate_denominator = header.rate_denominator;
-        int64_t rounded = ((int64_t)header.rate_numerator + header.rate_denominator / 2) /
-                          header.rate_denominator;
-        fps = rounded < 1 ? 1 : (int)rounded;
-    }
+    if (n == 1 && header.rate_numerator > 0)
+        take_rate(header.rate_numerator, header.rate_denominator);
+}
+
+static bool is_y4m(int, const char *start, size_t length)
+{
+    return has_y4m_magic(start, length);
+}
+
+// A pipe cannot be decoded: its frames are counted first and read again at every pass.
+static bool is_encoded(int n, const char *, size_t)
+{
+    if (!looks_encoded(yuv_path[n], !streamed[n]))
+        return false;
+    if (streamed[n])
+        die(1, "%s: an encoded sequence must be a file, not a pipe\n", yuv_path[n]);
+    return true;
+}
+
+// The stream gives size and format; both must agree with the other sequences' as a
+// YUV4MPEG2 header's must.
+static void read_stream_headers(int n, char *, size_t)
+{
+    decoded[n] = open_decoded(yuv_path[n]);
+    decoded_frames[n] = -1;
+    const PixelFormat *format = decoded_format(decoded[n]);
+    if (!format)
+        die(1, "%s: decodes to %s, which is not supported\n", yuv_path[n],
+            decoded_format_name(decoded[n]));
+    int width = decoded_width(decoded[n]), height = decoded_height(decoded[n]);
+    if (!picture_size_allowed(width, height))
+        die(1, "%s: picture size %dx%d is not supported (even, %dx%d up to %dx%d)\n",
+            yuv_path[n], width, height, min_picture_width, min_picture_height,
+            max_picture_width, max_picture_height);
+    settle_picture_size(n, width, height, "picture size");
+    if (format != pixel_format && (pix_fmt_given || format_source))
+        die(1, "%s: decodes to %s, but the run's format is %s\n", yuv_path[n], format->name,
+            pixel_format->name);
+    pixel_format = format;
+    if (!format_source)
+        format_source = yuv_path[n];
+    int numerator, denominator;
+    if (n == 1 && decoded_rate(decoded[n], &numerator, &denominator))
+        take_rate(numerator, denominator);
 }
 
 // Raw data has no headers: pictures follow each other from the first byte.
-static bool always(const char *, size_t) { return true; }
+static bool always(int, const char *, size_t) { return true; }
 static void no_headers(int, char *, size_t) {}
 
-// The kinds of sequence file, tried in order on the first bytes of each file; the first
-// that recognises them reads the file's headers. Both kinds hold whole pictures at fixed
-// offsets, read as below; another kind of source would bring its own reading too.
+// The kinds of sequence file, tried in order on each file; the first that recognises it
+// reads the file's headers. YUV4MPEG2 and raw files hold whole pictures at fixed offsets,
+// read as below; encoded files are decoded frame by frame.
 struct SourceKind {
-    bool (*recognises)(const char *start, size_t length);
+    bool (*recognises)(int n, const char *start, size_t length);
     void (*read_headers)(int n, char *start, size_t length);
 };
 
 static const SourceKind source_kinds[] = {
-    {has_y4m_magic, read_y4m_headers},
+    {is_y4m, read_y4m_headers},
+    {is_encoded, read_stream_headers},
     {always, no_headers},
 };
 
@@ -217,7 +271,7 @@ static void read_headers_of(int n, char *buffer)
     header_bytes[n] = frame_header_bytes[n] = 0;
     size_t got = look_at_start(n, buffer);
     for (const SourceKind &kind : source_kinds) {
-        if (kind.recognises(buffer, got)) {
+        if (kind.recognises(n, buffer, got)) {
             kind.read_headers(n, buffer, got);
             return;
         }
@@ -244,8 +298,18 @@ int64_t frame_offset(int n, int frame_number)
     return header_bytes[n] + (int64_t)frame_number * (frame_header_bytes[n] + frame_size);
 }
 
+bool sequence_decoded(int n)
+{
+    return decoded[n] != nullptr;
+}
+
 int64_t whole_frames(int n)
 {
+    if (decoded[n]) {
+        if (decoded_frames[n] < 0)
+            decoded_frames[n] = count_decoded_frames(decoded[n]);
+        return decoded_frames[n];
+    }
     struct stat info;
     if (fstat(fileno(stream(n)), &info) != 0 || S_ISDIR(info.st_mode))
         return 0;
@@ -330,6 +394,10 @@ static int read_streamed_picture(int n, YuvFrame *picture)
 
 void position_sequence(int n, int frame_number)
 {
+    if (decoded[n]) {
+        position_decoded(decoded[n], frame_number);
+        return;
+    }
     if (streamed[n]) {  // forward only: the frames before it are read and dropped
         while (frames_taken[n] < frame_number && take_frame_header(n) && skip_picture(n))
             ;
@@ -340,6 +408,8 @@ void position_sequence(int n, int frame_number)
 
 int read_picture(int n, YuvFrame *picture)
 {
+    if (decoded[n])
+        return decode_next(decoded[n], picture);
     if (streamed[n])
         return read_streamed_picture(n, picture);
     FILE *file = stream(n);
@@ -358,7 +428,7 @@ bool sequence_open(int n)
 
 bool sequence_ended(int n)
 {
-    return feof(stream(n)) != 0;
+    return decoded[n] ? decoded_ended(decoded[n]) : feof(stream(n)) != 0;
 }
 
 bool sequence_streamed(int n)
@@ -368,6 +438,22 @@ bool sequence_streamed(int n)
 
 bool read_luma_at(int n, int frame_number, unsigned char *luma)
 {
+    if (decoded[n]) {
+        // The whole frame is decoded; its chroma goes to planes kept for the run.
+        static unsigned char *chroma[4];
+        if (!chroma[n] && chroma_size > 0) {
+            chroma[n] = (unsigned char *)malloc((size_t)(2 * chroma_size));
+            if (!chroma[n])
+                die(1, "Out of memory: could not allocate %lld bytes for %s\n",
+                    (long long)(2 * chroma_size), yuv_path[n]);
+        }
+        YuvFrame picture =
+            packed_frame(luma, chroma[n], chroma[n] ? chroma[n] + chroma_size : nullptr,
+                         horizontal_size, vertical_size, pixel_format->bit_depth,
+                         pixel_format->chroma);
+        position_decoded(decoded[n], frame_number);
+        return decode_next(decoded[n], &picture);
+    }
     int64_t offset = frame_offset(n, frame_number) + frame_header_bytes[n];
     return peek(n, offset, (char *)luma, (size_t)luma_size) == (size_t)luma_size;
 }
@@ -384,6 +470,9 @@ int close_sequences()
 {
     int result = 0;
     for (int n = 1; n <= 3; n++) {
+        if (decoded[n])
+            close_decoded(decoded[n]);
+        decoded[n] = nullptr;
         if (stream(n))
             result = fclose(stream(n));
         stream(n) = nullptr;

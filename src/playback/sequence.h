@@ -38,7 +38,8 @@ int64_t sequence_frame_header_bytes(int n);
 // Byte offset of frame `frame_number` of sequence n.
 int64_t frame_offset(int n, int frame_number);
 
-// Number of whole frames in sequence n, from the size of the file.
+// Number of whole frames in sequence n, from the size of the file; for an encoded sequence
+// the frames of its stream, counted when first asked for.
 int64_t whole_frames(int n);
 
 // Places sequence n at the start of frame `frame_number`; a streamed one only moves
@@ -48,6 +49,9 @@ void position_sequence(int n, int frame_number);
 // Reads one picture of sequence n straight into its planes. A short read fills what it
 // can and leaves the rest of the plane as it was. Returns 0 when the file ran out.
 int read_picture(int n, YuvFrame *picture);
+
+// Whether sequence n is encoded and read through its decoder.
+bool sequence_decoded(int n);
 
 // Whether sequence n was opened.
 bool sequence_open(int n);

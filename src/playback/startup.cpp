@@ -46,6 +46,8 @@ void compute_geometry()
 void compute_frame_range()
 {
     int64_t frames = whole_frames(1);
+    if (frames < 1 && sequence_decoded(1))
+        die(1, "%s: holds no video frame\n", yuv_path[1]);
     if (frames < 1)
         die(1, "%s holds no whole frame of %lld bytes (%dx%d %s)\n", yuv_path[1],
             (long long)(sequence_frame_header_bytes(1) + frame_size), horizontal_size,

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <sstream>
 
@@ -475,12 +476,16 @@ TEST_F(Startup, PicturesStartBlackAndBuffersFollowThePictureSizeOrTheMessageEnds
     allocate_buffers();
     EXPECT_EQ(render_buffer_size, 4096 * 2304 * 4);
 #else
+    // Room for the first picture (14 MiB) but not for its rendered buffer (36 MiB).
     EXPECT_EXIT(({
-        struct rlimit limit = {64 << 20, 64 << 20};
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        rlim_t room = (rlim_t)pages * sysconf(_SC_PAGESIZE) + (40 << 20);
+        struct rlimit limit = {room, room};
         setrlimit(RLIMIT_AS, &limit);
         allocate_buffers();
         if (render_buffer_size == 4096 * 2304 * 4) exit(7);
     }), ::testing::ExitedWithCode(1), "Out of memory: could not allocate .* bytes for rendered")
-        << "the buffers fit in 64 MiB, or the size was wrong";
+        << "the buffers fit in 40 MiB more, or the size was wrong";
 #endif
 }

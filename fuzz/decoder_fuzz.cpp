@@ -1,0 +1,79 @@
+// libFuzzer target: an encoded sequence of arbitrary contents through the probe, start-up
+// (stream, size, format, frame count) and the decoding of its first frames. The first input
+// byte chooses the file's name: bit 0 an .mkv name, decoded whatever it holds; otherwise a
+// name without extension, decoded only when its content is recognised. The rest is the file.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "exit_trap.h"
+#include "fuzz_check.h"
+#include "playback/picture_size.h"
+#include "playback/sequence.h"
+#include "playback/startup.h"
+#include "common/pixel_format.h"
+#include "common/settings.h"
+#include "sandbox.h"
+#include "startup_state.h"
+
+// Pictures larger than this are not decoded, to keep each run short.
+const int64_t max_decoded_luma = 1 << 20;
+
+static std::string named_path, bare_path;
+
+static void start_up(void *context)
+{
+    open_sequence(1, (const char *)context);
+    expand = 1;
+    compute_geometry();
+    fuzz_check(picture_size_allowed(horizontal_size, vertical_size), "size %dx%d",
+               horizontal_size, vertical_size);
+    compute_frame_range();
+}
+
+// The first frames of the range, into a picture of the run's format: no more than counted.
+static void decode_frames(void *)
+{
+    if (luma_size > max_decoded_luma)
+        return;
+    unsigned char *planes = (unsigned char *)malloc((size_t)(luma_size + 2 * chroma_size));
+    YuvFrame picture = packed_frame(planes, chroma_size ? planes + luma_size : nullptr,
+                                    chroma_size ? planes + luma_size + chroma_size : nullptr,
+                                    horizontal_size, vertical_size, pixel_format->bit_depth,
+                                    pixel_format->chroma);
+    position_sequence(1, start_frame);
+    int got = 0;
+    for (int k = start_frame; k <= end_frame && k < start_frame + 3; k++)
+        got += read_picture(1, &picture);
+    fuzz_check(got <= whole_frames(1), "decoded %d frames of %lld", got,
+               (long long)whole_frames(1));
+    free(planes);
+}
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    named_path = enter_sandbox() + "/input.mkv";
+    bare_path = enter_sandbox() + "/input";
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    const std::string &path = data[0] & 1 ? named_path : bare_path;
+    FILE *out = fopen(path.c_str(), "wb");
+    fuzz_check(out && fwrite(data + 1, 1, size - 1, out) == size - 1 && fclose(out) == 0,
+               "cannot write %s", path.c_str());
+
+    reset_startup_state();
+    int status = 0;
+    if (call_catching_exit(start_up, (void *)path.c_str(), &status))
+        fuzz_check(status == 1, "exit status %d", status);
+    else if (sequence_decoded(1) && call_catching_exit(decode_frames, nullptr, &status))
+        fuzz_check(status == 1, "exit status %d while decoding", status);
+    release_startup_state();
+    return 0;
+}
