@@ -1,0 +1,227 @@
+// Encoded sequence files given where raw YUV goes: real encodes made here with ffmpeg, whose
+// own decode of the same file to raw is the oracle of every frame the programs read from it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "convert/color_tables.h"
+#include "program_run.h"
+// After the test framework, whose names the X headers' macros would clash with.
+#include "common/settings.h"
+#include "convert/render_kernels.h"
+
+namespace {
+
+const std::string report = TRIVISTA_BIN_DIR "/src/report/trivista-report", align = TRIVISTA_BIN_DIR "/src/align/trivista-align";
+const int W = 160, H = 128, N = 12, frame_bytes = W * H * 3 / 2;
+const std::string size = "160x128";
+
+// The files of the whole suite, made once: "@name" in an argument stands for dir/name.
+TempDir &dir() { static TempDir d; return d; }
+std::string at(const std::string &name) { return dir().file(name); }
+bool ffmpeg(Strings args)
+{
+    for (std::string &a : args)
+        a = a[0] == '@' ? at(a.substr(1)) : a;
+    return run("/usr/bin/ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-y"}, dir(), args).status == 0;
+}
+
+// `file` encoded from the raw source, or remuxed from `from` ("copy"); "" when ffmpeg lacks the encoder.
+std::string encode(const std::string &file, const std::string &encoder, Strings options = {}, const std::string &from = "")
+{
+    static std::set<std::string> made = {""};
+    if (made.count(file))
+        return at(file);
+    if (!made.count(from))  // every remux here is of the first encode of the table below
+        encode("h264.mkv", "libx264", {"-preset", "veryfast", "-bf", "3"});
+    if (made.insert("source.yuv").second) {
+        EXPECT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=" + size + ":rate=25", "-frames:v", std::to_string(N), "-pix_fmt", "yuv420p", "-f", "rawvideo", "@source.yuv"}));
+        write_text_file(at("source.bin"), read_text_file(at("source.yuv")));  // raw still, by any name
+    }
+    Result help = run("/usr/bin/ffmpeg", {"-hide_banner", "-h", "encoder=" + encoder}, dir());
+    if (encoder != "copy" && (help.out + help.err).find("is not recognized") != std::string::npos)
+        return "";
+    Strings args = from.empty() ? Strings{"-f", "rawvideo", "-s", size, "-i", "@source.yuv", "-c:v", encoder} : Strings{"-i", "@" + from, "-c:v", encoder};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back("@" + file);
+    EXPECT_TRUE(ffmpeg(args)) << file;
+    return made.insert(file), at(file);
+}
+
+// ffmpeg's own decode of dir/file to raw, every frame as the decoder gives it.
+std::string decode(const std::string &file, const std::string &format = "yuv420p", Strings options = {})
+{
+    options.insert(options.end(), {"-i", "@" + file, "-fps_mode", "passthrough", "-f", "rawvideo", "-pix_fmt", format, "@" + file + ".yuv"});
+    EXPECT_TRUE(ffmpeg(options)) << file;
+    return at(file + ".yuv");
+}
+
+// The report's CSV: its rows as fields and, per row, the luma PSNR and whether every PSNR is 100.
+struct Rows { std::vector<Strings> fields; std::vector<double> luma; bool identical = true; };
+Rows rows_of(const Result &r)
+{
+    EXPECT_EQ(r.status, 0) << r.err;
+    Rows rows;
+    Strings lines = split(r.out + "\n"), header = split(lines[0], ',');
+    for (size_t i = 1; i < lines.size() && !lines[i].empty(); i++) {
+        rows.fields.push_back(split(lines[i], ','));
+        for (size_t c = 0; c < header.size(); c++)
+            if (header[c].find("psnr") != std::string::npos)
+                rows.identical &= std::stod(rows.fields.back()[c]) == 100;
+        rows.luma.push_back(std::stod(rows.fields.back()[2]));  // frame,frozen_enc,org_enc_psnr_y
+    }
+    return rows;
+}
+
+const Strings hevc10 = {"-pix_fmt", "yuv420p10le", "-preset", "ultrafast", "-x265-params", "log-level=none"};
+struct Encode { const char *file, *encoder; Strings options; const char *from = "", *format = "yuv420p"; };
+class Decodes : public ::testing::TestWithParam<Encode> {};
+void PrintTo(const Encode &e, std::ostream *os) { *os << e.file; }
+
+const Encode encodes[] = {
+    {"h264.mkv", "libx264", {"-preset", "veryfast", "-bf", "3"}},  // B-frames: output order differs from decoding order
+    {"h264.264", "copy", {}, "h264.mkv"},
+    {"hevc.mp4", "libx265", {"-preset", "ultrafast", "-x265-params", "log-level=none"}},
+    {"hevc10.mp4", "libx265", hevc10, "", "yuv420p10le"},  // without -pix_fmt refused: below
+    {"av1.ivf", "libaom-av1", {"-cpu-used", "8"}},
+    {"h264_in_matroska.dat", "copy", {"-f", "matroska"}, "h264.mkv"}};  // found by its content
+
+TEST_P(Decodes, EveryFrameAsFfmpegDecodesItInTheReportBothWays)
+{
+    const Encode &e = GetParam();
+    std::string file = encode(e.file, e.encoder, e.options, e.from);
+    if (file.empty())
+        GTEST_SKIP() << "ffmpeg has no " << e.encoder;
+    std::string decoded = decode(e.file, e.format), source = at("source.bin");
+    auto report_on = [&](const std::string &a, const std::string &b) { return run(report, {"-size", size, "-pix_fmt", e.format, "-f1", a, "-f2", b}, dir()); };
+    Result second = report_on(decoded, file), first = run(report, {"-pix_fmt", e.format, "-f1", file, "-f2", decoded}, dir());
+    Rows rows = rows_of(second);
+    EXPECT_EQ(read_text_file(decoded).size(), size_t(N * frame_bytes * (e.format == hevc10[1] ? 2 : 1)));  // ffmpeg's frame count
+    EXPECT_EQ(rows.fields.size(), size_t(N));
+    EXPECT_TRUE(rows.identical) << second.out;
+    EXPECT_EQ(first.out + first.err, second.out + second.err);  // first, it sets the picture size and the frame range
+    Result against_source = report_on(source, file), raw = report_on(at("source.yuv"), decoded);  // .bin: raw still
+    EXPECT_EQ(against_source.status, 0) << against_source.err;
+    EXPECT_EQ(against_source.out + against_source.err, raw.out + raw.err);
+    EXPECT_FALSE(rows_of(raw).identical);  // the encode is lossy: a real comparison
+}
+INSTANTIATE_TEST_SUITE_P(Decoder, Decodes, ::testing::ValuesIn(encodes),
+                         [](const auto &info) { std::string n = info.param.file; std::replace(n.begin(), n.end(), '.', '_'); return n; });
+
+TEST(Decoder, ADamagedStreamDecodesToWhatFfmpegConcealsFrameForFrame)
+{
+    encode("damaged.mkv", "copy", {"-bsf:v", "noise=amount=not(key)*1000"}, "h264.mkv");
+    std::string concealed = decode("damaged.mkv", "yuv420p", {"-err_detect", "ignore_err"});
+    ASSERT_NE(read_text_file(concealed), read_text_file(decode("h264.mkv")));  // the damage shows
+    Rows rows = rows_of(run(report, {"-size", size, "-f1", concealed, "-f2", at("damaged.mkv")}, dir()));
+    EXPECT_EQ(rows.fields.size(), read_text_file(concealed).size() / frame_bytes);
+    EXPECT_TRUE(rows.identical);
+}
+
+TEST(Decoder, FramesDroppedAsPacketsAreFoundByAlignAndHeldByTheFreezeList)
+{
+    ASSERT_NE(encode("intra.mkv", "libx264", {"-g", "1", "-crf", "16"}), "");  // intra only: a lost packet is a missing frame
+    std::string received = encode("received.mkv", "copy", {"-bsf:v", "noise=drop=eq(n\\,5)+eq(n\\,9)"}, "intra.mkv");
+    std::string source = at("source.yuv"), list = at("dropped.txt");
+    Result found = run(align, {"-size", size, source, received}, dir());
+    EXPECT_EQ(found.out + std::to_string(found.status), "5\n9\n0") << found.err;
+    write_text_file(list, found.out);
+    Result held = run(report, {"-size", size, "-fr2", list, "-f1", source, "-f2", received}, dir());
+    EXPECT_EQ(held.out, run(report, {"-size", size, "-fr2", list, "-f1", source, "-f2", decode("received.mkv")}, dir()).out);
+    Rows rows = rows_of(held);
+    ASSERT_EQ(rows.fields.size(), size_t(N));
+    for (int f = 0; f < N; f++) {
+        EXPECT_EQ(rows.fields[f][1] != "0", f == 5 || f == 9) << f;
+        EXPECT_TRUE(f == 5 || f == 9 || rows.luma[f] > 35) << f << ": " << rows.luma[f] << " dB, not aligned";
+    }
+    EXPECT_EQ(rows_of(run(report, {"-f1", received, "-f2", source}, dir())).fields.size(), size_t(N - 2));  // first, its 10 set the range
+}
+
+// Frame f of raw 4:2:0 `bytes` by the reference renderer for depth 24; `gray`: the difference of equal frames.
+Capture rendered(Display *dpy, const std::string &bytes, int f, bool gray)
+{
+    Visual *visual = DefaultVisual(dpy, DefaultScreen(dpy));
+    wpixel[0] = visual->red_mask, wpixel[1] = visual->green_mask, wpixel[2] = visual->blue_mask;
+    coded_picture_width = horizontal_size = W, coded_picture_height = vertical_size = H;
+    InitColorDither(1);
+    std::vector<uint8_t> yuv(bytes.begin() + f * frame_bytes, bytes.begin() + (f + 1) * frame_bytes), out(W * H * 4);
+    if (gray)
+        std::fill(std::fill_n(yuv.begin(), W * H, 0), yuv.end(), 124);
+    YuvFrame picture = packed_420_frame(yuv.data(), yuv.data() + W * H, yuv.data() + W * H * 5 / 4, W, H);
+    (gray ? DitherImageToGray32_C : Color32DitherImage_C)(&picture, out.data(), (ptrdiff_t)W * 4);
+    return capture_from_buffer(out.data(), 4, W, H, default_colour_bits(dpy));
+}
+
+// Panes 1-3 show ffmpeg's decode, the .mkv and the .264 of one encode; 4-6 their differences.
+TEST(Decoder, ViewerPanesEqualFfmpegsDecodeAndEveryPassStartsAgainAtFrameZero)
+{
+    std::string mkv = encode("h264.mkv", "libx264", encodes[0].options), bytes = read_text_file(decode("h264.mkv"));
+    XvfbServer server;
+    XConnection x(server.name());
+    std::vector<Capture> frames;
+    for (int f = 0; f <= N; f++)  // and the difference of equal pictures
+        frames.push_back(rendered(x.get(), bytes, f % N, f == N));
+    ChildProcess child(trivista_path(), {"-l", "-quiet", "-fps", "20", "-size", size, "-f1", at("h264.mkv.yuv"), "-f2", mkv,
+                       "-f3", encode("h264.264", "copy", {}, "h264.mkv")}, server.name(), dir().path(), "viewer");
+    WindowGeometry w = wait_for_window(x.get(), "kestrin Trivista", 15);
+    ASSERT_NE(w.id, 0u) << child.stderr_text();
+    std::set<int> seen[3];
+    int last = -1, starts = 0, wrong = 0;
+    wait_until([&] {
+        Capture all = masked(capture_region(x.get(), w.id, 0, 0, w.width, w.height), default_colour_bits(x.get()));
+        for (int p = 0; p < 6 && !all.empty(); p++) {
+            Capture pane = crop(all, p % 3 * W, p < 3 ? 0 : H + 30, W, H);
+            int shown = p < 3 ? int(std::find(frames.begin(), frames.end() - 1, pane) - frames.begin()) : pane == frames[N] ? 0 : N;
+            if (shown < N && p < 3)
+                seen[p].insert(shown);
+            if (shown < N && p == 1)
+                starts += shown == 0 && last != 0, last = shown;
+            wrong += shown == N && std::count(pane.pixels.begin(), pane.pixels.end(), all.pixels.back()) != W * H;  // not the background
+        }
+        return all.empty() || (starts >= 3 && seen[0].size() + seen[1].size() + seen[2].size() == 3 * N);
+    }, 60, 10);
+    EXPECT_GE(starts, 3) << "passes begun by the Encoded pane";
+    for (const std::set<int> &s : seen)
+        EXPECT_EQ(s.size(), size_t(N));
+    EXPECT_EQ(wrong, 0) << "captures of a pane that was neither the expected picture nor the background: " << child.stderr_text();
+}
+
+// In the report, trivista-align and the viewer (on a display): status 1, one line naming the file.
+TEST(Decoder, UnusableFilesAreRefusedByEveryProgramWithOneLineAndStatus1)
+{
+    const Encode made[] = {{"h264.mkv", "libx264", {"-preset", "veryfast", "-bf", "3"}}, {"cut.mp4", "libx264", {}},
+                           {"x444.mkv", "libx264", {"-pix_fmt", "yuv444p"}}, {"bgr0.mkv", "ffv1", {"-pix_fmt", "bgr0"}},
+                           {"big.mkv", "libx264", {"-vf", "scale=320:256"}}, {"hevc10.mp4", "libx265", hevc10}};
+    for (const Encode &e : made)
+        if (encode(e.file, e.encoder, e.options).empty())
+            GTEST_SKIP() << "ffmpeg has no " << e.encoder;
+    std::string cut = read_text_file(at("cut.mp4"));
+    write_text_file(at("cut.mp4"), cut.substr(0, cut.size() / 2));  // the index is at the end
+    write_text_file(at("text.mkv"), "not a video\n");
+    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "sine=duration=0.3", "-c:a", "pcm_s16le", "@audio.mka", "@audio.mp4"}));
+    const std::string source = at("source.yuv");
+    const struct { std::string first, second, message; } cases[] = {
+        {source, at("text.mkv"), "text\\.mkv: can not be opened as video: .+"},
+        {source, at("cut.mp4"), "cut\\.mp4: can not be opened as video: .+"},
+        {source, at("audio.mka"), "audio\\.mka: holds no video stream"},
+        {at("audio.mp4"), source, "audio\\.mp4: holds no video stream"},
+        {source, at("x444.mkv"), "x444\\.mkv: decodes to yuv444p, but the run's format is yuv420p"},
+        {at("h264.mkv"), at("hevc10.mp4"), "hevc10\\.mp4: decodes to yuv420p10le, but the run's format is yuv420p"},
+        {source, at("bgr0.mkv"), "bgr0\\.mkv: decodes to bgr0, which is not supported"},
+        {source, at("big.mkv"), "big\\.mkv: picture size 320x256 does not match (160x128 of .*/source\\.yuv|the size 160x128 given on the command line)"}};
+    XvfbServer server;
+    for (const auto &c : cases) {  // the run's format: -pix_fmt's, as a raw Original has none of its own
+        std::regex expected(".*/" + c.message + "\n");
+        Result r[3] = {run(report, {"-size", size, "-pix_fmt", "yuv420p", "-f1", c.first, "-f2", c.second}, dir()),
+                       run(align, {"-size", size, "-pix_fmt", "yuv420p", c.first, c.second}, dir())};
+        ChildProcess viewer(trivista_path(), {"-size", size, "-pix_fmt", "yuv420p", "-f1", c.first, "-f2", c.second}, server.name(), dir().path(), "viewer");
+        r[2] = {viewer.wait(30) && viewer.exited_normally() ? viewer.exit_status() : -1, "", viewer.stderr_text()};
+        for (const Result &one : r) {
+            EXPECT_EQ(one.status, 1) << c.message;
+            EXPECT_TRUE(std::regex_match(one.err, expected)) << c.message << " got: " << one.err;
+        }
+    }
+}
+
+}  // namespace
