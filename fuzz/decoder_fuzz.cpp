@@ -34,11 +34,10 @@ static void start_up(void *context)
 }
 
 // The first frames of the range, into a picture of the run's format: no more than counted.
-static void decode_frames(void *)
+// The planes are the caller's, since a refusal skips the rest of the body.
+static void decode_frames(void *context)
 {
-    if (luma_size > max_decoded_luma)
-        return;
-    unsigned char *planes = (unsigned char *)malloc((size_t)(luma_size + 2 * chroma_size));
+    unsigned char *planes = (unsigned char *)context;
     YuvFrame picture = packed_frame(planes, chroma_size ? planes + luma_size : nullptr,
                                     chroma_size ? planes + luma_size + chroma_size : nullptr,
                                     horizontal_size, vertical_size, pixel_format->bit_depth,
@@ -49,7 +48,6 @@ static void decode_frames(void *)
         got += read_picture(1, &picture);
     fuzz_check(got <= whole_frames(1), "decoded %d frames of %lld", got,
                (long long)whole_frames(1));
-    free(planes);
 }
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -72,8 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int status = 0;
     if (call_catching_exit(start_up, (void *)path.c_str(), &status))
         fuzz_check(status == 1, "exit status %d", status);
-    else if (sequence_decoded(1) && call_catching_exit(decode_frames, nullptr, &status))
-        fuzz_check(status == 1, "exit status %d while decoding", status);
+    else if (sequence_decoded(1) && luma_size <= max_decoded_luma) {
+        void *planes = malloc((size_t)(luma_size + 2 * chroma_size));
+        if (call_catching_exit(decode_frames, planes, &status))
+            fuzz_check(status == 1, "exit status %d while decoding", status);
+        free(planes);
+    }
     release_startup_state();
     return 0;
 }

@@ -34,6 +34,20 @@ static const char *const encoded_extensions[] = {
 static const char *const raw_extensions[] = {"yuv", "raw", "i420", "iyuv", "yv12", "nv12",
                                               "y4m", "rgb", "gray", "grey"};
 
+// What a content probe may claim: containers and bitstreams of encoded video, never the
+// raw and picture formats that raw YUV or a damaged YUV4MPEG2 file could pass for.
+static const char *const probed_formats[] = {
+    "matroska,webm", "mov,mp4,m4a,3gp,3g2,mj2", "ivf", "h264", "hevc", "mpegts", "avi",
+    "obu", "mpeg", "mpegvideo", "m4v", "flv", "mxf", "nut"};
+
+static bool name_in(const char *name, const char *const *list, size_t count)
+{
+    for (size_t i = 0; i < count; i++)
+        if (strcmp(name, list[i]) == 0)
+            return true;
+    return false;
+}
+
 static bool extension_in(const char *path, const char *const *list, size_t count)
 {
     const char *dot = strrchr(path, '.');
@@ -63,7 +77,7 @@ bool looks_encoded(const char *path, bool read_content)
         return true;
     if (!read_content)
         return false;
-    // Content: only what a demuxer claims more firmly than a guess by the name would.
+    // Content: only what a video demuxer claims more firmly than a guess by the name would.
     quiet_library();
     FILE *file = fopen(path, "rb");
     if (!file)
@@ -75,7 +89,7 @@ bool looks_encoded(const char *path, bool read_content)
     int score = 0;
     const AVInputFormat *format = av_probe_input_format3(&probe, 1, &score);
     return format && score > AVPROBE_SCORE_EXTENSION &&
-           strcmp(format->name, "rawvideo") != 0;
+           name_in(format->name, probed_formats, sizeof probed_formats / sizeof *probed_formats);
 }
 
 static void close_streams(DecodedSource *s)
