@@ -101,7 +101,7 @@ TEST(Align, RefusesBadInputWithAMessageAndStatus1)
     std::string a = write_test_sequence(dir.path(), "a.yuv", 176, 144, 1, 20);
     const std::pair<Strings, std::string> cases[] = {
         {{dir.file("missing.yuv"), a}, "Can't open .*missing.yuv"}, {{a}, "Usage: "},
-        {{"-max-drop", "x", a, a}, "-max-drop takes"}, {{"-size", "13x7", a, a}, "-size 13x7: width"},
+        {{"-max-drop", "x", a, a}, "-max-drop takes"}, {{"-max-drop", "1a", a, a}, "-max-drop takes"}, {{"-size", "13x7", a, a}, "-size 13x7: width"},
         {{"-s", "15", "-e", "10", a, a}, "Start frame .* after"}, {{a, dir.file("empty.yuv")}, "holds no whole frame"},
         {{"-fast", a, a}, "Unknown option -fast"}};
     for (const auto &c : cases) {

@@ -108,7 +108,7 @@ void check(const Case &c)
     double count = (double)std::count_if(lowest.begin(), lowest.end(), [&](double v) { return v < std::stod(above); });
     auto with = [&](const Strings &more) { return run(report, args, dir, more); };
     Result plain = with({}), limited = with({"-min-psnr", above}), as_json = with({"-json", "-min-psnr", below}),
-           two = with({"-threads", "2"});
+           two = with({"-threads", "2"}), one = with({"-threads", "1"});
     EXPECT_EQ(plain.status, 0);
     expect_text(plain.out, csv + "\n");
     expect_text(plain.err, frames ? summary : "Org<->Enc: no frames measured\n");
@@ -119,6 +119,7 @@ void check(const Case &c)
     expect_text(as_json.out + as_json.err, json + fill("{\"summary\":{\"frames\":#", {frames}) + json_summary +
                                                fill(",\"min_psnr\":#,\"frames_below_min_psnr\":0}}\n", {std::stod(below)}));
     EXPECT_EQ(two.out + two.err + std::to_string(two.status), plain.out + plain.err + "0");
+    EXPECT_EQ(one.out + one.err + std::to_string(one.status), plain.out + plain.err + "0");
 }
 
 TEST(Report, ComparesTheFramesTheViewerShowsWithItsFreezingAndRange)
