@@ -1,5 +1,5 @@
 // libFuzzer target: an encoded sequence of arbitrary contents through the probe, start-up
-// (stream, size, format, frame count) and the decoding of its first frames. The first input
+// (stream, size, format, frame count), the decoding of its first frames and a step back. The first input
 // byte chooses the file's name: bit 0 an .mkv name, decoded whatever it holds; otherwise a
 // name without extension, decoded only when its content is recognised. The rest is the file.
 #include <cstddef>
@@ -48,6 +48,8 @@ static void decode_frames(void *context)
         got += read_picture(1, &picture);
     fuzz_check(got <= whole_frames(1), "decoded %d frames of %lld", got,
                (long long)whole_frames(1));
+    position_sequence(1, start_frame);  // a step back: a seek to a key frame, or a restart
+    read_picture(1, &picture);
 }
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)

@@ -9,8 +9,10 @@ extern "C" {
 #include <strings.h>
 #include <sys/time.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "common/die.h"
 
@@ -24,7 +26,15 @@ struct DecodedSource {
     AVFrame *frame;
     bool flushed;       // the demuxer ran out and the decoder was told so
     bool ended;         // the decoder has given its last frame
+    bool pending;       // `frame` holds the next frame already, received while seeking
     int64_t next_frame; // the number of the frame decode_next gives next
+    // Made while counting, for steps back: the presentation time of every frame in output
+    // order, and those of the key frames. Empty when the stream does not give them all, or
+    // when a frame decoded from the start came at another time than its place says (one
+    // the decoder could not give, say).
+    std::vector<int64_t> frame_times, key_times;
+    int64_t verified;   // frames from the first on that came at their times
+    bool from_start;    // decoding since the start, not since a seek
 };
 
 // Containers and bitstreams by their usual extensions, and raw YUV by its own.
@@ -137,8 +147,9 @@ static bool open_streams(DecodedSource *s, char *why, size_t size)
     }
     if (error < 0)
         return fail(s, why, size, unusable, error);
-    s->flushed = s->ended = false;
+    s->flushed = s->ended = s->pending = false;
     s->next_frame = 0;
+    s->from_start = true;
     return true;
 }
 
@@ -162,8 +173,9 @@ void close_decoded(DecodedSource *s)
 DecodedSource *open_decoded(const char *path)
 {
     quiet_library();
-    DecodedSource *s = new DecodedSource{path, nullptr, nullptr, -1, AV_PIX_FMT_NONE,
-                                         av_packet_alloc(), av_frame_alloc(), false, false, 0};
+    DecodedSource *s = new DecodedSource{path,  nullptr, nullptr, -1, AV_PIX_FMT_NONE,
+                                         av_packet_alloc(), av_frame_alloc(), false, false,
+                                         false, 0, {}, {}, 0, true};
     if (!s->packet || !s->frame)
         die(1, "Out of memory: could not allocate a decoder for %s\n", path);
     char why[300];
@@ -211,10 +223,25 @@ int64_t count_decoded_frames(DecodedSource *s)
 {
     double start = seconds_now();
     int64_t frames = 0;
+    bool timed = true;
     while (av_read_frame(s->format, s->packet) >= 0) {
-        frames += s->packet->stream_index == s->stream;
+        if (s->packet->stream_index == s->stream) {
+            frames++;
+            timed = timed && s->packet->pts != AV_NOPTS_VALUE;
+            if (timed) {
+                s->frame_times.push_back(s->packet->pts);
+                if (s->packet->flags & AV_PKT_FLAG_KEY)
+                    s->key_times.push_back(s->packet->pts);
+            }
+        }
         av_packet_unref(s->packet);
     }
+    // Frames come out in the order of their times; equal times would make that ambiguous.
+    std::sort(s->frame_times.begin(), s->frame_times.end());
+    std::sort(s->key_times.begin(), s->key_times.end());
+    if (!timed ||
+        std::adjacent_find(s->frame_times.begin(), s->frame_times.end()) != s->frame_times.end())
+        s->frame_times.clear(), s->key_times.clear();
     double took = seconds_now() - start;
     if (took > 1.0)
         fprintf(stderr, "%s: counting its %lld frames took %.1f s\n", s->path,
@@ -241,6 +268,10 @@ static void copy_frame(const AVFrame *frame, YuvFrame *picture)
 // The next frame the decoder gives, feeding it packets as it asks; false at the end.
 static bool receive_frame(DecodedSource *s)
 {
+    if (s->pending) {
+        s->pending = false;
+        return true;
+    }
     while (!s->ended) {
         int result = avcodec_receive_frame(s->codec, s->frame);
         if (result == 0)
@@ -267,10 +298,25 @@ static bool receive_frame(DecodedSource *s)
     return false;
 }
 
+// The frame just received is frame next_frame: its time checks the index of times.
+static void take_frame(DecodedSource *s)
+{
+    if (s->frame_times.empty())
+        return;
+    size_t at = (size_t)s->next_frame;
+    if (at >= s->frame_times.size() || s->frame->best_effort_timestamp != s->frame_times[at]) {
+        s->frame_times.clear();
+        s->key_times.clear();
+    } else if (s->from_start && s->next_frame == s->verified) {
+        s->verified++;
+    }
+}
+
 bool decode_next(DecodedSource *s, YuvFrame *picture)
 {
     if (!receive_frame(s))
         return false;
+    take_frame(s);
     // A stream that changes size or format on the way cannot be held by the run's pictures.
     if (s->frame->width != picture->width || s->frame->height != picture->height ||
         s->frame->format != s->pix_fmt)
@@ -282,11 +328,46 @@ bool decode_next(DecodedSource *s, YuvFrame *picture)
     return true;
 }
 
+// Back to the latest key frame at or before frame `frame_number`, by the container's
+// index. Only a key frame that the decoder gives first, at its own place in output order,
+// is taken: decoding on from it gives the frames that decoding from the start gives.
+// Otherwise, and for streams without times, false, and the decoder is where it was or
+// needs reopening.
+static bool seek_back(DecodedSource *s, int64_t frame_number)
+{
+    if (s->frame_times.empty() || frame_number >= s->verified)
+        return false;
+    int64_t time = s->frame_times[(size_t)frame_number];
+    auto key = std::upper_bound(s->key_times.begin(), s->key_times.end(), time);
+    if (key == s->key_times.begin())
+        return false;
+    if (av_seek_frame(s->format, s->stream, *(key - 1), AVSEEK_FLAG_BACKWARD) < 0)
+        return false;
+    avcodec_flush_buffers(s->codec);
+    s->flushed = s->ended = s->pending = false;
+    s->next_frame = -1;  // unknown until the first frame says
+    if (!receive_frame(s))
+        return false;
+    int64_t first = s->frame->best_effort_timestamp;
+    auto at = std::lower_bound(s->frame_times.begin(), s->frame_times.end(), first);
+    bool usable = s->frame->key_frame && at != s->frame_times.end() && *at == first &&
+                  at - s->frame_times.begin() <= frame_number;
+    if (!usable) {
+        av_frame_unref(s->frame);
+        return false;
+    }
+    s->next_frame = at - s->frame_times.begin();
+    s->pending = true;
+    s->from_start = false;
+    return true;
+}
+
 void position_decoded(DecodedSource *s, int64_t frame_number)
 {
-    if (frame_number < s->next_frame)
+    if (frame_number < s->next_frame && !seek_back(s, frame_number))
         reopen_streams(s);
     while (s->next_frame < frame_number && receive_frame(s)) {
+        take_frame(s);
         av_frame_unref(s->frame);
         s->next_frame++;
     }

@@ -8,8 +8,13 @@
 #include "convert/color_tables.h"
 #include "program_run.h"
 // After the test framework, whose names the X headers' macros would clash with.
+#include "common/pixel_format.h"
 #include "common/settings.h"
 #include "convert/render_kernels.h"
+#include "playback/options.h"
+#include "playback/sequence.h"
+#include "playback/startup.h"
+#include "startup_state.h"
 
 namespace {
 
@@ -34,7 +39,7 @@ std::string encode(const std::string &file, const std::string &encoder, Strings 
     if (made.count(file))
         return at(file);
     if (!made.count(from))  // every remux here is of the first encode of the table below
-        encode("h264.mkv", "libx264", {"-preset", "veryfast", "-bf", "3"});
+        encode("h264.mkv", "libx264", {"-preset", "veryfast", "-bf", "3", "-g", "4"});
     if (made.insert("source.yuv").second) {
         EXPECT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=" + size + ":rate=25", "-frames:v", std::to_string(N), "-pix_fmt", "yuv420p", "-f", "rawvideo", "@source.yuv"}));
         write_text_file(at("source.bin"), read_text_file(at("source.yuv")));  // raw still, by any name
@@ -74,17 +79,42 @@ Rows rows_of(const Result &r)
     return rows;
 }
 
+// Steps back, as pause and step make them, give the frames decoding from the start gives,
+// whether the decoder seeks back to a key frame (containers with times) or starts over.
+void expect_steps_back_exact(const std::string &file, const std::string &format)
+{
+    reset_startup_state();
+    Strings words = {"trivista", "-pix_fmt", format, "-f1", file};
+    std::vector<char *> argv;
+    for (std::string &w : words)
+        argv.push_back(&w[0]);
+    parse_options((int)argv.size(), argv.data());
+    compute_geometry(), compute_frame_range();
+    std::vector<unsigned char> planes((size_t)(luma_size + 2 * chroma_size));
+    YuvFrame p = packed_frame(planes.data(), planes.data() + luma_size, planes.data() + luma_size + chroma_size,
+                              horizontal_size, vertical_size, pixel_format->bit_depth, pixel_format->chroma);
+    std::vector<std::vector<unsigned char>> frames;
+    for (position_sequence(1, 0); read_picture(1, &p);)
+        frames.push_back(planes);
+    ASSERT_EQ(frames.size(), size_t(N));
+    for (int t : {11, 6, 2, 9, 0, 5, 1}) {
+        position_sequence(1, t), read_picture(1, &p);
+        EXPECT_TRUE(planes == frames[t]) << file << " frame " << t;
+    }
+    close_sequences();
+}
+
 const Strings hevc10 = {"-pix_fmt", "yuv420p10le", "-preset", "ultrafast", "-x265-params", "log-level=none"};
 struct Encode { const char *file, *encoder; Strings options; const char *from = "", *format = "yuv420p"; };
 class Decodes : public ::testing::TestWithParam<Encode> {};
 void PrintTo(const Encode &e, std::ostream *os) { *os << e.file; }
 
 const Encode encodes[] = {
-    {"h264.mkv", "libx264", {"-preset", "veryfast", "-bf", "3"}},  // B-frames: output order differs from decoding order
+    {"h264.mkv", "libx264", {"-preset", "veryfast", "-bf", "3", "-g", "4"}},  // B-frames: output order differs from decoding order
     {"h264.264", "copy", {}, "h264.mkv"},
-    {"hevc.mp4", "libx265", {"-preset", "ultrafast", "-x265-params", "log-level=none"}},
+    {"hevc.mp4", "libx265", {"-preset", "ultrafast", "-x265-params", "log-level=none:keyint=4"}},
     {"hevc10.mp4", "libx265", hevc10, "", "yuv420p10le"},  // without -pix_fmt refused: below
-    {"av1.ivf", "libaom-av1", {"-cpu-used", "8"}},
+    {"av1.ivf", "libaom-av1", {"-cpu-used", "8", "-g", "4"}},
     {"h264_in_matroska.dat", "copy", {"-f", "matroska"}, "h264.mkv"}};  // found by its content
 
 TEST_P(Decodes, EveryFrameAsFfmpegDecodesItInTheReportBothWays)
@@ -105,6 +135,7 @@ TEST_P(Decodes, EveryFrameAsFfmpegDecodesItInTheReportBothWays)
     EXPECT_EQ(against_source.status, 0) << against_source.err;
     EXPECT_EQ(against_source.out + against_source.err, raw.out + raw.err);
     EXPECT_FALSE(rows_of(raw).identical);  // the encode is lossy: a real comparison
+    expect_steps_back_exact(file, e.format);
 }
 INSTANTIATE_TEST_SUITE_P(Decoder, Decodes, ::testing::ValuesIn(encodes),
                          [](const auto &info) { std::string n = info.param.file; std::replace(n.begin(), n.end(), '.', '_'); return n; });
@@ -190,7 +221,7 @@ TEST(Decoder, ViewerPanesEqualFfmpegsDecodeAndEveryPassStartsAgainAtFrameZero)
 // In the report, trivista-align and the viewer (on a display): status 1, one line naming the file.
 TEST(Decoder, UnusableFilesAreRefusedByEveryProgramWithOneLineAndStatus1)
 {
-    const Encode made[] = {{"h264.mkv", "libx264", {"-preset", "veryfast", "-bf", "3"}}, {"cut.mp4", "libx264", {}},
+    const Encode made[] = {{"h264.mkv", "libx264", {"-preset", "veryfast", "-bf", "3", "-g", "4"}}, {"cut.mp4", "libx264", {}},
                            {"x444.mkv", "libx264", {"-pix_fmt", "yuv444p"}}, {"bgr0.mkv", "ffv1", {"-pix_fmt", "bgr0"}},
                            {"big.mkv", "libx264", {"-vf", "scale=320:256"}}, {"hevc10.mp4", "libx265", hevc10}};
     for (const Encode &e : made)
