@@ -139,7 +139,8 @@ static const unsigned char *signature_luma(const unsigned char *luma)
     if (pixel_format->bit_depth == 8)
         return luma;
     for (size_t i = 0; i < reduced_luma.size(); i++)
-        reduced_luma[i] = rounded_to_8_bits(luma[2 * i] | luma[2 * i + 1] << 8, 0, pixel_format->bit_depth);
+        reduced_luma[i] = rounded_to_8_bits(sample_in_row(luma, (int)i, pixel_format->bit_depth), 0,
+                                            pixel_format->bit_depth);
     return reduced_luma.data();
 }
 

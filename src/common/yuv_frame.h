@@ -47,6 +47,12 @@ inline int chroma_height(const YuvFrame &picture)
 // Bytes of one sample at a bit depth.
 inline int sample_bytes(int bit_depth) { return bit_depth > 8 ? 2 : 1; }
 
+// Sample x of a row: a byte, or a little-endian word for samples wider than 8 bits.
+inline int sample_in_row(const unsigned char *row, int x, int bit_depth)
+{
+    return bit_depth > 8 ? row[2 * x] | row[2 * x + 1] << 8 : row[x];
+}
+
 // The largest value a sample can hold: the peak of the PSNR.
 inline int largest_sample_value(const YuvFrame &picture) { return (1 << picture.bit_depth) - 1; }
 

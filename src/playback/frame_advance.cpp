@@ -11,18 +11,10 @@ bool start_pass(int frame_number)
     return !sequence_ended(1);
 }
 
-static bool held(int n, int frame_number)
-{
-    if (n == 2)
-        return fr2 && frame_frozen(&fr2_table, frame_number);
-    if (n == 3)
-        return fr3 && frame_frozen(&fr3_table, frame_number);
-    return false;
-}
-
 bool advance_sequence(int n, int frame_number)
 {
-    if (held(n, frame_number))
+    const FreezeTable *freezes = freeze_table_of(n);
+    if (freezes && frame_frozen(freezes, frame_number))
         return true;
     read_picture(n, picture_of(n));
     return false;

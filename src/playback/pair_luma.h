@@ -1,5 +1,5 @@
-// The viewer's measurement of one pair: the luma difference into the pair's difference
-// picture and the PSNR it leads to.
+// The measurement of one pair that the viewer and the report share: the luma difference
+// into the pair's difference picture and the PSNR it leads to.
 #pragma once
 
 #include <cstdint>

@@ -82,7 +82,7 @@ static void show_sequence(int n, bool held)
 static double shown_psnr[4];
 
 // The pair's difference picture in its pane; with -PSNR its value in the graph and the
-// info window too. Play records the value in the pass's series and the graph first; a frame
+// info window too. Play records the value in the pass's series and the graph; a frame
 // shown again has them rebuilt instead (`record` false).
 static void show_pair(int pair, bool record)
 {
@@ -93,7 +93,6 @@ static void show_pair(int pair, bool record)
     double value = measure_pair_luma(pair, &sum, &samples);
     shown_psnr[pair] = value;
     if (psnr && record) {
-        enter_psnr_value(&psnr_history[pair - 1], pair, value);
         series_add(&pass_psnr[pair], frame, value, sum, samples);
         note_pair_psnr(pair, frame, value);
     }
@@ -103,7 +102,10 @@ static void show_pair(int pair, bool record)
         display_image(ximage, rendered_of(pane), pane);
     }
     if (psnr) {
-        draw_psnr_history(&psnr_history[pair - 1], pair);
+        if (record)
+            draw_psnr_graph(&psnr_history[pair - 1], pair, value);
+        else
+            draw_psnr_history(&psnr_history[pair - 1], pair);
         if (!quiet)
             PSNRstatus(value, series_mean(&pass_psnr[pair]), pair);
     }
@@ -193,8 +195,7 @@ static int sample_at(const unsigned char *plane, ptrdiff_t stride, int bit_depth
 {
     if (!plane)
         return 1 << (bit_depth - 1);  // no chroma planes: neutral, as shown
-    const unsigned char *row = plane + stride * y;
-    return bit_depth > 8 ? row[2 * x] | row[2 * x + 1] << 8 : row[x];
+    return sample_in_row(plane + stride * y, x, bit_depth);
 }
 
 // One line a click, flushed at once for scripts: the samples of every sequence at the

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <initializer_list>
 
 #include "pair_luma.h"
 #include "sequence.h"
@@ -13,9 +11,10 @@
 
 static bool possible = false;
 static int64_t range_frames = 0;
-// PSNR of pair p at frame start_frame + i in pass kind k: psnr_table[k][p][i], known for
-// i < measured[k]. Only frames whose held sequences have read nothing yet in the pass can
-// differ between the kinds.
+// PSNR of pair p at frame start_frame + i: psnr_table[k][p][i], k 0 for the first pass and
+// 1 for every later one (each starts from what the one before left, so they are alike),
+// known for i < measured[k]. Only frames whose held sequences have read nothing yet in the
+// pass can differ between the two.
 static double *psnr_table[2][4];
 static int64_t measured[2];
 
@@ -37,11 +36,12 @@ void prepare_seeking()
 
 bool seeking_possible() { return possible; }
 
-int pass_kind() { return loop > 1 ? 2 : 1; }
+// 0 in the first pass, 1 in every later one.
+static int pass_kind() { return loop > 1 ? 1 : 0; }
 
 void note_pair_psnr(int pair, int frame_number, double value)
 {
-    int kind = pass_kind() - 1;
+    int kind = pass_kind();
     int64_t i = (int64_t)frame_number - start_frame;
     if (!psnr_table[kind][pair] || i < 0 || i >= range_frames || i > measured[kind])
         return;
@@ -63,10 +63,8 @@ static int64_t held_through(const FreezeTable *table, int frame_number)
 static int64_t file_frame_at(int n, int frame_number)
 {
     int64_t shown = (int64_t)frame_number - start_frame + 1;
-    if (n == 2 && fr2)
-        shown -= held_through(&fr2_table, frame_number);
-    if (n == 3 && fr3)
-        shown -= held_through(&fr3_table, frame_number);
+    if (const FreezeTable *freezes = freeze_table_of(n))
+        shown -= held_through(freezes, frame_number);
     return start_frame + shown - 1;
 }
 
@@ -88,28 +86,7 @@ static void read_as_play(int n, int64_t k)
     read_picture(n, picture_of(n));
 }
 
-// Black, as pictures start out.
-static void blank(YuvFrame *picture)
-{
-    int sample_bytes = picture->bit_depth > 8 ? 2 : 1;
-    memset(picture->y, 0, (size_t)(picture->luma_stride * picture->height));
-    size_t chroma_bytes = (size_t)(picture->chroma_stride * chroma_height(*picture));
-    if (!picture->u || !picture->v)
-        return;  // gray: no chroma planes
-    if (sample_bytes == 1) {
-        memset(picture->u, 128, chroma_bytes);
-        memset(picture->v, 128, chroma_bytes);
-        return;
-    }
-    uint16_t neutral = (uint16_t)(1 << (picture->bit_depth - 1));
-    for (size_t i = 0; i + 1 < chroma_bytes; i += 2)
-        for (unsigned char *plane : {picture->u, picture->v}) {
-            plane[i] = (unsigned char)(neutral & 0xFF);
-            plane[i + 1] = (unsigned char)(neutral >> 8);
-        }
-}
-
-// The pictures of every sequence at `frame_number` of a pass of the given kind.
+// The pictures of every sequence at `frame_number` of the first pass (kind 0) or a later one.
 static void load_pictures(int frame_number, int kind)
 {
     for (int n = 1; n <= expand; n++) {
@@ -120,10 +97,10 @@ static void load_pictures(int frame_number, int kind)
             // Nothing read yet in this pass: a first pass shows the starting black, a later
             // one what the pass before it ended with.
             int64_t carried = file_frame_at(n, end_frame);
-            if (kind == 2 && carried >= start_frame)
+            if (kind == 1 && carried >= start_frame)
                 read_as_play(n, carried);
             else
-                blank(picture_of(n));
+                fill_picture(picture_of(n), 128);  // black, as pictures start out
         }
         position_sequence(n, (int)(k + 1));
     }
@@ -132,16 +109,16 @@ static void load_pictures(int frame_number, int kind)
 static void measure_up_to(int kind, int64_t last)
 {
     int pairs_measured = pair_count_for(expand);
-    if (!psnr_table[kind - 1][1])
+    if (!psnr_table[kind][1])
         return;
-    for (int64_t i = measured[kind - 1]; i <= last; i++) {
+    for (int64_t i = measured[kind]; i <= last; i++) {
         load_pictures((int)(start_frame + i), kind);
         for (int pair = 1; pair <= pairs_measured; pair++) {
             uint64_t sum;
             int64_t samples;
-            psnr_table[kind - 1][pair][i] = measure_pair_luma(pair, &sum, &samples);
+            psnr_table[kind][pair][i] = measure_pair_luma(pair, &sum, &samples);
         }
-        measured[kind - 1] = i + 1;
+        measured[kind] = i + 1;
     }
 }
 
@@ -151,8 +128,8 @@ void load_frame(int target)
     if (psnr) {
         measure_up_to(kind, (int64_t)target - start_frame);
         // The graphs of a later pass reach back into the one before.
-        if (kind == 2)
-            measure_up_to(loop > 2 ? 2 : 1, range_frames - 1);
+        if (kind == 1)
+            measure_up_to(loop > 2 ? 1 : 0, range_frames - 1);
     }
     load_pictures(target, kind);
 }
@@ -164,8 +141,7 @@ bool pair_psnr_before(int pair, int target, int back, double *value)
     int64_t index = passes_before * range_frames + ((int64_t)target - start_frame) - back;
     if (index < 0)
         return false;
-    int64_t pass_of_index = index / range_frames;  // 0: the first pass
-    int kind = pass_of_index == 0 ? 0 : 1;
+    int kind = index / range_frames == 0 ? 0 : 1;
     int64_t i = index % range_frames;
     if (!psnr_table[kind][pair] || i >= measured[kind])
         return false;

@@ -8,10 +8,6 @@
 void prepare_seeking();
 bool seeking_possible();
 
-// The pass that frame numbers refer to: 1 for the first, 2 for every later one (later
-// passes start from what the previous one left, so they are all alike).
-int pass_kind();
-
 // Notes the PSNR play measured for pair 1..3 at `frame` of the current pass.
 void note_pair_psnr(int pair, int frame, double value);
 

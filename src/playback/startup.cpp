@@ -71,8 +71,27 @@ static unsigned char *allocate(int64_t bytes, const char *what)
     return (unsigned char *)memory;
 }
 
-// A picture of the format whose samples are all 0 in luma and `chroma_value` (at 8 bits,
-// scaled to the depth) in chroma; gray pictures have no chroma planes.
+void fill_picture(YuvFrame *picture, int chroma_value)
+{
+    memset(picture->y, 0, (size_t)(picture->luma_stride * picture->height));
+    if (!picture->u)
+        return;  // gray: no chroma planes
+    size_t chroma = (size_t)(picture->chroma_stride * chroma_height(*picture));
+    if (picture->bit_depth == 8) {
+        memset(picture->u, chroma_value, chroma);
+        memset(picture->v, chroma_value, chroma);
+        return;
+    }
+    int value = chroma_value << (picture->bit_depth - 8);
+    for (size_t i = 0; i + 1 < chroma; i += 2)
+        for (unsigned char *plane : {picture->u, picture->v}) {
+            plane[i] = (unsigned char)value;  // little-endian words, as in the files
+            plane[i + 1] = (unsigned char)(value >> 8);
+        }
+}
+
+// A picture of the format, filled as fill_picture fills it; gray pictures have no chroma
+// planes.
 static YuvFrame allocate_picture(const char *what, int chroma_value, const PixelFormat *format)
 {
     int64_t luma = luma_plane_bytes(format, horizontal_size, vertical_size);
@@ -81,20 +100,7 @@ static YuvFrame allocate_picture(const char *what, int chroma_value, const Pixel
     unsigned char *v = chroma > 0 ? allocate(chroma, what) : nullptr;
     YuvFrame picture = packed_frame(allocate(luma, what), u, v, horizontal_size, vertical_size,
                                     format->bit_depth, format->chroma);
-    memset(picture.y, 0, (size_t)luma);
-    if (format->bit_depth == 8) {
-        if (chroma > 0) {
-            memset(picture.u, chroma_value, (size_t)chroma);
-            memset(picture.v, chroma_value, (size_t)chroma);
-        }
-        return picture;
-    }
-    int value = chroma_value << (format->bit_depth - 8);
-    for (int64_t i = 0; i < chroma; i += 2)
-        for (unsigned char *plane : {picture.u, picture.v}) {
-            plane[i] = (unsigned char)value;  // little-endian words, as in the files
-            plane[i + 1] = (unsigned char)(value >> 8);
-        }
+    fill_picture(&picture, chroma_value);
     return picture;
 }
 
@@ -129,6 +135,13 @@ static void allocate_zoom_picture()
                                     allocate(luma / 4, "zoom_picture"), width, height);
 }
 
+// Panes 1..6: the sequences' pictures, then the pairs' differences, each with the buffer
+// it is rendered into.
+static YuvFrame *const pane_pictures[6] = {&picture1, &picture2, &picture3,
+                                           &diff1,    &diff2,    &diff3};
+static unsigned char **const pane_buffers[6] = {&rendered1,      &rendered2,      &rendered3,
+                                                &diff_rendered1, &diff_rendered2, &diff_rendered3};
+
 // Each picture with the buffer it is rendered into, when it is rendered at all.
 static void allocate_pictures(bool rendered)
 {
@@ -137,19 +150,15 @@ static void allocate_pictures(bool rendered)
     render_buffer_size = needed > minimum_render_buffer_size || zoom_in > 1 || zoom_out > 1
                              ? needed
                              : minimum_render_buffer_size;
-    static YuvFrame *const pictures[6] = {&picture1, &picture2, &picture3,
-                                          &diff1,    &diff2,    &diff3};
-    static unsigned char **const buffers[6] = {&rendered1,      &rendered2,      &rendered3,
-                                               &diff_rendered1, &diff_rendered2, &diff_rendered3};
     static const char *const names[6][2] = {
         {"picture1", "rendered1"}, {"picture2", "rendered2"}, {"picture3", "rendered3"},
         {"diff1", "diff_rendered1"}, {"diff2", "diff_rendered2"}, {"diff3", "diff_rendered3"}};
     for (int i = 0; i < 6; i++) {
         // Pictures start black, so a sequence frozen at the first frame shows black.
-        *pictures[i] = allocate_picture(names[i][0], i < 3 ? 128 : 124,
-                                        i < 3 ? pixel_format : default_pixel_format);
+        *pane_pictures[i] = allocate_picture(names[i][0], i < 3 ? 128 : 124,
+                                             i < 3 ? pixel_format : default_pixel_format);
         if (rendered)
-            *buffers[i] = allocate_render_buffer(names[i][1]);
+            *pane_buffers[i] = allocate_render_buffer(names[i][1]);
     }
 }
 
@@ -169,19 +178,26 @@ void allocate_measured_pictures()
 
 YuvFrame *picture_of(int sequence)
 {
-    return sequence == 1 ? &picture1 : sequence == 2 ? &picture2 : &picture3;
+    return pane_pictures[sequence - 1];
 }
 
 YuvFrame *difference_of(int pair)
 {
-    return pair == 1 ? &diff1 : pair == 2 ? &diff2 : &diff3;
+    return pane_pictures[pair + 2];
 }
 
 unsigned char *rendered_of(int pane)
 {
-    static unsigned char **const buffers[6] = {&rendered1,      &rendered2,      &rendered3,
-                                               &diff_rendered1, &diff_rendered2, &diff_rendered3};
-    return *buffers[pane - 1];
+    return *pane_buffers[pane - 1];
+}
+
+const FreezeTable *freeze_table_of(int sequence)
+{
+    if (sequence == 2 && fr2)
+        return &fr2_table;
+    if (sequence == 3 && fr3)
+        return &fr3_table;
+    return nullptr;
 }
 
 void load_freeze_tables()

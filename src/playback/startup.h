@@ -53,6 +53,12 @@ YuvFrame *picture_of(int sequence);
 YuvFrame *difference_of(int pair);
 unsigned char *rendered_of(int pane);
 
+// The freeze table of sequence 1..3; null when none was given (sequence 1 never has one).
+const FreezeTable *freeze_table_of(int sequence);
+
+// Luma 0 and chroma `chroma_value` (at 8 bits, scaled to the depth): how pictures start.
+void fill_picture(YuvFrame *picture, int chroma_value);
+
 // Fills fr2_table / fr3_table from the freeze files that were given.
 void load_freeze_tables();
 

@@ -6,6 +6,7 @@
 #include "common/pairs.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
+#include "playback/pair_luma.h"
 #include "playback/startup.h"
 #include "quality/difference.h"
 #include "quality/ssim.h"
@@ -26,11 +27,15 @@ void allocate_measure_buffers()
     int largest_value = largest_sample_value(picture1);
     for (int pair = 1; pair <= pair_count; pair++) {
         chroma_difference[pair] = (unsigned char *)malloc((size_t)chroma_size + 1);
-        ssim_scratch[pair] = (SsimSums *)malloc(sizeof(SsimSums) *
-                                                (size_t)ssim_scratch_entries(picture1.width));
-        ssim_wide_scratch[pair] = (SsimSumsWide *)malloc(
-            sizeof(SsimSumsWide) * (size_t)ssim_scratch_entries(picture1.width));
-        if (!chroma_difference[pair] || !ssim_scratch[pair] || !ssim_wide_scratch[pair])
+        // SSIM's scratch for the run's sample width, and none without SSIM.
+        size_t entries = (size_t)ssim_scratch_entries(picture1.width);
+        bool narrow = report_ssim && largest_value <= 255, wide = report_ssim && !narrow;
+        if (narrow)
+            ssim_scratch[pair] = (SsimSums *)malloc(sizeof(SsimSums) * entries);
+        if (wide)
+            ssim_wide_scratch[pair] = (SsimSumsWide *)malloc(sizeof(SsimSumsWide) * entries);
+        if (!chroma_difference[pair] || (narrow && !ssim_scratch[pair]) ||
+            (wide && !ssim_wide_scratch[pair]))
             die(1, "Out of memory: could not allocate the measurement buffers\n");
         pair_summary[pair] = PairSummary{};
         series_reset(&pair_summary[pair].y, largest_value);
@@ -64,7 +69,7 @@ static PairPlanes chroma_planes(int pair, unsigned char *YuvFrame::*plane)
                       first.chroma_stride};
 }
 
-// The PSNR of the planes, with the sum of squared differences behind it.
+// The PSNR of chroma planes, with the sum of squared differences behind it.
 static double psnr_of(const PairPlanes &p, int largest_value, uint64_t *sum)
 {
     *sum = difference_sum(p.first, p.second, p.out, p.width, p.height, p.stride, largest_value);
@@ -75,7 +80,8 @@ void measure_pair_psnr(int pair)
 {
     PairFrame *m = &pair_frame[pair];
     int largest_value = largest_sample_value(*picture_of(pairs[pair].first));
-    m->psnr_y = psnr_of(luma_planes(pair), largest_value, &m->sum_y);
+    int64_t luma_samples;
+    m->psnr_y = measure_pair_luma(pair, &m->sum_y, &luma_samples);
     m->psnr_u = m->psnr_v = 0.0;
     m->sum_u = m->sum_v = 0;
     if (report_chroma_columns()) {
