@@ -10,7 +10,7 @@ set -euo pipefail
 build=(g++ cmake make pkg-config libx11-dev libxpm-dev libxext-dev libcairo2-dev libavformat-dev
        libavcodec-dev libavutil-dev)
 demo=("${build[@]}" xvfb xauth x11-utils imagemagick)
-test=("${demo[@]}" libgtest-dev libxtst-dev clang libclang-rt-14-dev ffmpeg valgrind groff-base
+test=("${demo[@]}" libgtest-dev libxtst-dev clang libclang-rt-14-dev ffmpeg groff-base
       man-db python3)
 bench=("${build[@]}" xvfb xauth libbenchmark-dev libyuv-dev ffmpeg hyperfine)
 
