@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "alignment.h"
+#include "help_text.h"
 #include "signature.h"
 #include "common/die.h"
+#include "common/help_request.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
 #include "common/standard_descriptors.h"
@@ -178,6 +180,8 @@ int main(int argc, char **argv)
 {
     program_name = argc > 0 && argv[0] ? argv[0] : program_name;
     open_standard_descriptors(program_name);
+    if (help_requested(argc, argv))
+        return print_help("trivista-align", align_help_text);
     select_quality_kernels();
     std::vector<char *> args = viewer_arguments(argc, argv);
     parse_options((int)args.size(), args.data(), align_option);

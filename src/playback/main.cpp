@@ -1,7 +1,9 @@
 // The entry point: start-up in its fixed order, then playback.
+#include "help_text.h"
 #include "options.h"
 #include "playback.h"
 #include "startup.h"
+#include "common/help_request.h"
 #include "common/settings.h"
 #include "common/standard_descriptors.h"
 #include "display/display.h"
@@ -12,6 +14,8 @@
 int main(int argc, char **argv)
 {
     open_standard_descriptors("trivista");
+    if (help_requested(argc, argv))
+        return print_help("trivista", viewer_help_text);
     select_quality_kernels();
     if (argc < 3) {
         help(argc > 0 && argv[0] ? argv[0] : "trivista");

@@ -5,6 +5,7 @@
 #include "report.h"
 #include "report_plot.h"
 #include "common/die.h"
+#include "common/help_request.h"
 #include "common/settings.h"
 #include "common/standard_descriptors.h"
 #include "playback/options.h"
@@ -58,6 +59,8 @@ int main(int argc, char **argv)
 {
     const char *program_name = argc > 0 && argv[0] ? argv[0] : "trivista-report";
     open_standard_descriptors(program_name);
+    if (help_requested(argc, argv))
+        return print_help("trivista-report", report_help_text);
     select_quality_kernels();
     if (argc < 3) {
         report_help(program_name);

@@ -17,6 +17,9 @@ extern double min_psnr;       // luma PSNR below this on any frame and pair: exi
 extern int report_threads;    // a helper thread reads and measures beside the main one
 extern const char *plot_path; // -plot FILE, null without it; the extension names the format
 
+// The full help, printed for --help and -h.
+extern const char report_help_text[];
+
 // Hook for the shared option loop (see options.h).
 int report_option(const char *name, const char *value);
 

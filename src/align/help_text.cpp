@@ -1,0 +1,35 @@
+// The alignment tool's full help, grouped as the README groups it; trivista-align(1) has
+// the details.
+#include "help_text.h"
+
+const char align_help_text[] = R"(Usage: trivista-align [options] REFERENCE RECEIVED
+Prints the numbers of the reference frames that RECEIVED lacks, one a line: a
+freeze list for trivista -fr3 (or -fr2) and trivista-report -fr3. REFERENCE is
+the complete timeline: the Encoded, or the Original without a clean decode.
+
+Size and format (default QCIF, 176x144, yuv420p):
+  -CIF           CIF pictures, 352x288
+  -size WxH      any even size, 16x16 to 4096x2304; the last of -size/-CIF wins
+  -pix_fmt NAME  yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le
+Frames:
+  -s N           align from reference frame N (frames count from 0; default 0)
+  -e N           align up to reference frame N (default: the last whole frame)
+  -max-drop N    the most frames missing in all, less insertions, at any point
+                 (0 to 1000000; default 250, 10 s at 25 fps)
+  -h, --help     this text
+Options and the two file names may come in any order.
+
+Files: raw frames one after the other (Y, then U, then V); YUV4MPEG2, whose
+header gives size and format; or encoded (.mkv, .mp4, .webm, .ivf, .ts, .264,
+.265, or content ffmpeg recognises), whose stream gives them. The size and
+format of raw files: -size/-CIF and -pix_fmt, else REFERENCE's name
+(foreman_1920x1080_420p10le.yuv), else QCIF yuv420p. Both files are read
+twice: files, not pipes.
+
+Standard error gets the summary: frames matched, the drops, the worst match
+and its luma PSNR, ambiguous drops, and received frames that fit nowhere.
+
+Exit status: 0 every received frame has a place; 2 some fit nowhere (listed
+on standard error); 1 bad input, or output that cannot be written. More in
+trivista-align(1).
+)";

@@ -1,0 +1,50 @@
+// The viewer's full help, grouped as the README groups it; trivista(1) has the details.
+#include "help_text.h"
+
+const char viewer_help_text[] = R"(Usage: trivista [options] -f1 original [-f2 encoded [-f3 transmitted]]
+Plays up to three sequences of one video side by side in lock-step, with the
+difference pictures of every pair and, with -PSNR, their luma PSNR.
+
+Sequences:
+  -f1 FILE       the Original; required; its length sets the frame range
+  -f2 FILE       the Encoded; only after -f1
+  -f3 FILE       the Transmitted; only after -f2
+  -fr2 FILE      freeze file for the Encoded: hold it at the listed frames
+  -fr3 FILE      freeze file for the Transmitted: hold it at the listed frames
+Size and format (default QCIF, 176x144, yuv420p):
+  -CIF           CIF pictures, 352x288
+  -size WxH      any even size, 16x16 to 4096x2304; the last of -size/-CIF wins
+  -pix_fmt NAME  yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le
+Frames and pace:
+  -s N           start every pass at frame N (frames count from 0; default 0)
+  -e N           end every pass at frame N (default: last whole frame of -f1)
+  -fps N         target frame rate (default 25, or the rate of a YUV4MPEG2 or
+                 encoded Original)
+  -l             loop without end (default: one pass); PSNR means per pass
+What is shown (default: everything but PSNR, at zoom 1):
+  -PSNR          luma PSNR of every pair: graphs and info-window table
+  -nodiff        no difference pictures (with -PSNR the graphs stay)
+  -quiet         no info window
+  -zoom F        1/4, 1/3, 1/2, 1, 2, 3 or 4 (default: 1, or less to fit)
+  -shm           pictures through X shared memory when the server offers it
+  -h, --help     this text
+Options are read in pairs of name and value; an unknown name is skipped
+together with the next argument, with a warning.
+
+Files: raw frames one after the other (Y, then U, then V); YUV4MPEG2, whose
+header gives size, format and rate; or encoded (.mkv, .mp4, .webm, .ivf, .ts,
+.264, .265, or content ffmpeg recognises), whose stream gives them. The size
+and format of raw files: -size/-CIF and -pix_fmt, else the Original's name
+(foreman_1920x1080_420p10le.yuv), else QCIF yuv420p. Freeze files: one frame
+number a line.
+
+Keys, in either window: Space pause/resume; Right/Left one frame, Up/Down 10,
+Page Up/Page Down 100 forward/back; Home/End the first/last frame; q, Escape
+or the close button end the run. Mouse button 1 on a pane prints on standard
+output, for example:
+pixel: frame 12 x 40 y 33 org 120 128 130 enc 118 127 131 tra 118 127 131 org-enc 2 enc-tra 0 org-tra 2
+
+Exit status: 0 normal end; 1 usage errors, refused values, unusable displays;
+3 a sequence file cannot be opened; 255 fewer than two arguments, or a freeze
+file that cannot be opened. More in trivista(1).
+)";
