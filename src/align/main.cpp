@@ -84,7 +84,8 @@ static int align_option(const char *name, const char *value)
 // The viewer's option loop reads -f1 and -f2; the two names come last on our command line.
 static std::vector<char *> viewer_arguments(int argc, char **argv)
 {
-    static const char *const with_value[] = {"-size", "-pix_fmt", "-s", "-e", "-max-drop"};
+    static const char *const with_value[] = {"-size",       "-pix_fmt", "-s", "-e", "-max-drop",
+                                             "-colorspace", "-color_range"};
     std::vector<char *> args{argv[0]}, files;
     for (int k = 1; k < argc; k++) {
         bool valued = false;

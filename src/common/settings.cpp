@@ -43,3 +43,7 @@ int pix_fmt_given = 0;
 int zoom_in = 1;
 int zoom_out = 1;
 int zoom_given = 0;
+
+int colorspace_option = -1;
+int color_range_option = -1;
+int colour_conversion_named = 0;

@@ -51,3 +51,9 @@ extern int pix_fmt_given;  // -pix_fmt was on the command line
 extern int zoom_in;
 extern int zoom_out;
 extern int zoom_given;
+
+// -colorspace and -color_range: a ColourMatrix and a ColourRange, -1 when not given.
+extern int colorspace_option;
+extern int color_range_option;
+// The info window names the colour conversion: anything but the default one taken by size.
+extern int colour_conversion_named;

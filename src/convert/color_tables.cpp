@@ -6,6 +6,9 @@
 
 unsigned long wpixel[3];
 int table_pixel_bytes = 2;
+ColourConversion colour_conversion = default_colour_conversion;
+ConversionTables default_tables;
+ConversionTables colour_tables;
 
 int32_t *L_tab;
 int32_t *Cr_r_tab;
@@ -56,15 +59,19 @@ static uint32_t channel_bits(uint32_t level, uint32_t mask)
     return shift < 32 ? value << shift : 0;
 }
 
+int32_t channel_entry(uint32_t level, uint32_t mask, int thirty_two_bit)
+{
+    uint32_t entry = channel_bits(level, mask);
+    if (!thirty_two_bit)
+        entry |= entry << 16;
+    return (int32_t)entry;
+}
+
 static void fill_channel_table(int32_t *block, uint32_t mask, int thirty_two_bit)
 {
     int32_t *level0 = block + 256;
-    for (uint32_t i = 0; i < 256; i++) {
-        uint32_t entry = channel_bits(i, mask);
-        if (!thirty_two_bit)
-            entry |= entry << 16;
-        level0[i] = (int32_t)entry;
-    }
+    for (uint32_t i = 0; i < 256; i++)
+        level0[i] = channel_entry(i, mask, thirty_two_bit);
     // Levels outside 0..255 clamp through the table itself.
     for (int i = 0; i < 256; i++) {
         block[i] = level0[0];
@@ -117,4 +124,12 @@ void InitColorDither(int thirty_two_bit)
     g_2_pix = g_2_pix_alloc + 256;
     b_2_pix = b_2_pix_alloc + 256;
     table_pixel_bytes = thirty_two_bit ? 4 : 2;
+
+    default_tables = ConversionTables{L_tab,   Cr_r_tab, Cr_g_tab, Cb_g_tab, Cb_b_tab,
+                                      r_2_pix, g_2_pix,  b_2_pix,  0};
+    if (colour_conversion.matrix == default_colour_conversion.matrix &&
+        colour_conversion.range == default_colour_conversion.range)
+        colour_tables = default_tables;
+    else
+        build_conversion_tables(colour_conversion, thirty_two_bit);
 }

@@ -1,8 +1,10 @@
 // Lookup tables that turn YUV samples into TrueColor pixels, built once for the
-// display's channel masks.
+// display's channel masks and the conversion the pictures are shown with.
 #pragma once
 
 #include <cstdint>
+
+#include "common/colour_conversion.h"
 
 // Red, green and blue masks of the visual, in this order; set by the display before
 // InitColorDither runs.
@@ -23,7 +25,34 @@ extern int32_t *r_2_pix_alloc;
 extern int32_t *g_2_pix_alloc;
 extern int32_t *b_2_pix_alloc;
 
-// Builds all tables from wpixel. thirty_two_bit: nonzero for 32-bit pixels; zero for
+// The tables of one conversion, as the renderers walk them. Luma levels and chroma offsets
+// are in 1/2^fraction_bits of a channel level; a channel table takes their sum, rounds it
+// to a level, clamps that to 0..255 and gives the channel's bits in the pixel word.
+struct ConversionTables {
+    const int32_t *luma;
+    const int32_t *cr_red, *cr_green, *cb_green, *cb_blue;
+    const int32_t *red, *green, *blue;
+    int fraction_bits;
+};
+
+// The tables above, which the gray renderers (difference pictures) always use: they are
+// no video, and their small differences must not vanish below a limited range's black.
+extern ConversionTables default_tables;
+
+// The conversion the next InitColorDither builds the colour renderers' tables for.
+extern ColourConversion colour_conversion;
+// What the colour renderers use: default_tables for the default conversion, else tables
+// of that conversion (in eighths of a level, so that they round as the formula does).
+extern ConversionTables colour_tables;
+
+// A channel's table entry for a clamped level 0..255: its bits in the pixel word, in both
+// 16-bit halves for 16-bit pixels.
+int32_t channel_entry(uint32_t level, uint32_t mask, int thirty_two_bit);
+
+// Fills colour_tables for a conversion other than the default one.
+void build_conversion_tables(ColourConversion conversion, int thirty_two_bit);
+
+// Builds all tables from wpixel and colour_conversion. thirty_two_bit: nonzero for 32-bit pixels; zero for
 // 16-bit pixels, whose channel entries carry their value in both 16-bit halves.
 void InitColorDither(int thirty_two_bit);
 

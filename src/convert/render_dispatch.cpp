@@ -74,6 +74,24 @@ static int byte_order_of_masks()
     return byte_order_none;
 }
 
+// True when the colour tables hold, entry for entry, what the default tables hold.
+static int colour_tables_are_default()
+{
+    const ConversionTables &c = colour_tables, &d = default_tables;
+    if (c.fraction_bits != d.fraction_bits)
+        return 0;
+    for (int i = 0; i < 256; i++)
+        if (c.luma[i] != d.luma[i] || c.cr_red[i] != d.cr_red[i] ||
+            c.cr_green[i] != d.cr_green[i] || c.cb_green[i] != d.cb_green[i] ||
+            c.cb_blue[i] != d.cb_blue[i])
+            return 0;
+    for (int level = -256; level < 512; level++)
+        if (c.red[level] != d.red[level] || c.green[level] != d.green[level] ||
+            c.blue[level] != d.blue[level])
+            return 0;
+    return 1;
+}
+
 static void work_out_layout()
 {
     const int32_t *tables[3] = {r_2_pix, g_2_pix, b_2_pix};
@@ -89,6 +107,7 @@ static void work_out_layout()
     }
     // Storing whole bytes is the shifts by multiples of 8, so it is exact where they are.
     layout.byte_order32 = layout.shifts_match32 ? byte_order_of_masks() : byte_order_none;
+    layout.colour_tables_default = colour_tables_are_default();
     fast_layout = layout;
 }
 

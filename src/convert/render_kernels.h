@@ -58,6 +58,10 @@ struct FastLayout {
     int shifts_match16;  // the shifts reproduce the low 16 bits of every table entry
     int shifts_match32;  // ... every whole 32-bit table entry
     int byte_order32;    // one of byte_order_*, only where the shifts match too
+    // The colour tables are the default ones, whose arithmetic the chosen variant was checked
+    // against: the luma sample is its level and the offsets are whole levels. Otherwise the
+    // fast colour kernels render through the reference.
+    int colour_tables_default;
     ChannelShift channel[3];  // red, green, blue
 };
 

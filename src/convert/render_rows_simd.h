@@ -91,7 +91,7 @@ void color_rows(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_strid
 
 void color16_fast(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    if (fast_layout.shifts_match16)
+    if (fast_layout.shifts_match16 && fast_layout.colour_tables_default)
         color_rows<uint16_t, Rows16>(picture, out, out_stride);
     else
         Color16DitherImage_C(picture, out, out_stride);
@@ -99,7 +99,7 @@ void color16_fast(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_str
 
 void color32_fast(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    if (!fast_layout.shifts_match32) {
+    if (!fast_layout.shifts_match32 || !fast_layout.colour_tables_default) {
         Color32DitherImage_C(picture, out, out_stride);
         return;
     }

@@ -13,9 +13,12 @@ int fadetogray32(int r, int g, int b)
     return (int)(0.3 * r + 0.59 * g + 0.11 * b);
 }
 
+// Colour pictures go through the tables of the conversion chosen, gray ones through the
+// default tables.
 static inline uint32_t color_pixel(int level, int r, int g, int b)
 {
-    return (uint32_t)(r_2_pix[level + r] | g_2_pix[level + g] | b_2_pix[level + b]);
+    return (uint32_t)(colour_tables.red[level + r] | colour_tables.green[level + g] |
+                      colour_tables.blue[level + b]);
 }
 
 static inline uint32_t gray_pixel(int gray)
@@ -28,9 +31,14 @@ struct Offsets {
     int r, g, b;
 };
 
+static inline Offsets offsets_in(const ConversionTables &t, int cb, int cr)
+{
+    return Offsets{t.cr_red[cr], t.cr_green[cr] + t.cb_green[cb], t.cb_blue[cb]};
+}
+
 static inline Offsets offsets_for(int cb, int cr)
 {
-    return Offsets{Cr_r_tab[cr], Cr_g_tab[cr] + Cb_g_tab[cb], Cb_b_tab[cb]};
+    return offsets_in(default_tables, cb, cr);
 }
 
 // Gray level of the luma level with the offsets, at the pixel width's weighting.
@@ -53,17 +61,19 @@ static inline Pixel gray_at(int level, Offsets o)
     return (Pixel)gray_pixel(gray_level<Pixel>(level, o));
 }
 
-// `blocks` 2 x 2 blocks of one row pair; pixel_at gives one pixel from its luma level.
-template <typename Pixel, Pixel (*pixel_at)(int, Offsets)>
+// `blocks` 2 x 2 blocks of one row pair through the tables `t`; pixel_at gives one pixel
+// from its luma level.
+template <typename Pixel, Pixel (*pixel_at)(int, Offsets), const ConversionTables &t>
 static inline void blocks_of(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
                              const uint8_t *v, Pixel *upper, Pixel *lower, int blocks)
 {
+    const int32_t *luma = t.luma;
     for (int x = 0; x < blocks; x++) {
-        Offsets o = offsets_for(*u++, *v++);
-        *upper++ = pixel_at(L_tab[*y_upper++], o);
-        *upper++ = pixel_at(L_tab[*y_upper++], o);
-        *lower++ = pixel_at(L_tab[*y_lower++], o);
-        *lower++ = pixel_at(L_tab[*y_lower++], o);
+        Offsets o = offsets_in(t, *u++, *v++);
+        *upper++ = pixel_at(luma[*y_upper++], o);
+        *upper++ = pixel_at(luma[*y_upper++], o);
+        *lower++ = pixel_at(luma[*y_lower++], o);
+        *lower++ = pixel_at(luma[*y_lower++], o);
     }
 }
 
@@ -72,13 +82,13 @@ static inline void blocks_of(const uint8_t *y_upper, const uint8_t *y_lower, con
 __attribute__((noinline)) void color_blocks16_C(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
                       const uint8_t *v, uint16_t *upper, uint16_t *lower, int blocks)
 {
-    blocks_of<uint16_t, color_at<uint16_t>>(y_upper, y_lower, u, v, upper, lower, blocks);
+    blocks_of<uint16_t, color_at<uint16_t>, colour_tables>(y_upper, y_lower, u, v, upper, lower, blocks);
 }
 
 void color_blocks32_C(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
                       const uint8_t *v, uint32_t *upper, uint32_t *lower, int blocks)
 {
-    blocks_of<uint32_t, color_at<uint32_t>>(y_upper, y_lower, u, v, upper, lower, blocks);
+    blocks_of<uint32_t, color_at<uint32_t>, colour_tables>(y_upper, y_lower, u, v, upper, lower, blocks);
 }
 
 // The traversal shared by the four renderers: row pairs, half blocks per pair; each
@@ -113,12 +123,12 @@ void Color32DitherImage_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t
 
 void DitherImageToGray16_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    walk_row_pairs<uint16_t>(picture, out, out_stride, blocks_of<uint16_t, gray_at<uint16_t>>);
+    walk_row_pairs<uint16_t>(picture, out, out_stride, blocks_of<uint16_t, gray_at<uint16_t>, default_tables>);
 }
 
 void DitherImageToGray32_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    walk_row_pairs<uint32_t>(picture, out, out_stride, blocks_of<uint32_t, gray_at<uint32_t>>);
+    walk_row_pairs<uint32_t>(picture, out, out_stride, blocks_of<uint32_t, gray_at<uint32_t>, default_tables>);
 }
 
 // Whether `count` samples of u and of v all equal u0 and v0. In whole chunks without an

@@ -9,6 +9,7 @@
 #include "common/die.h"
 #include "common/pairs.h"
 #include "common/settings.h"
+#include "convert/color_tables.h"
 
 Window status_win;
 GC status_gc, red_gc, green_gc;
@@ -103,6 +104,10 @@ static void draw_line(GC context, int y, size_t size, const char *format, ...)
 void draw_status()
 {
     draw_line(status_gc, text_base, 50, "Frame %6i @ %2i fps target rate", frame, fps);
+    // In the gap above the frame range, so that the other lines keep their places.
+    if (colour_conversion_named)
+        draw_line(status_gc, text_base + 15, 50, "Colours %s",
+                  colour_conversion_text(colour_conversion));
     draw_line(status_gc, text_base + 30, 20, "Startframe %i", start_frame);
     if (end_frame != 0)
         draw_line(status_gc, text_base + 45, 20, "Endframe   %i", end_frame);

@@ -212,6 +212,23 @@ bool decoded_rate(const DecodedSource *s, int *numerator, int *denominator)
     return true;
 }
 
+ColourConversion decoded_colours(const DecodedSource *s)
+{
+    ColourConversion said = {-1, -1};
+    switch (s->codec->colorspace) {
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M: said.matrix = matrix_bt601; break;
+    case AVCOL_SPC_BT709: said.matrix = matrix_bt709; break;
+    case AVCOL_SPC_BT2020_NCL: said.matrix = matrix_bt2020; break;
+    default: break;
+    }
+    if (s->codec->color_range == AVCOL_RANGE_MPEG)
+        said.range = range_limited;
+    else if (s->codec->color_range == AVCOL_RANGE_JPEG)
+        said.range = range_full;
+    return said;
+}
+
 static double seconds_now()
 {
     timeval t;

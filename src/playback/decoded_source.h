@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "common/colour_conversion.h"
 #include "common/pixel_format.h"
 #include "common/yuv_frame.h"
 
@@ -27,6 +28,10 @@ const char *decoded_format_name(const DecodedSource *source);
 
 // The stream's frame rate as a fraction; false when the container does not say.
 bool decoded_rate(const DecodedSource *source, int *numerator, int *denominator);
+
+// What the stream says of its colours: matrix and range, each -1 where it says nothing or
+// names one the viewer does not convert with.
+ColourConversion decoded_colours(const DecodedSource *source);
 
 // Frames in the stream, one a packet, counted by demuxing without decoding; a count that
 // takes longer than a second is said on standard error.

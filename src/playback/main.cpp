@@ -1,4 +1,5 @@
 // The entry point: start-up in its fixed order, then playback.
+#include "colour_choice.h"
 #include "help_text.h"
 #include "options.h"
 #include "playback.h"
@@ -24,6 +25,7 @@ int main(int argc, char **argv)
     parse_options(argc, argv);
     compute_geometry();
     compute_frame_range();
+    choose_colour_conversion();
     allocate_buffers();
     colordepth = init_display("");
     init_psnr_histories();  // on the graphs' baseline, which follows the zoom the display chose

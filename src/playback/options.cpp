@@ -9,6 +9,7 @@
 
 #include "picture_size.h"
 #include "sequence.h"
+#include "common/colour_conversion.h"
 #include "common/die.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
@@ -97,6 +98,19 @@ static void take_zoom(const char *value)
     die(1, "-zoom %s: the zoom must be one of 1/4, 1/3, 1/2, 1, 2, 3 or 4\n", value);
 }
 
+// -colorspace and -color_range: ffmpeg's names of a matrix and of a range.
+static const struct ColourOption {
+    const char *name;
+    int (*named)(const char *value);
+    int *setting;
+    const char *refusal;
+} colour_options[] = {
+    {"-colorspace", colour_matrix_named, &colorspace_option,
+     "the matrix must be bt601, bt709 or bt2020"},
+    {"-color_range", colour_range_named, &color_range_option,
+     "the range must be tv, pc, limited or full"},
+};
+
 // Returns how many arguments the option took (1: switch, 2: with its value), or 0 when
 // the name is not an option of ours.
 static int take_option(const char *name, const char *value, const char *program_name)
@@ -117,6 +131,15 @@ static int take_option(const char *name, const char *value, const char *program_
         pix_fmt_given = 1;
         return 2;
     }
+    for (const ColourOption &option : colour_options)
+        if (strcmp(name, option.name) == 0) {
+            if (value == nullptr)
+                usage_and_exit(program_name);
+            *option.setting = option.named(value);
+            if (*option.setting < 0)
+                die(1, "%s %s: %s\n", name, value, option.refusal);
+            return 2;
+        }
     static const char *const value_options[] = {"-f1", "-f2", "-f3", "-s",   "-e",
                                                 "-fps", "-fr2", "-fr3", "-size"};
     for (const char *option : value_options)

@@ -38,6 +38,7 @@ static int64_t frames_taken[4];  // frames read so far from a streamed sequence
 // Encoded sequences, decoded frame by frame; null for raw and YUV4MPEG2 files.
 static DecodedSource *decoded[4];
 static int64_t decoded_frames[4];  // counted when first asked for; -1 before
+static ColourConversion colours_said[4];  // by the header or stream; -1 where they say nothing
 
 static FILE *&stream(int n)
 {
@@ -193,6 +194,7 @@ static void read_y4m_headers(int n, char *buffer, size_t got)
     settle_picture_size(n, header.width, header.height, "YUV4MPEG2 picture size");
     settle_pixel_format(n, header);
     header_bytes[n] = (int64_t)header.length;
+    colours_said[n].range = header.colour_range;
 
     got = look_at_first_frame_header(n, buffer);
     frame_header_bytes[n] = (int64_t)y4m_frame_header_length(buffer, got);
@@ -243,6 +245,7 @@ static void read_stream_headers(int n, char *, size_t)
     pixel_format = format;
     if (!format_source)
         format_source = yuv_path[n];
+    colours_said[n] = decoded_colours(decoded[n]);
     int numerator, denominator;
     if (n == 1 && decoded_rate(decoded[n], &numerator, &denominator))
         take_rate(numerator, denominator);
@@ -269,6 +272,7 @@ static const SourceKind source_kinds[] = {
 static void read_headers_of(int n, char *buffer)
 {
     header_bytes[n] = frame_header_bytes[n] = 0;
+    colours_said[n] = ColourConversion{-1, -1};
     size_t got = look_at_start(n, buffer);
     for (const SourceKind &kind : source_kinds) {
         if (kind.recognises(n, buffer, got)) {
@@ -290,6 +294,7 @@ void read_sequence_headers()
         take_hints_from_name();
 }
 
+ColourConversion sequence_colours(int n) { return colours_said[n]; }
 int64_t sequence_header_bytes(int n) { return header_bytes[n]; }
 int64_t sequence_frame_header_bytes(int n) { return frame_header_bytes[n]; }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "common/colour_conversion.h"
 #include "common/yuv_frame.h"
 
 // Full path of sequence n (index 1..3), as given on the command line.
@@ -30,6 +31,10 @@ void read_sequence_headers();
 // in each YUV4MPEG2 file starts with a frame header of the same length. A streamed
 // sequence has its frame headers checked as they are read, with the same refusal.
 void check_frame_headers();
+
+// What sequence n's YUV4MPEG2 header or stream says of its colours: the matrix and the
+// range, each -1 where it says nothing. Known once read_sequence_headers has run.
+ColourConversion sequence_colours(int n);
 
 // Bytes in front of the first frame, and in front of every frame, of sequence n.
 int64_t sequence_header_bytes(int n);

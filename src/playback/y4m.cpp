@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "picture_size.h"
+#include "common/colour_conversion.h"
 #include "common/pixel_format.h"
 
 // The C tags understood, with the sample format each stands for.
@@ -80,6 +81,7 @@ bool parse_y4m_header(const char *bytes, size_t length, Y4mHeader *header, char 
     long width = -1, height = -1;
     *header = Y4mHeader{};
     header->format = default_pixel_format;
+    header->colour_range = -1;
     const char *p = bytes + y4m_magic_length;
     while (p < tags_end) {
         const char *end = (const char *)memchr(p, ' ', tags_end - p);
@@ -113,6 +115,12 @@ bool parse_y4m_header(const char *bytes, size_t length, Y4mHeader *header, char 
                 }
                 break;
             }
+            case 'X':  // other extensions say nothing to playback
+                if (token_is(value, value_length, "COLORRANGE=LIMITED"))
+                    header->colour_range = range_limited;
+                else if (token_is(value, value_length, "COLORRANGE=FULL"))
+                    header->colour_range = range_full;
+                break;
             default:  // interlacing, aspect ratio, comments: nothing to do with playback
                 break;
             }

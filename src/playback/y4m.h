@@ -20,6 +20,7 @@ struct Y4mHeader {
     int rate_denominator;
     size_t length;         // bytes of the header, its newline included
     const PixelFormat *format;  // from the C tag; yuv420p without one
+    int colour_range;  // ColourRange of an XCOLORRANGE=LIMITED or =FULL tag; -1 without
 };
 
 // True when `bytes` start like a YUV4MPEG2 file.

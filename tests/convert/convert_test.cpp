@@ -1,6 +1,7 @@
 // The conversion against its definition written out here; every fast renderer, byte for byte.
 #include <sys/resource.h>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -180,6 +181,72 @@ TEST(Renderers, FollowTheDefinitionAndFastVariantsGiveTheReferenceBytesOnEveryLa
         select_render_kernels();
         expect_reference_bytes(Picture(48, 32));
     }
+}
+
+// R, G, B (0..255, unrounded) of coded samples, solved by Cramer's rule from the definition of
+// the matrix: Y = Kr R + Kg G + Kb B, Cb = (B - Y) / 2(1 - Kb), Cr = (R - Y) / 2(1 - Kr), coded
+// as 16 + 219 Y and 128 + 224 C on limited range, 255 Y and 128 + 255 C on full range.
+std::array<double, 3> textbook_rgb(int matrix, bool limited, int y, int u, int v)
+{
+    const double kr = std::array{0.299, 0.2126, 0.2627}[matrix], kb = std::array{0.114, 0.0722, 0.0593}[matrix], kg = 1 - kr - kb;
+    const double m[3][3] = {{kr, kg, kb}, {-kr / (2 - 2 * kb), -kg / (2 - 2 * kb), 0.5}, {0.5, -kg / (2 - 2 * kr), -kb / (2 - 2 * kr)}};
+    const double coded[3] = {limited ? (y - 16) / 219.0 : y / 255.0, (u - 128) / (limited ? 224.0 : 255.0), (v - 128) / (limited ? 224.0 : 255.0)};
+    auto det = [](const double (&a)[3][3]) { return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+        a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) + a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]); };
+    std::array<double, 3> rgb;
+    for (int c = 0; c < 3; c++) {
+        double replaced[3][3];
+        for (int row = 0; row < 3; row++)
+            for (int col = 0; col < 3; col++)
+                replaced[row][col] = col == c ? coded[row] : m[row][col];
+        rgb[c] = 255 * det(replaced) / det(m);
+    }
+    return rgb;
+}
+
+TEST(Renderers, EachMatrixAndRangeGivesTheTextbookLevelsAndFastVariantsTheReferenceBytes)
+{
+    // Rows of one chroma pair each under a luma gradient 0..255: neutral, the extremes, the
+    // limits of limited range, the 75 % colour bars of BT.601, and random pairs.
+    std::vector<std::pair<int, int>> pairs = {{128, 128}, {0, 0}, {255, 255}, {0, 255}, {255, 0}, {16, 16}, {240, 240},
+        {16, 240}, {240, 16}, {44, 142}, {156, 44}, {72, 58}, {184, 198}, {100, 212}, {212, 114}};
+    std::mt19937 random(11);
+    while (pairs.size() < 48)
+        pairs.push_back({int(random() % 256), int(random() % 256)});
+    Picture picture(512, 2 * (int)pairs.size());
+    for (size_t i = 0; i < picture.y.size(); i++)
+        picture.y[i] = (uint8_t)(i % 512 / 2);
+    for (size_t b = 0; b < picture.u.size(); b++)
+        picture.u[b] = (uint8_t)pairs[b / 256].first, picture.v[b] = (uint8_t)pairs[b / 256].second;
+    Bytes gray[2];
+    for (int conversion = 0; conversion < 6; conversion++) {
+        const int matrix = conversion / 2;
+        const bool limited = conversion % 2;
+        colour_conversion = ColourConversion{matrix, limited ? range_limited : range_full};
+        for (int layout : {0, 1}) {
+            use_layout(layouts[layout]);
+            expect_reference_bytes(picture);
+            Bytes now = render(render_gray, picture, 2 + layout);
+            EXPECT_TRUE(gray[layout].empty() || now == gray[layout]) << "difference pictures look the same under every conversion";
+            gray[layout] = now;
+        }
+        Bytes out = render(render_colour, picture, 1);  // 8-8-8: the levels themselves
+        int worst = 0, exact = 0;
+        for (size_t i = 0; i < picture.y.size(); i++) {
+            size_t b = i / 1024 * 256 + i % 512 / 2;
+            std::array<double, 3> rgb = textbook_rgb(matrix, limited, picture.y[i], picture.u[b], picture.v[b]);
+            for (int c = 0; c < 3; c++) {
+                int expected = std::clamp((int)std::lround(rgb[c]), 0, 255), got = pixel_at(out, i, 1) >> (16 - 8 * c) & 0xFF;
+                worst = std::max(worst, std::abs(got - expected)), exact += got == expected;
+            }
+        }
+        // Each level is the sum of a luma and one or two chroma entries. The default tables
+        // truncate each entry toward zero (green: two of them), so they may lie two levels
+        // off; the others keep eighths of a level and round the sum, one level off at most.
+        EXPECT_LE(worst, conversion == 0 ? 2 : 1) << conversion;
+        EXPECT_GE(exact, (conversion == 0 ? 0.6 : 0.9) * 3 * picture.y.size()) << conversion;
+    }
+    colour_conversion = default_colour_conversion;
 }
 
 TEST(Renderers, RowsApartByTheStridesGetThePackedPicturesPixelsAndPaddingStaysUntouched)

@@ -209,38 +209,39 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
         const unsigned long gray = pixel("#DBDBDB"), black = pixel("#000000");
         auto colour = [&](char c) { return c == 'r' ? pixel("#CD3700") : c == 'g' ? pixel("#548B54") : black; };
         const struct {  // rows: colour letter and text at each place of text; "" or none: gray
-            int frame, fps, start, end, loop, fr2, fr3, with_psnr, sequences;
-            const char *name1, *name2, *rows[15];
+            int frame, fps, start, end, loop, fr2, fr3, with_psnr, sequences, colours;  // matrix * 2 + range, -1 unnamed
+            const char *name1, *name2, *rows[16];
             bool logo;
         } cases[] = {
-            {12, 25, 3, 1, 12, 4, 17, 1, 3, "org.yuv", "enc.yuv",
-             {"kFrame     12 @ 25 fps target rate", "kStartframe 3", "kEndframe   1", "gLooping Enabled (12)",
+            {12, 25, 3, 1, 12, 4, 17, 1, 3, 3, "org.yuv", "enc.yuv",
+             {"kFrame     12 @ 25 fps target rate", "kColours BT.709, limited range", "kStartframe 3", "kEndframe   1", "gLooping Enabled (12)",
               "gEncoded freezing 4", "gTransmitted freezing 17", "gPSNR    On", "kOrg: org.yuv", "kEnc: enc.yuv",
               "kTra: tra.yuv", "kCurrent", "kMean", "r<30", "kLimits", "g>40"}, true},
-            {0, 25, 0, 9, 0, 0, 0, 0, 1, "org.yuv", "enc.yuv",
-             {"kFrame      0 @ 25 fps target rate", "kStartframe 0", "kEndframe   9", "rLooping Disabled", "", "",
+            {0, 25, 0, 9, 0, 0, 0, 0, 1, -1, "org.yuv", "enc.yuv",
+             {"kFrame      0 @ 25 fps target rate", "", "kStartframe 0", "kEndframe   9", "rLooping Disabled", "", "",
               "rPSNR    Off", "kOrg: org.yuv"}, true},
             // Names cut to 44 characters; no logo image (the last case: it stays away), the top stays gray.
-            {123456, 5, 0, 0, 0, 0, 2, 0, 2, "/a/rather/long/directory/name/for/the/original/sequence.yuv",
+            {123456, 5, 0, 0, 0, 0, 2, 0, 2, 4, "/a/rather/long/directory/name/for/the/original/sequence.yuv",
              "/tmp/encoded/sequence/of/exactly/44/chars.yv",
-             {"kFrame 123456 @  5 fps target rate", "kStartframe 0", "", "rLooping Disabled", "",
+             {"kFrame 123456 @  5 fps target rate", "kColours BT.2020, full range", "kStartframe 0", "", "rLooping Disabled", "",
               "gTransmitted freezing 2", "rPSNR    Off", "kOrg: /a/rather/long/directory/name/for/the/origin",
               "kEnc: /tmp/encoded/sequence/of/exactly/44/chars.yv"}, false},
         };
-        const XPoint at[15] = {{5, 75},  {5, 105},  {5, 120},   {5, 135},   {5, 150},   {5, 165},   {5, 180},  {5, 325},
+        const XPoint at[16] = {{5, 75},  {5, 90},  {5, 105},  {5, 120},   {5, 135},   {5, 150},   {5, 165},   {5, 180},  {5, 325},
                                {5, 350}, {5, 375},  {100, 200}, {210, 200}, {110, 290}, {155, 290}, {215, 290}};
         snprintf(yuvname3, 256, "tra.yuv");
         for (const auto &c : cases) {
             frame = c.frame, fps = c.fps, start_frame = c.start, end_frame = c.end, loop = c.loop;
             fr2 = c.fr2 != 0, fr2_count = c.fr2, fr3 = c.fr3 != 0, fr3_count = c.fr3;
             psnr = c.with_psnr, expand = c.sequences, kestrin = c.logo ? kestrin : nullptr;
+            colour_conversion_named = c.colours >= 0, colour_conversion = ColourConversion{c.colours / 2, c.colours % 2};
             snprintf(yuvname1, 256, "%s", c.name1), snprintf(yuvname2, 256, "%s", c.name2);
             XClearWindow(display, status_win);
             draw_status();
             Sketch expected(300, 400, gray);
             if (c.logo)
                 XPutImage(display, expected.pixmap, expected.context, logo, 0, 0, 0, 0, 300, 44);
-            for (int r = 0; r < 15; ++r)
+            for (int r = 0; r < 16; ++r)
                 if (c.rows[r] && *c.rows[r])
                     expected.text(colour(c.rows[r][0]), at[r].x, at[r].y, c.rows[r] + 1);
             EXPECT_EQ(expected.differing(status_win, 300, 400), 0) << c.rows[0];

@@ -407,14 +407,16 @@ TEST(Y4mHeader, GivesSizeRateAndLengthOrSaysWhatIsWrong)
         {"YUV4MPEG2 W48 H32 F9999999999:1 W-48\n", no_w}, {"YUV4MPEG2 W9999999999 H32\n", no_w},
         {"YUV4MPEG2 W48 H32x\n", "YUV4MPEG2 header lacks a valid H (height) tag"},
         {"YUV4MPEG2 W47 H2306\n", "YUV4MPEG2 picture size 47x2306 is not supported (even, 16x16 up to 4096x2304)"},
+        {"YUV4MPEG2 W48 H32 XCOLORRANGE=FULL XCOLORRANGE=LIMITED\n", "48x32 0:0 55 range 1"},  // the last counts
+        {"YUV4MPEG2 XCOLORRANGE=FULL W48 H32\n", "48x32 0:0 35 range 0"}, {"YUV4MPEG2 W48 H32 XCOLORRANGE=full\n", "48x32 0:0 35"},
     };
     for (const auto &row : rows) {
         std::vector<char> exact(row.text.begin(), row.text.end());  // nothing after it (ASan)
         Y4mHeader h;
         char got[160];  // the error, or what was read
         if (parse_y4m_header(exact.data(), exact.size(), &h, got, sizeof got))
-            snprintf(got, sizeof got, "%dx%d %d:%d %zu", h.width, h.height, h.rate_numerator, h.rate_denominator,
-                     h.length);
+            snprintf(got, sizeof got, "%dx%d %d:%d %zu%s", h.width, h.height, h.rate_numerator, h.rate_denominator,
+                     h.length, h.colour_range < 0 ? "" : h.colour_range ? " range 1" : " range 0");
         EXPECT_EQ(got, row.result) << row.text.substr(0, 60);
     }
     // Frame headers: "FRAME", any parameters, a newline within 4 KiB.
