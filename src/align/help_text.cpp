@@ -16,6 +16,8 @@ Frames:
   -e N           align up to reference frame N (default: the last whole frame)
   -max-drop N    the most frames missing in all, less insertions, at any point
                  (0 to 1000000; default 250, 10 s at 25 fps)
+  -colorspace M, -color_range R
+                 the viewer's colour options: accepted and ignored
   -h, --help     this text
 Options and the two file names may come in any order.
 

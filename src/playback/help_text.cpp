@@ -15,6 +15,9 @@ Size and format (default QCIF, 176x144, yuv420p):
   -CIF           CIF pictures, 352x288
   -size WxH      any even size, 16x16 to 4096x2304; the last of -size/-CIF wins
   -pix_fmt NAME  yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le
+Colours (default: what the file says, else above 720x576 bt709 tv, else bt601 pc):
+  -colorspace M  the matrix: bt601, bt709 or bt2020
+  -color_range R the range: tv or limited (16..235), pc or full (0..255)
 Frames and pace:
   -s N           start every pass at frame N (frames count from 0; default 0)
   -e N           end every pass at frame N (default: last whole frame of -f1)

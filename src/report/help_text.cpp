@@ -25,8 +25,8 @@ Report (default: CSV with SSIM, one thread, no limit, no plot):
   -min-psnr X     exit status 2 when a pair's luma PSNR falls below X dB
   -threads N      1 or 2: a second thread reads and measures alongside
   -plot FILE      also draw per-frame PSNR and SSIM into FILE: .png, .svg, .pdf
-  -fps N, -l, -PSNR, -nodiff, -quiet, -shm, -zoom F
-                  the viewer's options: accepted and ignored
+  -fps N, -l, -PSNR, -nodiff, -quiet, -shm, -zoom F, -colorspace M,
+  -color_range R  the viewer's options: accepted and ignored
   -h, --help      this text
 
 Files: raw frames one after the other (Y, then U, then V); YUV4MPEG2, whose
