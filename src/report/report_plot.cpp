@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <strings.h>
 
+#include "plot_title.h"
 #include "report.h"
 #include "common/die.h"
 #include "common/pairs.h"
@@ -24,6 +25,7 @@ static const int page_width = 1200;
 static const double margin_left = 84;       // value labels and frozen-row names
 static const double margin_right = 210;     // the legend
 static const double title_height = 76;
+static const double title_right_margin = 16;  // the file names end this far from the edge
 static const double psnr_panel_height = 330;
 static const double ssim_panel_height = 180;
 static const double tick_label_height = 18;  // frame numbers below each panel
@@ -334,31 +336,23 @@ static void draw_legends(cairo_t *cr, const PlotPanel *psnr, const PlotPanel *ss
     }
 }
 
-static const char *base_name(const char *path)
-{
-    const char *slash = strrchr(path, '/');
-    return slash ? slash + 1 : path;
-}
-
 static void draw_title(cairo_t *cr, int with_ssim)
 {
-    char title[128], files[1024];
+    char title[128];
     snprintf(title, sizeof title, "Luma PSNR%s per frame, frames %d to %d",
              with_ssim ? " and SSIM" : "", start_frame, start_frame + plot_frames - 1);
     if (plot_frames == 0)
         snprintf(title, sizeof title, "Luma PSNR per frame: no frames measured");
-    int used = 0;
-    const char *const names[4] = {"", yuvname1, yuvname2, yuvname3};
-    for (int n = 1; n <= expand; n++)
-        used += snprintf(files + used, sizeof files - (size_t)used, "%s%s: %s",
-                         n > 1 ? "     " : "", sequence_caption[n], base_name(names[n]));
+    const char *const names[3] = {yuvname1, yuvname2, yuvname3};
     set_colour(cr, axis_colour);
     cairo_select_font_face(cr, font, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
     cairo_set_font_size(cr, title_size);
     text(cr, margin_left, 24, 0, title);
     cairo_select_font_face(cr, font, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, text_size);
-    text(cr, margin_left, 44, 0, files);
+    std::string files = plot_file_names(cr, sequence_caption + 1, names, expand,
+                                        page_width - margin_left - title_right_margin);
+    text(cr, margin_left, 44, 0, files.c_str());
 }
 
 static void value_extent(const float *const *series, double *min, double *max)
@@ -419,10 +413,15 @@ void open_plot_file()
         die(1, "%s: can not be written: %s\n", plot_path, strerror(errno));
 }
 
+// The first write error: cairo's PDF surface stops writing on one but reports success.
+static int plot_write_error;
+
 static cairo_status_t write_to_plot_file(void *, const unsigned char *data, unsigned int length)
 {
-    return fwrite(data, 1, length, plot_file) == length ? CAIRO_STATUS_SUCCESS
-                                                        : CAIRO_STATUS_WRITE_ERROR;
+    if (fwrite(data, 1, length, plot_file) == length)
+        return CAIRO_STATUS_SUCCESS;
+    plot_write_error = plot_write_error ? plot_write_error : errno;
+    return CAIRO_STATUS_WRITE_ERROR;
 }
 
 void write_plot()
@@ -456,9 +455,10 @@ void write_plot()
     if (status == CAIRO_STATUS_SUCCESS)
         status = cairo_surface_status(surface);
     cairo_surface_destroy(surface);
-    int closed = fclose(plot_file);
+    if (fclose(plot_file) != 0 && !plot_write_error)
+        plot_write_error = errno;
     if (status != CAIRO_STATUS_SUCCESS)
         die(1, "%s: could not write the plot: %s\n", plot_path, cairo_status_to_string(status));
-    if (closed != 0)
-        die(1, "%s: could not write the plot: %s\n", plot_path, strerror(errno));
+    if (plot_write_error)
+        die(1, "%s: could not write the plot: %s\n", plot_path, strerror(plot_write_error));
 }

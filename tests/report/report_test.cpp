@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "program_run.h"
+#include "report/plot_title.h"
 #include "report/report_plot.h"
 
 namespace {
@@ -377,14 +378,47 @@ TEST(ReportPlot, WritesEachFormatLeavesTheReportAloneAndRefusesBadFiles)
     std::regex page("/Type\\s*/Page[^s]");
     EXPECT_EQ(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()), 1);
     EXPECT_EQ(read_text_file(dir.file("c.PNG")).substr(1, 3), "PNG");
-    ASSERT_EQ(mkdir(dir.file("dir.png").c_str(), 0700) + symlink("/dev/full", dir.file("full.svg").c_str()), 0);
+    ASSERT_EQ(mkdir(dir.file("dir.png").c_str(), 0700), 0);
+    for (std::string full : {"full.svg", "full.pdf", "full.png"})
+        ASSERT_EQ(symlink("/dev/full", dir.file(full).c_str()), 0);
     for (Strings plot : {Strings{"-plot", dir.file("d.gif")}, Strings{"-plot", dir.file("png")}, Strings{"-plot", dir.file("no/e.png")},
-                         Strings{"-plot", dir.file("dir.png")}, Strings{"-plot", dir.file("full.svg")}, Strings{"-plot"}}) {
+                         Strings{"-plot", dir.file("dir.png")}, Strings{"-plot", dir.file("full.svg")}, Strings{"-plot", dir.file("full.pdf")},
+                         Strings{"-plot", dir.file("full.png")}, Strings{"-plot"}}) {
         Result got = run(report, pair, dir, plot);
-        EXPECT_TRUE(got.status == 1 && (got.out.empty() || plot.back() == dir.file("full.svg")) &&
+        EXPECT_TRUE(got.status == 1 && (got.out.empty() || plot.back().find("/full.") != std::string::npos) &&
                     got.err.find(plot.back()) != std::string::npos)
             << plot.back() << ": " << got.status << " " << got.err;
     }
+}
+
+// Long names lose their middle, all by the same cap, so that every name stays on the title line.
+TEST(ReportPlot, TitleShortensLongNamesSoThatAllFit)
+{
+    const std::string o(240, 'o'), e(150, 'e'), accents = [] { std::string a; for (int i = 0; i < 120; i++) a += "\xc3\xa9"; return a; }();
+    const struct { std::string names[3], expected; } cases[] = {
+        {{"a.yuv", "dir/b.yuv", "caf\xe9\xed\xa0\x80\xc3.yuv"}, "Org: a.yuv     Enc: b.yuv     Tra: caf?????.yuv"},
+        {{"dir/" + o + ".yuv", "b.yuv", "c.yuv"}, "Org: o+\xe2\x80\xa6o+\\.yuv     Enc: b\\.yuv     Tra: c\\.yuv"},
+        {{o, e, "c.yuv"}, "Org: (o+)\xe2\x80\xa6(o+)     Enc: (e+)\xe2\x80\xa6(e+)     Tra: c\\.yuv"},
+        {{accents, "b.yuv", "c.yuv"}, "Org: (\xc3\xa9)+\xe2\x80\xa6(\xc3\xa9)+     Enc: b\\.yuv     Tra: c\\.yuv"}};
+    cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 10, 10);
+    cairo_t *cr = cairo_create(surface);
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, 11);
+    const char *const captions[3] = {"Org", "Enc", "Tra"};
+    for (const auto &c : cases) {
+        const char *const paths[3] = {c.names[0].c_str(), c.names[1].c_str(), c.names[2].c_str()};
+        std::string line = plot_file_names(cr, captions, paths, 3, 600);
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, line.c_str(), &extents);
+        EXPECT_TRUE(extents.x_advance <= 600 && extents.x_advance > (line.size() > 50 ? 550 : 0)) << extents.x_advance;
+        std::smatch parts;
+        EXPECT_TRUE(c.names[0].size() > 200 ? std::regex_match(line, parts, std::regex(c.expected)) : line == c.expected) << line;
+        EXPECT_TRUE(parts.size() != 5 || (parts.length(1) == parts.length(3) && parts.length(2) == parts.length(4)))
+            << line;  // two long names: one cap for both
+    }
+    EXPECT_EQ(cairo_status(cr), CAIRO_STATUS_SUCCESS);  // whole characters: valid UTF-8
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
 }
 
 }  // namespace
