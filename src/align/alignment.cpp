@@ -19,6 +19,7 @@ int align_frames(int received, int reference, int max_drop, int max_insert, int 
     out->reference_of = nullptr;
     out->dropped = nullptr;
     out->drop_count = out->insert_count = 0;
+    out->cost = 0;
     if (received < 0 || reference < 1 || max_drop < 0 || max_insert < 0)
         return 0;
     const int lo = -max_insert, width = max_drop + max_insert + 1;
@@ -70,6 +71,7 @@ int align_frames(int received, int reference, int max_drop, int max_insert, int 
     }
     if (best_i < 0)
         return 0;
+    out->cost = best;
 
     out->reference_of = (int *)malloc(sizeof(int) * (size_t)(received > 0 ? received : 1));
     out->dropped = (unsigned char *)calloc((size_t)reference, 1);
@@ -108,8 +110,8 @@ static bool consecutive(const Alignment *alignment, int i)
     return alignment->reference_of[i] >= 0 && alignment->reference_of[i + 1] == alignment->reference_of[i] + 1;
 }
 
-int refine_drops(Alignment *alignment, int received, int reference, int radius, int64_t margin,
-                 match_cost_fn cost, match_cost_fn exact, void *context)
+int refine_drops(Alignment *alignment, int received, int reference, int radius, int max_drop,
+                 int64_t margin, match_cost_fn cost, match_cost_fn exact, void *context)
 {
     std::vector<int> matched_by(reference, -1);
     for (int i = 0; i < received; i++)
@@ -127,6 +129,8 @@ int refine_drops(Alignment *alignment, int received, int reference, int radius, 
         // after it; split is the first frame after the run.
         int length = last - first + 1, split = after >= 0 ? after : before + 1;
         int offset = before >= 0 ? first - 1 - before : last + 1 - after - length;
+        if (offset + length > max_drop)
+            continue;  // drops beyond the bound, at the end
         int left = split, right = split - 1;
         if (before >= 0)
             for (left = before; left > 0 && split - left < radius && consecutive(alignment, left - 1);)

@@ -19,6 +19,7 @@ struct Alignment {
     unsigned char *dropped;   // per reference frame: 1 when the received sequence lacks it
     int drop_count;
     int insert_count;
+    int64_t cost;             // of the whole mapping, before any refinement
 };
 
 // Aligns `received` frames to `reference` frames in increasing order: net drops stay within
@@ -32,11 +33,13 @@ int align_frames(int received, int reference, int max_drop, int max_insert, int 
 
 // Moves each run of drops to where `exact` (exact picture distances) is lowest, within
 // `radius` received frames either side and never past a neighbouring drop or insertion.
+// A run that would put more than `max_drop` net drops before a received frame stays where
+// it is: at the end, where align_frames puts the drops beyond the bound.
 // Only places whose `cost` comes within `margin` of the best are weighed exactly; the
 // earliest wins a tie. Returns the runs whose best place is not unique (identical
 // reference frames, a static scene). Each run costs at most 2 x 2 x radius calls of each.
-int refine_drops(Alignment *alignment, int received, int reference, int radius, int64_t margin,
-                 match_cost_fn cost, match_cost_fn exact, void *context);
+int refine_drops(Alignment *alignment, int received, int reference, int radius, int max_drop,
+                 int64_t margin, match_cost_fn cost, match_cost_fn exact, void *context);
 
 // The first run of consecutive dropped reference frames at or after `from`: returns its
 // first frame and puts its last in *last, or returns `reference` when there is none.

@@ -203,7 +203,8 @@ int main(int argc, char **argv)
 
     signature_size = signature_length(horizontal_size, vertical_size);
     int window = max_drop < reference ? max_drop : reference;
-    int64_t needed = ((int64_t)reference + received) * signature_size + ((int64_t)received + 1) * (window + max_insert + 1);
+    int wider = window < reference ? window + 1 : window;  // tells whether the bound mattered
+    int64_t needed = ((int64_t)reference + received) * signature_size + ((int64_t)received + 1) * (wider + max_insert + 1);
     if (needed > max_memory_bytes)
         die(1, "Aligning %d frames with -max-drop %d needs %lld bytes; more than %lld allowed: use -s/-e or a smaller -max-drop\n",
             reference, window, (long long)needed, (long long)max_memory_bytes);
@@ -218,8 +219,16 @@ int main(int argc, char **argv)
     Alignment alignment;
     if (!align_frames(received, reference, window, max_insert, range_cut, &costs, match_cost, nullptr, &alignment))
         die(1, "Out of memory for the alignment of %d frames\n", received);
-    int ambiguous = refine_drops(&alignment, received, reference, refine_radius, (int64_t)refine_margin * signature_size,
-                                 match_cost, exact_cost, nullptr);
+    bool bound_mattered = false;
+    if (wider > window && alignment.drop_count >= window) {
+        Alignment freer;
+        if (!align_frames(received, reference, wider, max_insert, range_cut, &costs, match_cost, nullptr, &freer))
+            die(1, "Out of memory for the alignment of %d frames\n", received);
+        bound_mattered = freer.cost < alignment.cost;
+        free_alignment(&freer);
+    }
+    int ambiguous = refine_drops(&alignment, received, reference, refine_radius, window,
+                                 (int64_t)refine_margin * signature_size, match_cost, exact_cost, nullptr);
 
     for (int j = 0; j < reference; j++)
         if (alignment.dropped[j])
@@ -251,7 +260,7 @@ int main(int argc, char **argv)
     if (worst_received >= 0)
         fprintf(stderr, summary_worst, start_frame + worst_reference, start_frame + worst_received, cap_psnr(worst));
     fprintf(stderr, summary_ambiguous, ambiguous);
-    if (window < reference && alignment.drop_count - alignment.insert_count >= window)
+    if (bound_mattered)
         fprintf(stderr, "warning: the alignment reached -max-drop %d; a larger one may fit better\n", window);
     for (int i = 0; i < received; i++)
         if (alignment.reference_of[i] == -1)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "align/alignment.h"
 #include "program_run.h"
 
 namespace {
@@ -92,6 +93,53 @@ TEST(Align, ListsTheFramesRemovedFromTheReceivedFileAndNothingElse)
     write_text_file(dir.file("received.yuv"), edited(dir.file("static.yuv"), {41}));
     Result r = run(align, {dir.file("static.yuv"), dir.file("received.yuv")}, dir);
     EXPECT_EQ(r.out + r.err.substr(r.err.find("ambiguous")), "40\nambiguous drops: 1\n");
+}
+
+// The bound holds everywhere: drops beyond it go to the end, and the warning comes only when
+// a larger bound would have found a better answer.
+TEST(Align, MaxDropBoundsTheDropsBeforeTheEndAndWarnsOnlyWhenItChangedTheAnswer)
+{
+    TempDir dir;
+    ASSERT_EQ(run(makeseq, {"-n", "60", "-seed", "3", "-quiet", "-o", dir.path()}, dir).status, 0);
+    write_text_file(dir.file("received.yuv"), edited(dir.file("encoded.yuv"), {29, 56}));
+    const struct { const char *max_drop; std::vector<int> drops; bool warns; } cases[] = {
+        {"0", {58, 59}, true}, {"1", {29, 59}, true}, {"2", {29, 56}, false}, {"250", {29, 56}, false}};
+    for (const auto &c : cases) {
+        Result r = run(align, {"-max-drop", c.max_drop, dir.file("encoded.yuv"), dir.file("received.yuv")}, dir);
+        EXPECT_EQ(r.out, lines(c.drops)) << c.max_drop;
+        EXPECT_EQ(r.err.find("warning: the alignment reached -max-drop") != std::string::npos, c.warns) << c.max_drop << r.err;
+    }
+}
+
+// Received frame i shows reference frame i, or i + 1 from the one lost frame on.
+struct Lost { int frame; };
+int64_t shown_cost(int received, int reference, void *context)
+{
+    int lost = static_cast<Lost *>(context)->frame;
+    return reference == (received < lost ? received : received + 1) ? 0 : 100;
+}
+
+// One drop placed at `placed`, really at `lost`: refinement moves it at most `radius`
+// received frames, and not before received frames when that would pass `max_drop`.
+TEST(Alignment, RefinementMovesARunWithinItsRadiusAndTheDropBound)
+{
+    const int reference = 40;
+    const struct { int placed, lost, radius, max_drop, expected; } cases[] = {
+        {20, 16, 4, 5, 16}, {20, 15, 4, 5, 16}, {20, 24, 4, 5, 24}, {20, 25, 4, 5, 24},
+        {39, 35, 8, 1, 35}, {39, 35, 8, 0, 39}, {0, 3, 4, 1, 3}};
+    for (const auto &c : cases) {
+        std::vector<int> reference_of(reference - 1);
+        std::vector<unsigned char> dropped(reference);
+        for (int i = 0; i < reference - 1; i++)
+            reference_of[i] = i < c.placed ? i : i + 1;
+        dropped[c.placed] = 1;
+        Alignment alignment = {reference_of.data(), dropped.data(), 1, 0, 0};
+        Lost lost = {c.lost};
+        EXPECT_EQ(refine_drops(&alignment, reference - 1, reference, c.radius, c.max_drop, 0, shown_cost, shown_cost, &lost), 0);
+        int last;
+        EXPECT_EQ(next_drop_run(&alignment, reference, 0, &last), c.expected) << c.placed << " " << c.lost << " " << c.radius;
+        EXPECT_EQ(last, c.expected);
+    }
 }
 
 TEST(Align, RefusesBadInputWithAMessageAndStatus1)
