@@ -1,6 +1,10 @@
 #include "events.h"
 
 #include <X11/keysym.h>
+#include <poll.h>
+#include <time.h>
+
+#include <cstdint>
 #include <initializer_list>
 
 #include "display.h"
@@ -80,4 +84,32 @@ UserCommand next_command(bool wait)
             return c;
     }
     return command(command_none);
+}
+
+static int64_t monotonic_nanoseconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (int64_t)now.tv_sec * 1000000000 + now.tv_nsec;
+}
+
+bool wait_for_input(long microseconds)
+{
+    int64_t end = monotonic_nanoseconds() + (int64_t)microseconds * 1000;
+    if (!display) {  // playback checked without windows: nothing can come
+        timespec wait = {(time_t)(microseconds / 1000000), microseconds % 1000000 * 1000};
+        nanosleep(&wait, nullptr);
+        return false;
+    }
+    for (;;) {
+        if (XPending(display) > 0)
+            return true;
+        int64_t left = end - monotonic_nanoseconds();
+        if (left <= 0)
+            return false;
+        // Readable data need not be an event (XPending then reads it and says 0): look again.
+        pollfd connection = {ConnectionNumber(display), POLLIN, 0};
+        timespec wait = {(time_t)(left / 1000000000), (long)(left % 1000000000)};
+        ppoll(&connection, 1, &wait, nullptr);
+    }
 }

@@ -25,3 +25,7 @@ void listen_for_input();
 // The next command: none when nothing is waiting, unless `wait`, which blocks until one
 // comes without using the processor. Events that ask for nothing are passed over.
 UserCommand next_command(bool wait);
+
+// Waits until input comes or `microseconds` pass, without using the processor; true when
+// input is waiting. The frame pacing waits here, so that a slow rate never delays a key.
+bool wait_for_input(long microseconds);

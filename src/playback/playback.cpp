@@ -2,7 +2,7 @@
 #include "playback.h"
 
 #include <sys/time.h>
-#include <unistd.h>
+#include <time.h>
 
 #include <algorithm>
 #include <climits>
@@ -137,8 +137,9 @@ static long microseconds(const timeval &t)
     return (long)t.tv_sec * 1000000 + t.tv_usec;
 }
 
-// Shows one frame and waits out the rest of its period; false once the pass is over.
-static bool play_frame()
+// Shows one frame and gives in *rest the microseconds left of its period; false once the
+// pass is over.
+static bool play_frame(long *rest)
 {
     timeval t0, t1;
     gettimeofday(&t0, nullptr);
@@ -146,12 +147,10 @@ static bool play_frame()
     if (step.held[2])
         note_frozen();
     show_frame(step, true);
-    // What the frame drew reaches the screen before the sleep, not after it.
+    // What the frame drew reaches the screen before the wait, not after it.
     present_frame();
     gettimeofday(&t1, nullptr);
-    long sleep = frame_sleep(frame_period, microseconds(t1) - microseconds(t0));
-    if (sleep > 0)
-        usleep((useconds_t)sleep);
+    *rest = frame_sleep(frame_period, microseconds(t1) - microseconds(t0));
     return step.more;
 }
 
@@ -277,6 +276,32 @@ static bool obey_user(bool *more)
     }
 }
 
+// Waits out the rest of a frame's period, obeying the user as soon as input comes: an
+// ending key acts at once at any rate. False when the user ends the run.
+static bool wait_out_period(long rest, bool *more)
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    int64_t end = (int64_t)now.tv_sec * 1000000 + now.tv_nsec / 1000 + rest;
+    do {
+        if (!obey_user(more))
+            return false;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        rest = (long)(end - ((int64_t)now.tv_sec * 1000000 + now.tv_nsec / 1000));
+    } while (rest > 0 && wait_for_input(rest));
+    return true;
+}
+
+// An empty pass shows nothing to pause or move in: only the ending commands count.
+static bool user_ends_run()
+{
+    for (UserCommand command = next_command(false); command.kind != command_none;
+         command = next_command(false))
+        if (command.kind == command_quit)
+            return true;
+    return false;
+}
+
 int play()
 {
     prepare_seeking();
@@ -286,8 +311,9 @@ int play()
         bool more = start_pass(start_frame) && start_frame <= end_frame;
         bool played = more;
         while (more) {
-            more = play_frame();
-            if (!obey_user(&more))
+            long rest;
+            more = play_frame(&rest);
+            if (!wait_out_period(rest, &more))
                 return close_sequences();  // a normal end, as after the last pass
             frame++;
         }
@@ -296,8 +322,9 @@ int play()
             loop++;
         // Empty passes (start frame after end frame) still take a frame period each, and
         // at least a millisecond, rather than spinning.
-        if (loop != 0 && !played)
-            usleep((useconds_t)(frame_period > 1000 ? frame_period : 1000));
+        if (loop != 0 && !played && wait_for_input(frame_period > 1000 ? frame_period : 1000) &&
+            user_ends_run())
+            return close_sequences();
     } while (loop != 0);
     return close_sequences();
 }

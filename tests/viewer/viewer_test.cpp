@@ -610,27 +610,31 @@ TEST(Interaction, PauseStepsAndSeeksShowWhatPlayShowsAtEachFrame)
     EXPECT_EQ(child->exit_status(), 0);
 }
 
-// q, Escape and the close button of either window end the run as its normal end.
+// q, Escape and the close button of either window end the run as its normal end, at once
+// also while a frame of a rate of one in 1000 seconds lasts.
 TEST(Interaction, QuitKeysAndTheCloseButtonEndTheRunWithStatusZero)
 {
-    for (int way = 0; way < 4; ++way) {
+    for (int way = 0; way < 8; ++way) {
         ViewerRun run;
-        auto child = run.start({"-l", "-fps", "50", "-f1", run.sequence(1, 3), "-f2", run.sequence(2, 3)});
+        std::vector<uint8_t> frame = make_test_frame(W, V, 1, 0);
+        std::string slow = run.file("slow.y4m", "YUV4MPEG2 W176 H144 F1:1000\nFRAME\n" + std::string(frame.begin(), frame.end()));
+        auto child = way < 4 ? run.start({"-l", "-fps", "50", "-f1", run.sequence(1, 3), "-f2", run.sequence(2, 3)})
+                             : run.start({"-f1", slow, "-f2", slow});
         WindowGeometry w = run.window(), info = wait_for_window(run.x.get(), "Trivista info");
         ASSERT_TRUE(w.id && info.id);
         usleep(200000);  // playing
         Display *dpy = run.x.get();
-        if (way < 2) {
-            press(dpy, w.id, way ? XK_Escape : XK_q);
+        if (way % 4 < 2) {
+            press(dpy, w.id, way % 4 ? XK_Escape : XK_q);
         } else {
             XEvent close = {};
             close.xclient.type = ClientMessage, close.xclient.format = 32;
-            close.xclient.window = way == 2 ? w.id : info.id;
+            close.xclient.window = way % 4 == 2 ? w.id : info.id;
             close.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
             close.xclient.data.l[0] = (long)XInternAtom(dpy, "WM_DELETE_WINDOW", False);
             XSendEvent(dpy, close.xclient.window, False, NoEventMask, &close), XSync(dpy, False);
         }
-        ASSERT_TRUE(child->wait(5)) << "way " << way;
+        ASSERT_TRUE(child->wait(way < 4 ? 5 : 2)) << "way " << way;
         EXPECT_TRUE(child->exited_normally() && child->exit_status() == 0) << "way " << way;
         EXPECT_EQ(child->stderr_text(), "") << "way " << way;
     }
