@@ -22,15 +22,16 @@ void init_psnr_histories()
         reset_psnr_history(&psnr_history[graph - 1], graph);
 }
 
-// y of a PSNR value, truncated toward zero; values that the cap can never produce
-// are held inside the 16-bit coordinate range instead of overflowing it.
+// y of a PSNR value, truncated toward zero and held between the baseline and the top of
+// the axis: large pictures measure more than 100 dB (one LSB in 720p: 107.78 dB), and
+// samples above the peak less than 0.
 static short psnr_y(const GraphArea &area, double psnr_value)
 {
     double y = area.baseline_y - psnr_value;
-    if (!(y > -32768.0))
-        return -32768;
-    if (!(y < 32767.0))
-        return 32767;
+    if (!(y > area.axis_top_y))
+        return (short)area.axis_top_y;
+    if (!(y < area.baseline_y))
+        return (short)area.baseline_y;
     return (short)(int)y;
 }
 
@@ -50,8 +51,14 @@ void draw_psnr_history(const PsnrHistory *history, int graph)
     GraphArea area = graph_area(graph);
     XClearArea(display, window, area.cleared.x, area.cleared.y, area.cleared.width,
                area.cleared.height, False);
+    // Clipped to the cleared area: the wide line's edges and mitred peaks reach past its
+    // points, and what fell outside would stay there.
+    XRectangle clip = {(short)area.cleared.x, (short)area.cleared.y, (unsigned short)area.cleared.width,
+                       (unsigned short)area.cleared.height};
+    XSetClipRectangles(display, psnr_gc, 0, 0, &clip, 1, Unsorted);
     XDrawLines(display, window, psnr_gc, const_cast<XPoint *>(history->point), history_points,
                CoordModeOrigin);
+    XSetClipMask(display, psnr_gc, None);
     XDrawLine(display, window, gc, area.axis_x, area.baseline_y, area.axis_end_x,
               area.baseline_y);
     XDrawLine(display, window, gc, area.axis_x, area.baseline_y, area.axis_x, area.axis_top_y);

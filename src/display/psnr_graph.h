@@ -21,7 +21,7 @@ void reset_psnr_history(PsnrHistory *history, int graph);
 // place older, without drawing.
 void enter_psnr_value(PsnrHistory *history, int graph, double psnr_value);
 
-// Draws graph 1, 2 or 3 as its history stands.
+// Draws graph 1, 2 or 3 as its history stands, inside its area.
 void draw_psnr_history(const PsnrHistory *history, int graph);
 
 // Enters the newest capped PSNR into `history` and draws graph 1, 2 or 3.

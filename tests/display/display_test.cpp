@@ -295,6 +295,47 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
     });
 }
 
+// Values beyond the scale (large pictures measure more than 100 dB, samples above the peak
+// less than 0) and the mitred peaks of the wide line stay inside the graph's own area: none
+// over the captions above it, and the next values leave no stale stroke.
+TEST(Graphs, StayInsideTheirAreaWhateverTheValues)
+{
+    XvfbServer server(24);
+    in_child([&] {
+        use_layout(176, 144, 3, 1);
+        init_display(server.name().c_str());
+        init_psnr_histories();
+        const struct { int graph; std::vector<double> values; } cases[] = {
+            {1, {107.78, 30, 140, 30, 1e300}}, {2, {-20, 30, -1e300, 0, -0.5}}, {3, {30, 100, 30, 100, 30}}};
+        int width = main_window_width(), height = main_window_height();
+        // The rows holding the graph's pixels: {-1, -1} for none, {-2, -2} for some outside `area`.
+        auto graph_rows = [&](const Rect &area) {
+            Capture shown = masked(capture_region(display, window, 0, 0, width, height), default_colour_bits(display));
+            std::pair<int, int> rows = {-1, -1};
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    if (shown.at(x, y) == 124 && rows.first != -2) {
+                        bool inside = x >= area.x && x < area.x + area.width && y >= area.y && y < area.y + area.height;
+                        rows = inside ? std::make_pair(rows.first < 0 ? y : rows.first, y) : std::make_pair(-2, -2);
+                    }
+            return rows;
+        };
+        for (const auto &c : cases) {
+            GraphArea area = graph_area(c.graph);
+            XClearWindow(display, window);
+            for (double value : c.values)
+                draw_psnr_graph(&psnr_history[c.graph - 1], c.graph, value);
+            std::pair<int, int> rows = graph_rows(area.cleared);
+            EXPECT_TRUE(rows.first >= area.axis_top_y && rows.second <= area.baseline_y + 1) << c.graph << ": " << rows.first;
+            EXPECT_TRUE(c.graph == 2 ? rows.second >= area.baseline_y - 1 : rows.first <= area.axis_top_y + 1) << c.graph << ": " << rows.first << ".." << rows.second;
+            for (int i = 0; i < 20; ++i)
+                draw_psnr_graph(&psnr_history[c.graph - 1], c.graph, 30);
+            rows = graph_rows(area.cleared);
+            EXPECT_TRUE(rows.first >= area.baseline_y - 31 && rows.second <= area.baseline_y - 29) << rows.first << ".." << rows.second;
+        }
+    });
+}
+
 // Only a position in the size hints keeps a window manager from putting the info window over
 // the panes; on a screen too narrow for it right of the main window it goes below, and where
 // neither fits it is pushed back onto the screen.
