@@ -295,6 +295,27 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
     });
 }
 
+// The difference pane of a pair shows only when that pair is measured, and a click there
+// reads samples only then.
+TEST(Layout, ShowsTheSequencesGivenAndTheDifferencesOfTheirPairsOnly)
+{
+    const struct { int sequences, no_differences; const char *shown; } cases[] = {
+        {1, 0, "100000"}, {2, 0, "110100"}, {3, 0, "111111"}, {2, 1, "110000"}, {3, 1, "111000"}};
+    in_child([&] {  // the layout reads process-wide settings
+        for (const auto &c : cases) {
+            use_layout(176, 144, c.sequences, 0, c.no_differences);
+            std::string shown, clicked;
+            for (int pane = 1; pane <= 6; ++pane) {
+                Rect r = pane_rect(pane);
+                int at = 0, x, y;
+                shown += pane_shown(pane) ? '1' : '0';
+                clicked += pane_at(r.x + 3, r.y + 3, &at, &x, &y) && at == pane ? '1' : '0';
+            }
+            EXPECT_EQ(shown + " " + clicked, std::string(c.shown) + " " + c.shown) << c.sequences;
+        }
+    });
+}
+
 // Values beyond the scale (large pictures measure more than 100 dB, samples above the peak
 // less than 0) and the mitred peaks of the wide line stay inside the graph's own area: none
 // over the captions above it, and the next values leave no stale stroke.

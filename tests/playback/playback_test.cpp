@@ -24,6 +24,7 @@
 #include "playback/options.h"
 #include "playback/pacing.h"
 #include "playback/playback.h"
+#include "playback/seek.h"
 #include "display/screen_fit.h"
 #include "playback/sequence.h"
 #include "common/pixel_format.h"
@@ -490,4 +491,34 @@ TEST_F(Startup, PicturesStartBlackAndBuffersFollowThePictureSizeOrTheMessageEnds
     }), ::testing::ExitedWithCode(1), "Out of memory: could not allocate .* bytes for rendered")
         << "the buffers fit in 40 MiB more, or the size was wrong";
 #endif
+}
+
+// Frame `target` shown again after frame `from`: sequence 2 holds what play holds there (its
+// last whole picture once it ran out, with the bytes a cut-off one overwrote; black while a
+// freeze holds it before its first read), and both files go on where play goes on.
+TEST_F(Startup, SeekingLeavesEverySequenceWherePlayHasItAlsoPastItsEnd)
+{
+    write_test_sequence(".", "C", 176, 144, 2, 4), write_text_file("F0", "0\n");
+    const struct { const char *second; int from, target, shown, cut, next; } cases[] = {
+        {"C", 0, 8, 3, 0, -1}, {"B", 0, 5, 0, 100, -1}, {"C -fr2 F0", 5, 0, -1, 0, 0}, {"C", 8, 2, 2, 0, 3}};
+    for (const auto &c : cases) {
+        start(std::string("-f1 A -f2 ") + c.second);
+        {
+#if defined(__SANITIZE_ADDRESS__)
+            __lsan::ScopedDisabler one_start_up_per_row;
+#endif
+            allocate_buffers(), load_freeze_tables();
+        }
+        prepare_seeking();
+        load_frame(c.from), load_frame(c.target);
+        std::vector<uint8_t> shown = make_test_frame(176, 144, 2, c.shown < 0 ? 0 : c.shown);
+        if (c.shown < 0)
+            std::fill(shown.begin(), shown.begin() + luma_size, 0), std::fill(shown.begin() + luma_size, shown.end(), 128);
+        std::fill(shown.begin(), shown.begin() + c.cut, 0x5a);
+        EXPECT_TRUE(planes(*picture_of(2)) == shown) << c.second << " at " << c.target;
+        EXPECT_TRUE(read_picture(1, picture_of(1)) && planes(*picture_of(1)) == make_test_frame(176, 144, 1, c.target + 1));
+        EXPECT_EQ(read_picture(2, picture_of(2)) && planes(*picture_of(2)) == make_test_frame(176, 144, 2, c.next), c.next >= 0)
+            << c.second << " at " << c.target;
+        reset_settings();
+    }
 }
