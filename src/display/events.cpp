@@ -86,30 +86,28 @@ UserCommand next_command(bool wait)
     return command(command_none);
 }
 
-static int64_t monotonic_nanoseconds()
+int64_t monotonic_microseconds()
 {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return (int64_t)now.tv_sec * 1000000000 + now.tv_nsec;
+    return (int64_t)now.tv_sec * 1000000 + now.tv_nsec / 1000;
 }
 
-bool wait_for_input(long microseconds)
+bool wait_for_input_until(int64_t end)
 {
-    int64_t end = monotonic_nanoseconds() + (int64_t)microseconds * 1000;
-    if (!display) {  // playback checked without windows: nothing can come
-        timespec wait = {(time_t)(microseconds / 1000000), microseconds % 1000000 * 1000};
-        nanosleep(&wait, nullptr);
-        return false;
-    }
     for (;;) {
-        if (XPending(display) > 0)
+        if (display && XPending(display) > 0)
             return true;
-        int64_t left = end - monotonic_nanoseconds();
+        int64_t left = end - monotonic_microseconds();
         if (left <= 0)
             return false;
+        timespec wait = {(time_t)(left / 1000000), (long)(left % 1000000) * 1000};
+        if (!display) {  // playback checked without windows: nothing can come
+            nanosleep(&wait, nullptr);
+            continue;
+        }
         // Readable data need not be an event (XPending then reads it and says 0): look again.
         pollfd connection = {ConnectionNumber(display), POLLIN, 0};
-        timespec wait = {(time_t)(left / 1000000000), (long)(left % 1000000000)};
         ppoll(&connection, 1, &wait, nullptr);
     }
 }

@@ -2,6 +2,8 @@
 // window manager's close button, turned into commands for the playback loop.
 #pragma once
 
+#include <cstdint>
+
 enum CommandKind {
     command_none,
     command_pause,    // Space: pause, or resume when paused
@@ -26,6 +28,9 @@ void listen_for_input();
 // comes without using the processor. Events that ask for nothing are passed over.
 UserCommand next_command(bool wait);
 
-// Waits until input comes or `microseconds` pass, without using the processor; true when
-// input is waiting. The frame pacing waits here, so that a slow rate never delays a key.
-bool wait_for_input(long microseconds);
+// The clock of wait_for_input_until, in microseconds; it never goes back.
+int64_t monotonic_microseconds();
+
+// Waits until input comes or the clock reaches `end`, without using the processor; true
+// when input is waiting. The frame pacing waits here, so that a slow rate never delays a key.
+bool wait_for_input_until(int64_t end);

@@ -2,7 +2,6 @@
 #include "playback.h"
 
 #include <sys/time.h>
-#include <time.h>
 
 #include <algorithm>
 #include <climits>
@@ -280,15 +279,11 @@ static bool obey_user(bool *more)
 // ending key acts at once at any rate. False when the user ends the run.
 static bool wait_out_period(long rest, bool *more)
 {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    int64_t end = (int64_t)now.tv_sec * 1000000 + now.tv_nsec / 1000 + rest;
+    int64_t end = monotonic_microseconds() + rest;
     do {
         if (!obey_user(more))
             return false;
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        rest = (long)(end - ((int64_t)now.tv_sec * 1000000 + now.tv_nsec / 1000));
-    } while (rest > 0 && wait_for_input(rest));
+    } while (wait_for_input_until(end));
     return true;
 }
 
@@ -322,7 +317,8 @@ int play()
             loop++;
         // Empty passes (start frame after end frame) still take a frame period each, and
         // at least a millisecond, rather than spinning.
-        if (loop != 0 && !played && wait_for_input(frame_period > 1000 ? frame_period : 1000) &&
+        if (loop != 0 && !played &&
+            wait_for_input_until(monotonic_microseconds() + std::max(frame_period, 1000)) &&
             user_ends_run())
             return close_sequences();
     } while (loop != 0);
