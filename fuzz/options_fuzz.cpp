@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -24,9 +25,11 @@
 #include "report/report.h"
 #include "report/report_plot.h"
 #endif
+#include "playback/pacing.h"
 #include "playback/picture_size.h"
 #include "sandbox.h"
 #include "playback/sequence.h"
+#include "common/numbers.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
 #include "playback/startup.h"
@@ -57,7 +60,8 @@ static void start_up(void *context)
     fuzz_check(sequence_open(1) && (expand < 2 || sequence_open(2)) && (expand < 3 || sequence_open(3)),
                "a counted sequence has no stream");
     fuzz_check(start_frame >= 0 && end_frame >= 0, "range %d..%d", start_frame, end_frame);
-    fuzz_check(fps >= 1, "fps %d", fps);
+    fuzz_check(!fps_given || (fps_rate.numerator >= fps_rate.denominator && fps_rate.denominator > 0),
+               "-fps %lld/%lld", (long long)fps_rate.numerator, (long long)fps_rate.denominator);
 
     compute_geometry();
     fuzz_check(picture_size_allowed(horizontal_size, vertical_size), "size %dx%d",
@@ -83,7 +87,25 @@ static void start_up(void *context)
             fuzz_check(table->frames[i] > (i ? table->frames[i - 1] : -1) &&
                            table->frames[i] <= end_frame, "freeze table out of order or range");
     set_frame_period();
-    fuzz_check(frame_period >= 0 && frame == start_frame, "period %d", frame_period);
+    fuzz_check(frame_period >= 0 && frame == start_frame && fps >= 1, "period %d fps %d", frame_period, fps);
+    long period = next_frame_period();
+    fuzz_check(period == frame_period || period == (long)frame_period + 1, "next period %ld", period);
+}
+
+// Every argument read as -s and as -fps would read it: a number in range, a time at or
+// after 0 that falls on a frame at any rate.
+static void check_number_readings(const std::string &argument)
+{
+    FrameOrTime value;
+    if (read_frame_or_time(argument.c_str(), &value) == reading_number && value.is_time)
+        for (Fraction rate : {Fraction{1, INT_MAX}, Fraction{30000, 1001}, Fraction{(int64_t)INT_MAX * 1000000000, 1}})
+            fuzz_check(value.seconds.numerator >= 0 && value.seconds.denominator > 0 &&
+                           frame_at_time(value.seconds, rate) >= 0, "time %s", argument.c_str());
+    Fraction rate;
+    NumberReading reading = read_frame_rate(argument.c_str(), &rate);
+    fuzz_check(rate.denominator > 0 && rate.denominator <= INT_MAX &&
+                   (reading == reading_number || (rate.numerator == 0 && rate.denominator == 1)),
+               "rate %s", argument.c_str());
 }
 
 // Open file descriptors of this process: more after a run when the run leaked one.
@@ -113,10 +135,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         arguments.emplace_back((const char *)data + start, end - start);
         start = end + 1;
     }
-    // Only names inside the private directory: no paths, so nothing outside is opened.
+    // Only names inside the private directory: no path after an option that opens a file,
+    // so nothing outside is opened (other values, such as -fps 30000/1001, may have one).
+    static const char *const file_options[] = {"-f1", "-f2", "-f3", "-fr2", "-fr3"};
+    for (size_t k = 1; k < arguments.size(); k++)
+        for (const char *option : file_options)
+            if (arguments[k - 1] == option && arguments[k].find('/') != std::string::npos)
+                return 0;
     for (const std::string &argument : arguments)
-        if (argument.find('/') != std::string::npos)
-            return 0;
+        check_number_readings(argument);
     // As main does: fewer than two arguments get the usage text before the loop.
     if (arguments.size() < 2)
         return 0;

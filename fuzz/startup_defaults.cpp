@@ -13,6 +13,7 @@ void reset_startup_state()
     set_picture_size(176, 144);
     psnr = quiet = nodiff = shm = 0;
     fps = 25;
+    fps_label[0] = '\0';
     loop = fr2 = fr3 = expand = 0;
     colordepth = 16;
     frame = 0;

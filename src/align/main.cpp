@@ -59,11 +59,12 @@ static int largest_value = 255;                    // of the samples, at their n
 static void usage_and_exit()
 {
     fprintf(stderr,
-            "Usage: %s [-CIF | -size WxH] [-pix_fmt NAME] [-s n] [-e n] [-max-drop N] REFERENCE RECEIVED\n"
+            "Usage: %s [-CIF | -size WxH] [-pix_fmt NAME] [-s n] [-e n] [-fps RATE] [-max-drop N] REFERENCE RECEIVED\n"
             "\n"
             "Prints the numbers of the reference frames that RECEIVED lacks, one a line: a\n"
             "freeze list for trivista -fr3. A summary goes to standard error. -max-drop: the\n"
-            "most frames missing in all, less insertions, at any point (default %d). Status 0;\n"
+            "most frames missing in all, less insertions, at any point (default %d). -s, -e: a\n"
+            "frame or a time (1:30) in REFERENCE's own rate, else -fps (default 25). Status 0;\n"
             "2 when received frames fit nowhere (listed); 1 for bad input.\n",
             program_name, default_max_drop);
     exit(1);
@@ -84,7 +85,7 @@ static int align_option(const char *name, const char *value)
 // The viewer's option loop reads -f1 and -f2; the two names come last on our command line.
 static std::vector<char *> viewer_arguments(int argc, char **argv)
 {
-    static const char *const with_value[] = {"-size",       "-pix_fmt", "-s", "-e", "-max-drop",
+    static const char *const with_value[] = {"-size",       "-pix_fmt", "-s", "-e", "-fps", "-max-drop",
                                              "-colorspace", "-color_range"};
     std::vector<char *> args{argv[0]}, files;
     for (int k = 1; k < argc; k++) {

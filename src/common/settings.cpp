@@ -12,6 +12,7 @@ int quiet = 0;
 int shm = 0;
 int nodiff = 0;
 int fps = 25;
+char fps_label[24] = "";
 int loop = 0;
 int fr2 = 0;
 int fr3 = 0;

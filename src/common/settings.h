@@ -14,7 +14,9 @@ extern int psnr;        // PSNR calculation on (needs two sequences)
 extern int quiet;       // no info window
 extern int shm;         // -shm: panes through the shared-memory extension where possible
 extern int nodiff;      // no difference pictures
-extern int fps;         // target frame rate
+extern int fps;         // target frame rate, rounded to whole frames per second
+// The target rate as the info window shows it when it is not whole ("29.97"); else empty.
+extern char fps_label[24];
 extern int loop;        // 0: one pass; otherwise the number of the current pass
 extern int fr2;         // a freeze file was given for sequence 2
 extern int fr3;         // ... for sequence 3

@@ -103,7 +103,10 @@ static void draw_line(GC context, int y, size_t size, const char *format, ...)
 
 void draw_status()
 {
-    draw_line(status_gc, text_base, 50, "Frame %6i @ %2i fps target rate", frame, fps);
+    if (fps_label[0])
+        draw_line(status_gc, text_base, 50, "Frame %6i @ %s fps target rate", frame, fps_label);
+    else
+        draw_line(status_gc, text_base, 50, "Frame %6i @ %2i fps target rate", frame, fps);
     // In the gap above the frame range, so that the other lines keep their places.
     if (colour_conversion_named)
         draw_line(status_gc, text_base + 15, 50, "Colours %s",

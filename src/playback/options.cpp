@@ -1,8 +1,6 @@
 // The command line: the option loop, the usage text and the checks that follow it.
 #include "options.h"
 
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +9,7 @@
 #include "sequence.h"
 #include "common/colour_conversion.h"
 #include "common/die.h"
+#include "common/numbers.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
 
@@ -18,6 +17,11 @@ const char *fr2_path = nullptr;
 const char *fr3_path = nullptr;
 int fps_given = 0;
 int size_given = 0;
+Fraction fps_rate = {25, 1};
+const char *fps_text = "25";
+
+// -s and -e as the loop read them; times become frames once the Original's rate is known.
+static FrameOrTime start_value, end_value;
 
 static const char credit_text[] = "by the Trivista developers";
 static const char web_address[] = "https://trivista.example/";
@@ -56,16 +60,29 @@ void help(const char *program_name)
     exit(1);
 }
 
-int parse_number(const char *text)
+// -s or -e: a frame number now, or a time kept for frames_from_times.
+static void take_frame_or_time(const char *name, const char *value, FrameOrTime *read,
+                               int *frame_number)
 {
-    // atoi's rules, but an out-of-range number is clamped instead of being undefined.
-    errno = 0;
-    long value = strtol(text, nullptr, 10);
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return (int)value;
+    if (read_frame_or_time(value, read) == reading_malformed)
+        die(1, "%s %s: not a frame number, nor a time such as 1:30 or 0:01:02.5\n", name, value);
+    *frame_number = read->frame;
+}
+
+static void take_frame_rate(const char *value)
+{
+    if (read_frame_rate(value, &fps_rate) == reading_malformed)
+        die(1, "-fps %s: not a frame rate such as 25, 29.97 or 30000/1001\n", value);
+    fps_text = value;
+    fps_given = 1;
+}
+
+void frames_from_times(Fraction rate)
+{
+    if (start_value.is_time)
+        start_frame = frame_at_time(start_value.seconds, rate);
+    if (end_value.is_time)
+        end_frame = frame_at_time(end_value.seconds, rate);
 }
 
 static void copy_display_name(char (&name)[256], const char *path)
@@ -153,13 +170,12 @@ static int take_option(const char *name, const char *value, const char *program_
     else if (strcmp(name, "-f3") == 0)
         take_sequence_option(3, value, program_name);
     else if (strcmp(name, "-s") == 0)
-        start_frame = parse_number(value);
+        take_frame_or_time(name, value, &start_value, &start_frame);
     else if (strcmp(name, "-e") == 0)
-        end_frame = parse_number(value);
-    else if (strcmp(name, "-fps") == 0) {
-        fps = parse_number(value);
-        fps_given = 1;
-    } else if (strcmp(name, "-fr2") == 0) {
+        take_frame_or_time(name, value, &end_value, &end_frame);
+    else if (strcmp(name, "-fps") == 0)
+        take_frame_rate(value);
+    else if (strcmp(name, "-fr2") == 0) {
         copy_display_name(fr2_name, value);
         fr2_path = value;
         fr2 = 1;
@@ -207,8 +223,12 @@ static void check_options(const char *program_name)
         die(1, "Start frame (-s) must not be negative: %d\n", start_frame);
     if (end_frame < 0)
         die(1, "End frame (-e) must not be negative: %d\n", end_frame);
-    if (fps <= 0)
-        die(1, "Frame rate (-fps) must be at least 1: %d\n", fps);
+    if (fps_given && fps_rate.numerator < fps_rate.denominator) {
+        if (whole_rate(fps_rate))
+            die(1, "Frame rate (-fps) must be at least 1: %lld\n",
+                (long long)(fps_rate.numerator / fps_rate.denominator));
+        die(1, "Frame rate (-fps) must be at least 1: %s\n", fps_text);
+    }
     // The list is still read (a missing file still ends the run), but holds nothing back.
     if (fr2 && expand < 2)
         fprintf(stderr, "Warning: -fr2 %s has no sequence to freeze: -f2 was not given\n",
@@ -221,6 +241,7 @@ static void check_options(const char *program_name)
 void parse_options(int argc, char **argv, extra_option_fn extra)
 {
     const char *program_name = argc > 0 && argv[0] ? argv[0] : "trivista";
+    start_value = end_value = FrameOrTime{};
     // The cursor i points at the value; the option name is argv[i - 1]. A switch steps
     // back by one so that the next name is the argument right after it.
     for (int i = 2; i <= argc; i += 2) {

@@ -1,6 +1,8 @@
 // The command line: the option loop, the usage text and the checks that follow it.
 #pragma once
 
+#include "common/numbers.h"
+
 // A program that shares the option loop (the report tool) recognises its own options
 // through this hook. Return 0 when `name` is not yours, 1 when it is a switch without a
 // value, 2 when it takes `value` (null when `name` is the last argument).
@@ -15,8 +17,12 @@ extern const char *fr3_path;
 extern int fps_given;
 extern int size_given;
 
-// A number with atoi's rules (leading blanks, sign, digits; none give 0), clamped to int.
-int parse_number(const char *text);
+// -fps as read, exactly, and as typed.
+extern Fraction fps_rate;
+extern const char *fps_text;
+
+// Turns -s and -e given as times into the frames on screen then at `rate`.
+void frames_from_times(Fraction rate);
 
 // Prints the usage text on standard output.
 void help(const char *program_name);

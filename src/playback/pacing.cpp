@@ -2,15 +2,31 @@
 
 #include <climits>
 
-int compute_frame_period(int frames_per_second)
+#include "common/settings.h"
+
+// The fraction of a microsecond that frame_period leaves over, rest / divisor, and how much
+// of it the frames so far have not yet had.
+static int64_t period_rest = 0;
+static int64_t period_divisor = 1;
+static int64_t rest_carried = 0;
+
+void set_pacing(Fraction rate)
 {
-    return 1000000 / frames_per_second;
+    int64_t microseconds = (int64_t)1000000 * rate.denominator;
+    int64_t whole = microseconds / rate.numerator;
+    frame_period = whole > INT_MAX ? INT_MAX : (int)whole;
+    period_rest = whole > INT_MAX ? 0 : microseconds % rate.numerator;
+    period_divisor = rate.numerator;
+    rest_carried = 0;
 }
 
-int frame_period_for_rate(int numerator, int denominator)
+long next_frame_period()
 {
-    int64_t period = (int64_t)1000000 * denominator / numerator;
-    return period > INT_MAX ? INT_MAX : (int)period;
+    rest_carried += period_rest;
+    if (rest_carried < period_divisor)
+        return frame_period;
+    rest_carried -= period_divisor;
+    return (long)frame_period + 1;
 }
 
 long frame_sleep(long period, long elapsed)

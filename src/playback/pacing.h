@@ -1,14 +1,16 @@
 // Frame pacing.
 #pragma once
 
-#include <cstdint>
+#include "common/numbers.h"
 
-// Microseconds per frame at `frames_per_second` (> 0).
-int compute_frame_period(int frames_per_second);
+// Sets frame_period to the whole microseconds per frame at `rate` frames per second (above
+// 0, the denominator below 2^31) and keeps the fraction over for next_frame_period.
+void set_pacing(Fraction rate);
 
-// Microseconds per frame at numerator / denominator frames per second (both > 0),
-// truncated; for rates such as 30000/1001 that no whole fps expresses.
-int frame_period_for_rate(int numerator, int denominator);
+// The period of the next frame: frame_period, and one microsecond more whenever the
+// fractions left over add up to one, so that 29.97 frames per second last 1/29.97 s each
+// on average.
+long next_frame_period();
 
 // How long to sleep after a frame whose work took `elapsed` microseconds: the rest of
 // the period, never an extra overrun, and never more than one period.

@@ -149,7 +149,7 @@ static bool play_frame(long *rest)
     // What the frame drew reaches the screen before the wait, not after it.
     present_frame();
     gettimeofday(&t1, nullptr);
-    *rest = frame_sleep(frame_period, microseconds(t1) - microseconds(t0));
+    *rest = frame_sleep(next_frame_period(), microseconds(t1) - microseconds(t0));
     return step.more;
 }
 

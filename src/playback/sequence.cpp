@@ -174,15 +174,12 @@ static void take_hints_from_name()
                 hints.format->name);
 }
 
-// The first sequence's own frame rate paces playback unless -fps was given.
+// The first sequence's own frame rate: it paces playback unless -fps was given, and times
+// on the command line count in it.
 static void take_rate(int numerator, int denominator)
 {
-    if (fps_given)
-        return;
     sequence_rate_numerator = numerator;
     sequence_rate_denominator = denominator;
-    int64_t rounded = ((int64_t)numerator + denominator / 2) / denominator;
-    fps = rounded < 1 ? 1 : (int)rounded;
 }
 
 static void read_y4m_headers(int n, char *buffer, size_t got)

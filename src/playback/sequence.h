@@ -9,8 +9,8 @@
 // Full path of sequence n (index 1..3), as given on the command line.
 extern const char *yuv_path[4];
 
-// Frame rate from the F tag of the first file when it is a YUV4MPEG2 file; 0 and 0
-// otherwise.
+// The first file's own frame rate: a YUV4MPEG2 F tag's or an encoded stream's; 0 and 0
+// when it has none.
 extern int sequence_rate_numerator;
 extern int sequence_rate_denominator;
 

@@ -3,7 +3,9 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -43,8 +45,26 @@ void compute_geometry()
         psnr = 0;
 }
 
+// The Original's own rate: its YUV4MPEG2 header's or its stream's; 0/1 when it has none.
+static Fraction original_rate()
+{
+    if (sequence_rate_numerator > 0)
+        return {sequence_rate_numerator, sequence_rate_denominator};
+    return {0, 1};
+}
+
+// Times on the command line count in the Original's own rate, where -fps stands makes no
+// difference, and a slowed or hurried play still starts at the same picture; a raw file
+// has no rate of its own, so -fps gives it one (25 without it).
+static Fraction timeline_rate()
+{
+    Fraction rate = original_rate();
+    return rate.numerator > 0 ? rate : fps_given ? fps_rate : Fraction{25, 1};
+}
+
 void compute_frame_range()
 {
+    frames_from_times(timeline_rate());
     int64_t frames = whole_frames(1);
     if (frames < 1 && sequence_decoded(1))
         die(1, "%s: holds no video frame\n", yuv_path[1]);
@@ -208,11 +228,34 @@ void load_freeze_tables()
         fr3_count = loadfreezefile(fr3_path, &fr3_table);
 }
 
+// What the info window shows of a rate that is not whole: -fps as typed, a file's rate to
+// three decimals ("29.97" for 30000/1001).
+static void set_fps_label(Fraction rate)
+{
+    fps_label[0] = '\0';
+    if (whole_rate(rate))
+        return;
+    if (fps_given) {
+        const char *text = fps_text;
+        while (isspace((unsigned char)*text))
+            text++;
+        snprintf(fps_label, sizeof fps_label, "%s", text);
+        return;
+    }
+    int length = snprintf(fps_label, sizeof fps_label, "%.3f",
+                          (double)rate.numerator / (double)rate.denominator);
+    while (length > 0 && (fps_label[length - 1] == '0' || fps_label[length - 1] == '.'))
+        fps_label[--length] = '\0';
+}
+
 void set_frame_period()
 {
-    if (sequence_rate_numerator > 0 && !fps_given)
-        frame_period = frame_period_for_rate(sequence_rate_numerator, sequence_rate_denominator);
-    else
-        frame_period = compute_frame_period(fps);
+    Fraction rate = fps_given ? fps_rate : original_rate();
+    if (rate.numerator <= 0)
+        rate = {25, 1};
+    int64_t rounded = (rate.numerator + rate.denominator / 2) / rate.denominator;
+    fps = rounded < 1 ? 1 : rounded > INT_MAX ? INT_MAX : (int)rounded;
+    set_fps_label(rate);
+    set_pacing(rate);
     frame = start_frame;
 }

@@ -151,7 +151,7 @@ TEST(Align, RefusesBadInputWithAMessageAndStatus1)
         {{dir.file("missing.yuv"), a}, "Can't open .*missing.yuv"}, {{a}, "Usage: "},
         {{"-max-drop", "x", a, a}, "-max-drop takes"}, {{"-max-drop", "1a", a, a}, "-max-drop takes"}, {{"-size", "13x7", a, a}, "-size 13x7: width"},
         {{"-s", "15", "-e", "10", a, a}, "Start frame .* after"}, {{a, dir.file("empty.yuv")}, "holds no whole frame"},
-        {{"-fast", a, a}, "Unknown option -fast"}};
+        {{"-fast", a, a}, "Unknown option -fast"}, {{"-e", "12abc", a, a}, "^-e 12abc: not a frame number"}};
     for (const auto &c : cases) {
         Result r = run(align, c.first, dir);
         EXPECT_EQ(r.status, 1) << c.second;

@@ -212,26 +212,28 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
             int frame, fps, start, end, loop, fr2, fr3, with_psnr, sequences, colours;  // matrix * 2 + range, -1 unnamed
             const char *name1, *name2, *rows[16];
             bool logo;
+            const char *fps_label;  // a rate that is not whole, shown as given
         } cases[] = {
             {12, 25, 3, 1, 12, 4, 17, 1, 3, 3, "org.yuv", "enc.yuv",
              {"kFrame     12 @ 25 fps target rate", "kColours BT.709, limited range", "kStartframe 3", "kEndframe   1", "gLooping Enabled (12)",
               "gEncoded freezing 4", "gTransmitted freezing 17", "gPSNR    On", "kOrg: org.yuv", "kEnc: enc.yuv",
-              "kTra: tra.yuv", "kCurrent", "kMean", "r<30", "kLimits", "g>40"}, true},
+              "kTra: tra.yuv", "kCurrent", "kMean", "r<30", "kLimits", "g>40"}, true, ""},
             {0, 25, 0, 9, 0, 0, 0, 0, 1, -1, "org.yuv", "enc.yuv",
-             {"kFrame      0 @ 25 fps target rate", "", "kStartframe 0", "kEndframe   9", "rLooping Disabled", "", "",
-              "rPSNR    Off", "kOrg: org.yuv"}, true},
+             {"kFrame      0 @ 29.97 fps target rate", "", "kStartframe 0", "kEndframe   9", "rLooping Disabled", "", "",
+              "rPSNR    Off", "kOrg: org.yuv"}, true, "29.97"},
             // Names cut to 44 characters; no logo image (the last case: it stays away), the top stays gray.
             {123456, 5, 0, 0, 0, 0, 2, 0, 2, 4, "/a/rather/long/directory/name/for/the/original/sequence.yuv",
              "/tmp/encoded/sequence/of/exactly/44/chars.yv",
              {"kFrame 123456 @  5 fps target rate", "kColours BT.2020, full range", "kStartframe 0", "", "rLooping Disabled", "",
               "gTransmitted freezing 2", "rPSNR    Off", "kOrg: /a/rather/long/directory/name/for/the/origin",
-              "kEnc: /tmp/encoded/sequence/of/exactly/44/chars.yv"}, false},
+              "kEnc: /tmp/encoded/sequence/of/exactly/44/chars.yv"}, false, ""},
         };
         const XPoint at[16] = {{5, 75},  {5, 90},  {5, 105},  {5, 120},   {5, 135},   {5, 150},   {5, 165},   {5, 180},  {5, 325},
                                {5, 350}, {5, 375},  {100, 200}, {210, 200}, {110, 290}, {155, 290}, {215, 290}};
         snprintf(yuvname3, 256, "tra.yuv");
         for (const auto &c : cases) {
             frame = c.frame, fps = c.fps, start_frame = c.start, end_frame = c.end, loop = c.loop;
+            snprintf(fps_label, sizeof fps_label, "%s", c.fps_label);
             fr2 = c.fr2 != 0, fr2_count = c.fr2, fr3 = c.fr3 != 0, fr3_count = c.fr3;
             psnr = c.with_psnr, expand = c.sequences, kestrin = c.logo ? kestrin : nullptr;
             colour_conversion_named = c.colours >= 0, colour_conversion = ColourConversion{c.colours / 2, c.colours % 2};

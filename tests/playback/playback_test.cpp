@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -142,9 +143,13 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
         {"-f1 A -one -two -s -l", 0, "s=0 l=1"},  // another program's options, -s a value
         {"-f1 A -l -bogus", 0, "l=1", "Unknown option -bogus skipped\n"},
         {"-f1 A -s 3 -s 5 -e 9 -e 8 -fps 10 -fps 12", 0, "s=5 e=8 fps=12 period=83333 given=10"},
-        // atoi's rules, clamped; the range then lowers what lies beyond the file.
-        {"-f1 A -s +2abc -e 99999999999999999999 -fps 30", 0, "s=2 e=9 fps=30 period=33333"},
-        {"-f1 A -s abc -e 0x10 -fps 1000001", 0, "s=0 e=0 period=0"}, {"-f1 A -s 10", 0, "s=9 e=9"},
+        // Whole numbers clamped, no number as 0; the range then lowers what lies beyond the file.
+        {"-f1 A -s +2 -e 99999999999999999999 -fps 30", 0, "s=2 e=9 fps=30 period=33333"},
+        {"-f1 A -s abc -fps 1000001", 0, "s=0 e=9 period=0"}, {"-f1 A -s 10", 0, "s=9 e=9"},
+        // Times at the Original's own rate, else at -fps wherever it stands.
+        {"-f1 A -s 0:00.2 -e 0:0:0.25 -fps 29.97", 0, "s=5 e=7 fps=30 period=33366"},
+        {"-f1 A -s 0:01", 0, "s=9"}, {"-f1 NTSC -fps 10 -s 0:00.05", 0, "s=1 fps=10 period=100000"},
+        {"-f1 A -fps 30000/1001 -e 0:00.3", 0, "e=8 fps=30 period=33366"},
         {"-f1 A -s 5 -e 3", 0, "s=5 e=3"}, {"-f1 A -size 320x240", 0, "size=320x240 coded=320x240 e=2 given=01"},
         {"-f1 A -size 320x240 -CIF", 0, "size=352x288 coded=352x288 e=1"}, {"-f1 A -CIF -size 64x32", 0, "size=64x32"},
         // The first YUV4MPEG2 header sets the size, the first file's F tag the default rate.
@@ -154,6 +159,9 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
         {"", 255, "usage"}, {"-f1", 255, "usage"}, {"-f1 short", 1, "short" + whole + qcif},
         {"-f1 missing -fps 0", 3, open + "1 for input!\n"},  // opened at its option, before numbers are checked
         {"-f1 A -f2 B -f3 missing", 3, open + "3 for input!\n"}, {"-f1 A -fps 0", 1, rate + "0\n"},
+        {"-f1 A -fps 0.5", 1, rate + "0.5\n"}, {"-f1 A -fps 25x", 1, "-fps 25x: not a frame rate such as 25, 29.97 or 30000/1001\n"},
+        {"-f1 A -s 12abc", 1, "-s 12abc: not a frame number, nor a time such as 1:30 or 0:01:02.5\n"},
+        {"-f1 A -e 3.5", 1, "-e 3.5: not a frame number, nor a time such as 1:30 or 0:01:02.5\n"},
         {"-f1 A -s -99999999999", 1, "Start frame (-s) must not be negative: -2147483648\n"},
         {"-f1 A -x y -e -3", 1, "Unknown option -x skipped together with y\nEnd frame (-e) must not be negative: -3\n"},
         {"-f1 dir -size 16x16", 1, "dir: can not be read: Is a directory\n"},
@@ -432,7 +440,15 @@ TEST(Pacing, SleepsTheRestOfThePeriodAndAfterTheClockWasSetBackNoMoreThanOnePeri
     for (auto c : std::vector<std::vector<long>>{{40000, 10000, 30000}, {40000, 50000, 0}, {40000, 40000, 0},
              {40000, 0, 40000}, {0, 123, 0}, {1, 0, 1}, {40000, -5, 40000}, {40000, -3600000000L, 40000}, {0, -10, 0}})
         EXPECT_EQ(frame_sleep(c[0], c[1]), c[2]) << c[0] << " " << c[1];
-    EXPECT_EQ(frame_period_for_rate(1, 999999999), 2147483647);  // clamped
+    // Whole microseconds, and one more whenever the rest adds up: 30000 frames at 30000/1001 last 1001 s.
+    for (auto c : std::vector<std::vector<int64_t>>{{30000, 1001, 30000, 1001000000}, {2997, 100, 2997, 100000000},
+             {25, 1, 7, 280000}, {30, 1, 3, 100000}, {1, 999999999, 2, 2 * (int64_t)INT_MAX}}) {
+        set_pacing({c[0], c[1]});
+        int64_t total = 0;
+        for (int k = 0; k < c[2]; k++)
+            total += next_frame_period();
+        EXPECT_EQ(total, c[3]) << c[0] << "/" << c[1];
+    }
 }
 
 TEST(ScreenFit, AWindowLargerThanTheScreenIsReportedOnOneLine)

@@ -161,7 +161,8 @@ TEST(Report, RefusesWithTheViewersMessagesAndStatuses)
         {1, {"-f1", a}, 1, "", "give at least two sequences (-f1 and -f2) to compare\n"}, {1, {"-json"}, 255, "Usage:", ""},
         {1, {"-f2", b, "-f1", a}, 1, "Usage:", ""}, {1, {"-f1", a, "-f2", a + "x"}, 3, "", "Can't open yuvfile2 for input!\n"},
         {0, {"-min-psnr"}, 1, "", "-min-psnr needs a value in dB\n"}, {0, {"-min-psnr", "30dB"}, 1, "", limit},
-        {0, {"-min-psnr", "nan"}, 1, "", limit}, {0, {"-min-psnr", ""}, 1, "", limit}, {0, {"-threads", "3"}, 1, "", threads}};
+        {0, {"-min-psnr", "nan"}, 1, "", limit}, {0, {"-min-psnr", ""}, 1, "", limit}, {0, {"-threads", "3"}, 1, "", threads},
+        {0, {"-s", "1:30x"}, 1, "", "-s 1:30x: not a frame number, nor a time"}};
     for (const auto &refusal : refusals) {
         Result got = run(report, refusal.alone ? Strings{} : Strings{"-f1", a, "-f2", b}, dir, refusal.args);
         EXPECT_TRUE(got.status == refusal.status && got.out.find(refusal.out) != std::string::npos &&
