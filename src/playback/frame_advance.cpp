@@ -1,13 +1,47 @@
 #include "frame_advance.h"
 
+#include <algorithm>
+
 #include "sequence.h"
 #include "startup.h"
 #include "common/settings.h"
 
+int64_t file_frame_shown(int n, int frame_number)
+{
+    const FreezeTable *freezes = freeze_table_of(n);
+    if (!freezes)
+        return frame_number;
+    const int *first = freezes->frames, *end = first + freezes->size;
+    return (int64_t)frame_number - (std::upper_bound(first, end, frame_number) - first);
+}
+
+void read_as_play(int n, int64_t k)
+{
+    int64_t whole = sequence_streamed(n) ? k + 1 : whole_frames(n);
+    if (k < whole) {
+        position_sequence(n, (int)k);
+        read_picture(n, picture_of(n));
+        return;
+    }
+    if (whole > 0) {
+        position_sequence(n, (int)(whole - 1));
+        read_picture(n, picture_of(n));
+    }
+    position_sequence(n, (int)whole);
+    read_picture(n, picture_of(n));
+}
+
 bool start_pass(int frame_number)
 {
-    for (int n = 1; n <= expand; n++)
-        position_sequence(n, frame_number);
+    for (int n = 1; n <= expand; n++) {
+        int64_t shown = file_frame_shown(n, frame_number);
+        const FreezeTable *freezes = freeze_table_of(n);
+        bool held = freezes && frame_frozen(freezes, frame_number);
+        // Held at the start, it shows what play from frame 0 read last.
+        if (held && shown >= 0)
+            read_as_play(n, shown);
+        position_sequence(n, (int)(held ? shown + 1 : shown));
+    }
     return !sequence_ended(1);
 }
 

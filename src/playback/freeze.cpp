@@ -77,9 +77,11 @@ static void read_character(Line *line, unsigned char c)
         line->number = line->number * 10 + (c - '0');
 }
 
-// Adds the frame of a finished line and says whether the line counts.
+// Adds the frame of a finished line and says whether the line counts. Frames after the
+// end frame are only counted in `after_end`: a list for a whole transmission played in
+// part has many.
 static bool end_line(const char *name, long line_number, const Line &line, FreezeTable *table,
-                     int *capacity)
+                     int *capacity, int *after_end)
 {
     if (line.state == BLANK)
         return false;
@@ -87,9 +89,13 @@ static bool end_line(const char *name, long line_number, const Line &line, Freez
         fprintf(stderr, "%s:%ld: no frame number, line ignored\n", name, line_number);
         return false;
     }
-    if ((line.negative && line.number != 0) || line.number > end_frame) {
+    if (line.negative && line.number != 0) {
         fprintf(stderr, "%s:%ld: frame number outside 0..%d, line ignored\n", name,
                 line_number, end_frame);
+        return false;
+    }
+    if (line.number > end_frame) {
+        ++*after_end;
         return false;
     }
     add_frame(name, table, capacity, (int)line.number);
@@ -104,7 +110,7 @@ int loadfreezefile(const char *name, FreezeTable *table)
         die_to(stdout, -1, "Could not open file: %s\n", name);
 
     free_freeze_table(table);
-    int count = 0, capacity = 0;
+    int count = 0, capacity = 0, after_end = 0;
     long line_number = 0;
     int64_t total = 0;
     Line line = {BLANK, false, 0};
@@ -124,7 +130,7 @@ int loadfreezefile(const char *name, FreezeTable *table)
                 in_line = true;
                 continue;
             }
-            if (end_line(name, ++line_number, line, table, &capacity))
+            if (end_line(name, ++line_number, line, table, &capacity, &after_end))
                 count++;
             line = {BLANK, false, 0};
             in_line = false;
@@ -132,8 +138,11 @@ int loadfreezefile(const char *name, FreezeTable *table)
     }
     if (ferror(file))
         die(1, "Could not read file: %s\n", name);
-    if (in_line && end_line(name, ++line_number, line, table, &capacity))
+    if (in_line && end_line(name, ++line_number, line, table, &capacity, &after_end))
         count++;
+    if (after_end > 0)
+        fprintf(stderr, "%s: %d %s after the end frame %d ignored\n", name, after_end,
+                after_end == 1 ? "entry" : "entries", end_frame);
     sort_frames(table);
     fclose(file);
     return count;

@@ -111,13 +111,13 @@ static void show_pair(int pair, bool record)
 }
 
 // The panes of a frame whose pictures are in place; each pair follows the later of its two
-// sequences.
+// sequences. A sequence held at the first frame of a pass was given its picture there.
 static void show_frame(const FrameStep &step, bool record)
 {
     if (!quiet)
         draw_status();
     for (int n = 1; n <= expand; n++) {
-        show_sequence(n, step.held[n]);
+        show_sequence(n, step.held[n] && frame != start_frame);
         for (int pair = 1; pair <= pair_count_for(expand); pair++)
             if (pairs[pair].second == n)
                 show_pair(pair, record);

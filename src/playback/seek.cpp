@@ -1,8 +1,8 @@
 #include "seek.h"
 
-#include <algorithm>
 #include <cstdlib>
 
+#include "frame_advance.h"
 #include "pair_luma.h"
 #include "sequence.h"
 #include "startup.h"
@@ -13,8 +13,8 @@ static bool possible = false;
 static int64_t range_frames = 0;
 // PSNR of pair p at frame start_frame + i: psnr_table[k][p][i], k 0 for the first pass and
 // 1 for every later one (each starts from what the one before left, so they are alike),
-// known for i < measured[k]. Only frames whose held sequences have read nothing yet in the
-// pass can differ between the two.
+// known for i < measured[k]. Only frames up to which a sequence was held at every frame
+// from 0 can differ between the two.
 static double *psnr_table[2][4];
 static int64_t measured[2];
 
@@ -50,54 +50,18 @@ void note_pair_psnr(int pair, int frame_number, double value)
         measured[kind] = i + 1;
 }
 
-// How often the freeze table holds a sequence in start_frame .. frame_number.
-static int64_t held_through(const FreezeTable *table, int frame_number)
-{
-    const int *begin = std::lower_bound(table->frames, table->frames + table->size, start_frame);
-    const int *end = std::upper_bound(table->frames, table->frames + table->size, frame_number);
-    return end > begin ? end - begin : 0;
-}
-
-// The frame of its file that sequence n last read at `frame_number` in play; start_frame - 1
-// when it has read nothing in the pass.
-static int64_t file_frame_at(int n, int frame_number)
-{
-    int64_t shown = (int64_t)frame_number - start_frame + 1;
-    if (const FreezeTable *freezes = freeze_table_of(n))
-        shown -= held_through(freezes, frame_number);
-    return start_frame + shown - 1;
-}
-
-// Reads frame k as play does: past the end of the file the last whole picture stays, with
-// whatever a cut-off last picture overwrote of it.
-static void read_as_play(int n, int64_t k)
-{
-    int64_t whole = whole_frames(n);
-    if (k < whole) {
-        position_sequence(n, (int)k);
-        read_picture(n, picture_of(n));
-        return;
-    }
-    if (whole > 0) {
-        position_sequence(n, (int)(whole - 1));
-        read_picture(n, picture_of(n));
-    }
-    position_sequence(n, (int)whole);
-    read_picture(n, picture_of(n));
-}
-
 // The pictures of every sequence at `frame_number` of the first pass (kind 0) or a later one.
 static void load_pictures(int frame_number, int kind)
 {
     for (int n = 1; n <= expand; n++) {
-        int64_t k = file_frame_at(n, frame_number);
-        if (k >= start_frame) {
+        int64_t k = file_frame_shown(n, frame_number);
+        if (k >= 0) {
             read_as_play(n, k);
         } else {
-            // Nothing read yet in this pass: a first pass shows the starting black, a later
-            // one what the pass before it ended with.
-            int64_t carried = file_frame_at(n, end_frame);
-            if (kind == 1 && carried >= start_frame)
+            // Held at every frame up to this one: a first pass shows the starting black, a
+            // later one what the pass before it ended with.
+            int64_t carried = file_frame_shown(n, end_frame);
+            if (kind == 1 && carried >= 0)
                 read_as_play(n, carried);
             else
                 fill_picture(picture_of(n), 128);  // black, as pictures start out

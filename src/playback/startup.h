@@ -67,8 +67,9 @@ void load_freeze_tables();
 void set_frame_period();
 
 // Fills `table` with the frames listed in the file, one number per line, and returns the
-// number of entries read. Blank lines are skipped; lines without a number or with one
-// outside 0..end_frame are ignored with a warning. A file that cannot be opened ends the
+// number of entries read. Blank lines are skipped; lines without a number or with a
+// negative one are ignored with a warning each, those after end_frame with one warning
+// that counts them. A file that cannot be opened ends the
 // run with "Could not open file: <name>" on stdout and status 255; one that holds a NUL
 // byte or more than max_freeze_file_bytes ends it with a message and status 1.
 int loadfreezefile(const char *name, FreezeTable *table);

@@ -327,7 +327,8 @@ TEST_F(Startup, FreezeFilesMarkTheFramesOfTheirLines)
         {"3\n7\n7\n", "3 7 ", "3"}, {"\n\n  \n\t\n2\n\r\n5\n\n", "2 5 ", "2"},  // blank: no frame 0
         {"4\r\n9\r\n11", "4 9 11 ", "3"}, {"0\n20\n", "0 20 ", "2"}, {"fifo", "", "0"},
         {"000000012\n" + std::string(5000, '0') + "19\n" + std::string(3000, ' ') + "4\n", "4 12 19 ", "3"},
-        {"21\n-1\n99999999999999999999999\n6\n", "6 ", "1", "list:1" + R + "list:2" + R + "list:3" + R},
+        {"21\n-1\n99999999999999999999999\n6\n", "6 ", "1", "list:2" + R + "list: 2 entries after the end frame 20 ignored\n"},
+        {"-0\n99\n", "0 ", "1", "list: 1 entry after the end frame 20 ignored\n"},
         {"1\n\nabc\n# 8\n3 frames\n", "1 3 ", "2", "list:3" + N + "list:4" + N},
     };
     write_test_sequence(".", "small", 16, 16, 1, 21);

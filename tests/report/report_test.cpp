@@ -143,13 +143,29 @@ TEST(Report, ComparesTheFramesTheViewerShowsWithItsFreezingAndRange)
            {{0, 0, 0, 0}, {1, 0, 1, 1}, {2, 0, 2, 2}, {3, 1, 3, 2}, {4, 1, 4, 2}}});
     check({{{1, 6}, {2, 3}}, {"-no-ssim"},  // a shorter second file holds its last picture
            {{0, 0, 0, 0}, {1, 0, 1, 1}, {2, 0, 2, 2}, {3, 0, 3, 2}, {4, 0, 4, 2}, {5, 0, 5, 2}}});
-    // Every file starts at -s; marks before it hold nothing; a mark on it holds black.
+    // From -s each file goes on where play from 0 has it: marks before it count, a mark on it holds the picture before.
     check({{{1, 10}, {2, 10}, {3, 10}}, {"-fr2", "1\n4\n", "-fr3", "2\n5\n6\n", "-s", "2", "-e", "7"},
-           {{2, 0, 1, 2, 2, -1}, {3, 0, 0, 3, 3, 2}, {4, 1, 0, 4, 3, 3}, {5, 0, 1, 5, 4, 3}, {6, 0, 1, 6, 5, 3},
-            {7, 0, 0, 7, 6, 4}}});
+           {{2, 0, 1, 2, 1, 1}, {3, 0, 0, 3, 2, 2}, {4, 1, 0, 4, 2, 3}, {5, 0, 1, 5, 3, 3}, {6, 0, 1, 6, 4, 3},
+            {7, 0, 0, 7, 5, 4}}});
     check({{{1, 3}, {2, 3}, {3, 3}}, {"-fr3", "0\n", "-no-ssim"},
            {{0, 0, 1, 0, 0, -1}, {1, 0, 0, 1, 1, 0}, {2, 0, 0, 2, 2, 1}}});
     check({{{1, 5}, {2, 5}}, {"-s", "3", "-e", "1"}, {}});  // an empty range
+}
+
+// -s at, between and after listed frames measures what play from frame 0 measures there.
+TEST(Report, StartingAnywhereGivesTheRowsOfPlayFromTheFirstFrame)
+{
+    TempDir dir;
+    write_text_file(dir.file("fr2"), "0\n3\n4\n9\n"), write_text_file(dir.file("fr3"), "2\n5\n6\n7\n30\n");
+    Strings args = {"-no-ssim", "-fr2", dir.file("fr2"), "-fr3", dir.file("fr3")};
+    for (int n = 1; n <= 3; n++)
+        args.insert(args.end(), {"-f" + std::to_string(n), write_test_sequence(dir.path(), std::to_string(n), W, H, n, n == 2 ? 6 : 10)});
+    Strings whole = split(run(report, args, dir).out);
+    ASSERT_EQ(whole.size(), 11u);  // the header and frames 0 to 9
+    for (int s = 1; s <= 9; s++) {
+        Strings rows = split(run(report, args, dir, {"-s", std::to_string(s)}).out);
+        EXPECT_EQ(Strings(rows.begin() + 1, rows.end()), Strings(whole.begin() + 1 + s, whole.end())) << "-s " << s;
+    }
 }
 
 TEST(Report, RefusesWithTheViewersMessagesAndStatuses)

@@ -142,11 +142,11 @@ static const PanesCase panes_cases[] = {
      {all, all, all}, "", "-shm: .*no shared-memory extension.*\n"},
     {"Depth24ShmOverTcp", "localhost", 24, {"-listen", "tcp"}, {"-shm"}, {4, 4, 4},
      {all, all, all}, "", "-shm: .*not on a local connection.*\n"},
-    // From -s 2: sequence 2 holds frame 2 at its mark 3 (mark 1 lies before the start and
-    // holds nothing), then runs a frame behind until its four frames run out and it keeps
-    // the last; sequence 3 holds at 4 without a note.
-    {"FreezingAndAShortSecondFile", "", 24, {}, {"-s", "2", "-fr2", "1\n3\n", "-fr3", "4\n"},
-     {6, 4, 6}, {{2, 3, 4, 5}, {2, 2, 3, 3}, {2, 3, 3, 4}}, "froze: 3\n", ""},
+    // From -s 2 as play from 0 shows it: sequence 2, held at its marks 1 and 2, shows its
+    // frame 0, then runs two frames behind until its three frames run out and it keeps the
+    // last; sequence 3 holds at 4 without a note.
+    {"FreezingAndAShortSecondFile", "", 24, {}, {"-s", "2", "-fr2", "1\n2\n", "-fr3", "4\n"},
+     {6, 3, 6}, {{2, 3, 4, 5}, {0, 1, 2, 2}, {2, 3, 3, 4}}, "froze: 2\n", ""},
 };
 
 class Panes : public ::testing::TestWithParam<PanesCase> {};
