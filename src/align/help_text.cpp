@@ -12,8 +12,11 @@ Size and format (default QCIF, 176x144, yuv420p):
   -size WxH      any even size, 16x16 to 4096x2304; the last of -size/-CIF wins
   -pix_fmt NAME  yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le
 Frames:
-  -s N           align from reference frame N (frames count from 0; default 0)
-  -e N           align up to reference frame N (default: the last whole frame)
+  -s N|TIME      align from reference frame N (frames count from 0; default 0)
+                 or from the frame on screen at a time, 1:30 or 0:01:02.5
+  -e N|TIME      align up to reference frame N or a time (default: the last)
+  -fps RATE      the rate times count in when REFERENCE has none of its own
+                 (raw): 25 (default), 29.97 or 30000/1001
   -max-drop N    the most frames missing in all, less insertions, at any point
                  (0 to 1000000; default 250, 10 s at 25 fps)
   -colorspace M, -color_range R

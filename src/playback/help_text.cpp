@@ -19,10 +19,13 @@ Colours (default: what the file says, else above 720x576 bt709 tv, else bt601 pc
   -colorspace M  the matrix: bt601, bt709 or bt2020
   -color_range R the range: tv or limited (16..235), pc or full (0..255)
 Frames and pace:
-  -s N           start every pass at frame N (frames count from 0; default 0)
-  -e N           end every pass at frame N (default: last whole frame of -f1)
-  -fps N         target frame rate (default 25, or the rate of a YUV4MPEG2 or
-                 encoded Original)
+  -s N|TIME      start every pass at frame N (frames count from 0; default 0)
+                 or at a time, 1:30 or 0:01:02.5: the frame on screen then, at
+                 the Original's own rate, else at -fps
+  -e N|TIME      end every pass at frame N or a time (default: last whole
+                 frame of -f1)
+  -fps RATE      target frame rate: 25, 29.97 or 30000/1001 (default 25, or the
+                 rate of a YUV4MPEG2 or encoded Original)
   -l             loop without end (default: one pass); PSNR means per pass
 What is shown (default: everything but PSNR, at zoom 1):
   -PSNR          luma PSNR of every pair: graphs and info-window table
@@ -32,7 +35,8 @@ What is shown (default: everything but PSNR, at zoom 1):
   -shm           pictures through X shared memory when the server offers it
   -h, --help     this text
 Options are read in pairs of name and value; an unknown name is skipped
-together with the next argument, with a warning.
+together with the next argument, with a warning. A number followed by anything
+else (12abc, 3.5 for a frame) is refused.
 
 Files: raw frames one after the other (Y, then U, then V); YUV4MPEG2, whose
 header gives size, format and rate; or encoded (.mkv, .mp4, .webm, .ivf, .ts,

@@ -17,16 +17,19 @@ Size and format (default QCIF, 176x144, yuv420p):
   -size WxH       even size, 16x16 to 4096x2304; the last of -size/-CIF wins
   -pix_fmt NAME   yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le
 Frames:
-  -s N            first frame (frames count from 0; default 0)
-  -e N            last frame (default: the last whole frame of -f1)
+  -s N|TIME       first frame (frames count from 0; default 0), or the frame
+                  on screen at a time, 1:30 or 0:01:02.5
+  -e N|TIME       last frame (default: the last whole frame of -f1)
+  -fps RATE       the rate times count in when the Original has none of its
+                  own (raw): 25 (default), 29.97 or 30000/1001
 Report (default: CSV with SSIM, one thread, no limit, no plot):
   -json           JSON lines instead of CSV; the summary is the last line
   -no-ssim        leave SSIM out
   -min-psnr X     exit status 2 when a pair's luma PSNR falls below X dB
   -threads N      1 or 2: a second thread reads and measures alongside
   -plot FILE      also draw per-frame PSNR and SSIM into FILE: .png, .svg, .pdf
-  -fps N, -l, -PSNR, -nodiff, -quiet, -shm, -zoom F, -colorspace M,
-  -color_range R  the viewer's options: accepted and ignored
+  -l, -PSNR, -nodiff, -quiet, -shm, -zoom F, -colorspace M, -color_range R
+                  the viewer's options: accepted and ignored
   -h, --help      this text
 
 Files: raw frames one after the other (Y, then U, then V); YUV4MPEG2, whose
