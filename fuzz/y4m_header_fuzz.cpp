@@ -1,12 +1,33 @@
-// libFuzzer target: the YUV4MPEG2 stream and frame header parsers on arbitrary bytes.
+// libFuzzer target: the YUV4MPEG2 stream and frame header parsers, and the reader of size
+// and format words in file names, on arbitrary bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "playback/picture_size.h"
 #include "playback/y4m.h"
+#include "common/pixel_format.h"
+
+// The bytes up to the first NUL as a path: what a name says must be whole and sound.
+static void read_as_name(const char *data, size_t size)
+{
+    std::string path(data, strnlen(data, size));
+    NameHints hints;
+    bool said = read_name_hints(path.c_str(), &hints);
+    if (said != (hints.width > 0 || hints.format || !hints.unread_format.empty()))
+        abort();
+    if ((hints.width > 0) != (hints.height > 0) || hints.width > 99999 || hints.height > 99999)
+        abort();
+    if (hints.format && find_pixel_format(hints.format->name) != hints.format)
+        abort();
+    for (char c : hints.unread_format)
+        if (!isalnum((unsigned char)c) || isupper((unsigned char)c))
+            abort();
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -20,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     bytes.insert(bytes.end(), data, data + size);
     size = bytes.size();
+    read_as_name(bytes.data(), size);
     Y4mHeader header;
     char error[64];
     if (parse_y4m_header(bytes.data(), size, &header, error, sizeof error)) {

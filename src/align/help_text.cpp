@@ -28,8 +28,8 @@ Files: raw frames one after the other (Y, then U, then V); YUV4MPEG2, whose
 header gives size and format; or encoded (.mkv, .mp4, .webm, .ivf, .ts, .264,
 .265, or content ffmpeg recognises), whose stream gives them. The size and
 format of raw files: -size/-CIF and -pix_fmt, else REFERENCE's name
-(foreman_1920x1080_420p10le.yuv), else QCIF yuv420p. Both files are read
-twice: files, not pipes.
+(foreman_1920x1080_420p10le.yuv, clip_1080p_10bit.yuv), else QCIF yuv420p;
+every name must agree. Both files are read twice: files, not pipes.
 
 Standard error gets the summary: frames matched, the drops, the worst match
 and its luma PSNR, ambiguous drops, and received frames that fit nowhere.

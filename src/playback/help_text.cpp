@@ -42,8 +42,8 @@ Files: raw frames one after the other (Y, then U, then V); YUV4MPEG2, whose
 header gives size, format and rate; or encoded (.mkv, .mp4, .webm, .ivf, .ts,
 .264, .265, or content ffmpeg recognises), whose stream gives them. The size
 and format of raw files: -size/-CIF and -pix_fmt, else the Original's name
-(foreman_1920x1080_420p10le.yuv), else QCIF yuv420p. Freeze files: one frame
-number a line.
+(foreman_1920x1080_420p10le.yuv, clip_1080p_10bit.yuv), else QCIF yuv420p;
+every name must agree. Freeze files: one frame number a line.
 
 Keys, in either window: Space pause/resume; Right/Left one frame, Up/Down 10,
 Page Up/Page Down 100 forward/back; Home/End the first/last frame; q, Escape

@@ -2,6 +2,8 @@
 // YUV4MPEG2 header or the first file's name.
 #pragma once
 
+#include <string>
+
 struct PixelFormat;
 
 const int min_picture_width = 16;
@@ -19,12 +21,16 @@ bool parse_picture_size(const char *text, int *width, int *height);
 void set_picture_size(int width, int height);
 
 // What a file name says of its pictures, the way codec people name their files
-// ("foreman_1920x1080_60fps_420p10le.yuv"): a size "WxH" (0 x 0 when none) and a format from
-// its name ("yuv422p12le", "422p12", "gray10") or a depth ("10bit": 4:2:0 unless the name
-// gives the layout); null when none. Only the last part of the path counts; the first of
-// each kind wins. False when the name says nothing.
+// ("foreman_1920x1080_60fps_420p10le.yuv", "clip_1080p_10bit.yuv"): a size "WxH" or a size
+// word ("1080p", "cif", "4k"; 0 x 0 when none) and a format from its name ("yuv422p12le",
+// "422p12", "gray10", "yuv444") or a depth ("10bit": 4:2:0 unless the name gives the layout);
+// null when none. Tokens are whole words between separators, in the last part of the path
+// only; the first of each kind wins, except that an allowed size replaces one that is not.
+// A token that looks like a format but is none that is read ("yuv420p10be", "yuv422") is
+// kept in `unread_format`. False when the name says nothing.
 struct NameHints {
     int width, height;
     const PixelFormat *format;
+    std::string unread_format;
 };
 bool read_name_hints(const char *path, NameHints *hints);

@@ -147,11 +147,8 @@ static void settle_pixel_format(int n, const Y4mHeader &header)
 
 // What neither the command line nor a header settled comes from the first file's name,
 // as codec people write it; one line says what was taken.
-static void take_hints_from_name()
+static void take_hints_from_name(const NameHints &hints)
 {
-    NameHints hints;
-    if ((size_source && format_source) || !read_name_hints(yuv_path[1], &hints))
-        return;
     bool size = !size_source && hints.width > 0;
     bool format = !format_source && hints.format;
     if (size && !picture_size_allowed(hints.width, hints.height))
@@ -159,10 +156,14 @@ static void take_hints_from_name()
                "to %dx%d); give -size\n",
             yuv_path[1], hints.width, hints.height, min_picture_width, min_picture_height,
             max_picture_width, max_picture_height);
-    if (size)
+    if (size) {
         set_picture_size(hints.width, hints.height);
-    if (format)
+        size_source = yuv_path[1];
+    }
+    if (format) {
         pixel_format = hints.format;
+        format_source = yuv_path[1];
+    }
     if (size && format)
         fprintf(stderr, "%s: size %dx%d and format %s taken from the file name\n", yuv_path[1],
                 hints.width, hints.height, hints.format->name);
@@ -172,6 +173,24 @@ static void take_hints_from_name()
     else if (format)
         fprintf(stderr, "%s: format %s taken from the file name\n", yuv_path[1],
                 hints.format->name);
+}
+
+// A name that says one size or format while the run reads another would give wrong
+// pictures and wrong numbers in silence. The command line overrides names.
+static void check_name_hints(int n, const NameHints &hints)
+{
+    if (!hints.unread_format.empty() && !hints.format)
+        fprintf(stderr, "%s: %s in the file name is not a sample format that can be read; "
+                        "it is ignored\n", yuv_path[n], hints.unread_format.c_str());
+    const char *run_source = size_source ? size_source : yuv_path[1];
+    if (!size_given && hints.width > 0 &&
+        (hints.width != horizontal_size || hints.height != vertical_size))
+        die(1, "%s: size %dx%d from the file name does not match %dx%d of %s\n", yuv_path[n],
+            hints.width, hints.height, horizontal_size, vertical_size, run_source);
+    run_source = format_source ? format_source : yuv_path[1];
+    if (!pix_fmt_given && hints.format && hints.format != pixel_format)
+        die(1, "%s: format %s from the file name does not match %s of %s\n", yuv_path[n],
+            hints.format->name, pixel_format->name, run_source);
 }
 
 // The first sequence's own frame rate: it paces playback unless -fps was given, and times
@@ -287,8 +306,27 @@ void read_sequence_headers()
     sequence_rate_numerator = sequence_rate_denominator = 0;
     for (int n = 1; n <= expand; n++)
         read_headers_of(n, buffer);
+    NameHints hints[4];
+    for (int n = 1; n <= expand; n++)
+        read_name_hints(yuv_path[n], &hints[n]);
     if (expand >= 1)
-        take_hints_from_name();
+        take_hints_from_name(hints[1]);
+    for (int n = 1; n <= expand; n++)
+        check_name_hints(n, hints[n]);
+}
+
+bool picture_size_assumed()
+{
+    return size_source == nullptr;
+}
+
+int64_t leftover_bytes(int n)
+{
+    struct stat info;
+    if (decoded[n] || streamed[n] || header_bytes[n] > 0 || fstat(fileno(stream(n)), &info) != 0 ||
+        !S_ISREG(info.st_mode))
+        return 0;
+    return (int64_t)info.st_size % frame_size;
 }
 
 ColourConversion sequence_colours(int n) { return colours_said[n]; }

@@ -46,6 +46,10 @@ int64_t frame_offset(int n, int frame_number);
 // Number of whole frames in sequence n, from the size of the file; for an encoded sequence
 // the frames of its stream, counted when first asked for.
 int64_t whole_frames(int n);
+// True when neither the command line, a header, a stream nor a name gave the size.
+bool picture_size_assumed();
+// Bytes after the last whole frame of a raw file; 0 for any other kind of sequence.
+int64_t leftover_bytes(int n);
 
 // Places sequence n at the start of frame `frame_number`; a streamed one only moves
 // forward, dropping the frames before it.

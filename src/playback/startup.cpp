@@ -45,6 +45,22 @@ void compute_geometry()
         psnr = 0;
 }
 
+// Play reads the whole frames and stops; a tail that is not one hints at a wrong size.
+static void warn_of_leftover_bytes()
+{
+    for (int n = 1; n <= expand; n++) {
+        int64_t left = leftover_bytes(n);
+        if (left == 0)
+            continue;
+        if (n == 1 && picture_size_assumed())
+            fprintf(stderr, "%s: no picture size given: 176x144 assumed, which leaves %lld "
+                            "bytes after the last whole frame\n", yuv_path[n], (long long)left);
+        else
+            fprintf(stderr, "%s: %lld bytes after the last whole frame are not read\n",
+                    yuv_path[n], (long long)left);
+    }
+}
+
 // The Original's own rate: its YUV4MPEG2 header's or its stream's; 0/1 when it has none.
 static Fraction original_rate()
 {
@@ -73,6 +89,7 @@ void compute_frame_range()
             (long long)(sequence_frame_header_bytes(1) + frame_size), horizontal_size,
             vertical_size,
             pixel_format == default_pixel_format ? "YUV 4:2:0" : pixel_format->name);
+    warn_of_leftover_bytes();
     // end_frame + 1 must still be an int: it ends the pass.
     int last = frames - 1 > INT_MAX - 1 ? INT_MAX - 1 : (int)(frames - 1);
     if (end_frame > last)

@@ -36,8 +36,8 @@ Files: raw frames one after the other (Y, then U, then V); YUV4MPEG2, whose
 header gives size and format; or encoded (.mkv, .mp4, .webm, .ivf, .ts, .264,
 .265, or content ffmpeg recognises), whose stream gives them. The size and
 format of raw files: -size/-CIF and -pix_fmt, else the Original's name
-(foreman_1920x1080_420p10le.yuv), else QCIF yuv420p. Freeze files: one frame
-number a line.
+(foreman_1920x1080_420p10le.yuv, clip_1080p_10bit.yuv), else QCIF yuv420p;
+every name must agree. Freeze files: one frame number a line.
 
 CSV on standard output: a header, then one line per frame with the columns
   frame,frozen_enc[,frozen_tra], and per pair <p>_psnr_y,<p>_psnr_u,<p>_psnr_v

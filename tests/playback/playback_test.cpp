@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <sstream>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -24,6 +25,7 @@
 #include "harness.h"
 #include "playback/options.h"
 #include "playback/pacing.h"
+#include "playback/picture_size.h"
 #include "playback/playback.h"
 #include "playback/seek.h"
 #include "display/screen_fit.h"
@@ -69,6 +71,12 @@ std::string settings()
              (long long)frame_size, loop, psnr, nodiff, quiet, shm, expand, fps_given, size_given,
              pixel_format->name, pix_fmt_given ? "!" : "");
     return text;
+}
+
+// A and B end in part of a frame on purpose; the lines on leftover bytes are pinned in the report's test.
+std::string other_than_leftovers(const std::string &warnings)
+{
+    return std::regex_replace(warnings, std::regex("[^\n]*(assumed, which leaves|are not read)[^\n]*\n"), "");
 }
 
 std::vector<uint8_t> planes(const YuvFrame &p)
@@ -177,7 +185,9 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
         {"-f1 sub_64x64/q_Gray_16bits -size 16x16", 0, "size=16x16 e=35 fmt=gray16le", "sub_64x64/q_Gray_16bits: format gray16le taken from the file name\n"},
         {"-f1 c_64x48_10bit_422p.yuv -pix_fmt gray", 0, "size=64x48 e=5 fmt=gray!", "c_64x48_10bit_422p.yuv: size 64x48 taken from the file name\n"},
         {"-f1 c_64x48_10bit_422p.yuv -size 16x16", 0, "size=16x16 e=17 fmt=yuv422p10le", "c_64x48_10bit_422p.yuv: format yuv422p10le taken from the file name\n"},
-        {"-f1 P10 -f2 c_64x48_10bit_422p.yuv", 0, "size=48x32 fmt=yuv420p10le"},  // a header wins over a name
+        {"-f1 P10 -f2 c_64x48_10bit_422p.yuv", 1, "c_64x48_10bit_422p.yuv: size 64x48 from the file name does not match 48x32 of P10\n"},
+        {"-f1 clip_48x32_444p10le.yuv -f2 c_64x48_10bit_422p.yuv -size 48x32", 1, "clip_48x32_444p10le.yuv: format yuv444p10le taken from the "
+         "file name\nc_64x48_10bit_422p.yuv: format yuv422p10le from the file name does not match yuv444p10le of clip_48x32_444p10le.yuv\n"},
         {"-f1 c_47x32.yuv", 1, "c_47x32.yuv: picture size 47x32 from the file name is not supported (even, 16x16 up to 4096x2304); give -size\n"},
         {"-f1 A -pix_fmt yuv420p9le", 1, "-pix_fmt yuv420p9le: unknown pixel format; supported: yuv420p, yuv422p, yuv444p, gray, yuv420p10le, "
          "yuv422p10le, yuv444p10le, gray10le, yuv420p12le, yuv422p12le, yuv444p12le, gray12le, yuv420p16le, yuv422p16le, yuv444p16le, gray16le\n"},
@@ -203,7 +213,7 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
     for (const Row &row : rows) {
         if (row.status == 0) {
             testing::internal::CaptureStderr(), start(row.args);
-            EXPECT_EQ(testing::internal::GetCapturedStderr(), row.warnings) << row.args;
+            EXPECT_EQ(other_than_leftovers(testing::internal::GetCapturedStderr()), row.warnings) << row.args;
             for (const std::string &word : words(row.expected))
                 EXPECT_NE(settings().find(" " + word + " "), std::string::npos) << row.args << settings();
             reset_settings();
@@ -397,7 +407,7 @@ TEST_F(Startup, AFreezeListWithoutItsSequenceIsReadAfterAWarning)
              {"-f1 A -f2 B -fr3 list -fr2 list", warning("3")}, {"-fr3 list -f1 A -fr2 list", warning("2") + warning("3")},
              {"-f1 A -f2 B -f3 B -fr2 list -fr3 list", ""}}) {
         testing::internal::CaptureStderr(), start(row.first), load_freeze_tables();
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), row.second) << row.first;
+        EXPECT_EQ(other_than_leftovers(testing::internal::GetCapturedStderr()), row.second) << row.first;
         reset_settings();
     }
 }
@@ -434,6 +444,31 @@ TEST(Y4mHeader, GivesSizeRateAndLengthOrSaysWhatIsWrong)
                    {"FRAME Ip", 0}, {longest, 4096}, {"FRAME x" + longest.substr(6), 0}})
         EXPECT_EQ(y4m_frame_header_length(std::vector<char>(f.first.begin(), f.first.end()).data(), f.first.size()),
                   f.second) << f.first.substr(0, 20);
+}
+
+// Whole words between separators; "-" for no format, "!token" for one that looks like a format but is not read.
+TEST(NameHints, SizeWordsAndFormatsAreWholeWordsAndUnreadFormatsAreNamed)
+{
+    struct { const char *name, *result; } rows[] = {
+        {"clip_1080p_10bit.yuv", "1920x1080 yuv420p10le"}, {"a.2160P.yuv", "3840x2160 -"}, {"x-4k", "3840x2160 -"},
+        {"uhd", "3840x2160 -"}, {"s_1440p", "2560x1440 -"}, {"f_1080i_422p", "1920x1080 yuv422p"},
+        {"t_720p_gray10", "1280x720 gray10le"}, {"576p", "720x576 -"}, {"pal_576i", "720x576 -"}, {"ntsc_480p", "720x480 -"},
+        {"foreman_cif.yuv", "352x288 -"}, {"foreman_qcif.yuv", "176x144 -"}, {"m_4cif", "704x576 -"},
+        {"x1080p", "0x0 -"}, {"1080px", "0x0 -"}, {"clip4k.yuv", "0x0 -"}, {"cifs", "0x0 -"},  // not whole words
+        {"2x2_grid_176x144", "176x144 -"}, {"2x2_grid", "2x2 -"}, {"352x288_cif_176x144", "352x288 -"},
+        {"yuv444_10bit", "0x0 yuv444p10le"}, {"yuv420", "0x0 yuv420p"}, {"10bit_yuv444.yuv", "0x0 yuv444p10le"},
+        {"o_yuv420p10be", "0x0 - !yuv420p10be"}, {"o_yuv420p9", "0x0 - !yuv420p9"}, {"g_gray16be", "0x0 - !gray16be"},
+        {"o_yuv422", "0x0 - !yuv422"}, {"hd_1080p_p010", "1920x1080 - !p010"}, {"n_NV12", "0x0 - !nv12"},
+        {"o_yuv422_422p10", "0x0 yuv422p10le"}, {"o_1920x1080_yuv420p10le.yuv", "1920x1080 yuv420p10le"},
+    };
+    for (const auto &row : rows) {
+        NameHints hints;
+        read_name_hints(row.name, &hints);
+        std::string got = std::to_string(hints.width) + "x" + std::to_string(hints.height) + " " +
+                          (hints.format ? hints.format->name : "-") +
+                          (hints.format || hints.unread_format.empty() ? "" : " !" + hints.unread_format);
+        EXPECT_EQ(got, row.result) << row.name;
+    }
 }
 
 TEST(Pacing, SleepsTheRestOfThePeriodAndAfterTheClockWasSetBackNoMoreThanOnePeriod)

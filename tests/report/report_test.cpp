@@ -187,6 +187,35 @@ TEST(Report, RefusesWithTheViewersMessagesAndStatuses)
     }
 }
 
+// Names that disagree with the run end it naming both files; leftover bytes and unread format words give one
+// line each and the report goes on (the other formats' rows are pinned in the viewer's start-up table).
+TEST(Report, NamesMustAgreeAndLeftoverBytesAndUnreadFormatsAreNamed)
+{
+    TempDir dir;
+    std::string o = write_test_sequence(dir.path(), "o_1920x1080_yuv420p10le.yuv", 48, 32, 1, 1);
+    std::string e = write_test_sequence(dir.path(), "e_1280x720.yuv", W, H, 2, 2);
+    std::string q = write_test_sequence(dir.path(), "q_yuv420p10be.yuv", W, H, 1, 2, 5);
+    std::string c = write_test_sequence(dir.path(), "c", W, H, 2, 3, 7);
+    std::string p = write_test_sequence(dir.path(), "p_cif.yuv", W, H, 2, 2);
+    struct { Strings args; int status; std::string err; } rows[] = {
+        {{"-f1", o, "-f2", e}, 1, o + ": size 1920x1080 and format yuv420p10le taken from the file "
+                                  "name\n" + e + ": size 1280x720 from the file name does not match 1920x1080 of " + o + "\n"},
+        {{"-f1", e, "-f2", c}, 1, e + ": size 1280x720 taken from the file name\n" + e + " holds no whole frame of 1382400 "
+                                  "bytes (1280x720 YUV 4:2:0)\n"},
+        {{"-f1", c, "-f2", p}, 1, p + ": size 352x288 from the file name does not match 176x144 of " + c + "\n"},
+        {{"-f1", q, "-f2", c}, 0, q + ": yuv420p10be in the file name is not a sample format that can be read; it is "
+                                  "ignored\n" + q + ": no picture size given: 176x144 assumed, which leaves 5 bytes after "
+                                  "the last whole frame\n" + c + ": 7 bytes after the last whole frame are not read\n"},
+        {{"-f1", c, "-f2", c, "-size", "176x144"}, 0, c + ": 7 bytes after the last whole frame are not read\n" + c + ": 7 "
+                                                      "bytes after the last whole frame are not read\n"},
+    };
+    for (const auto &row : rows) {
+        Result got = run(report, row.args, dir);
+        std::string before_summary = got.err.substr(0, got.err.find("Org<->Enc"));
+        EXPECT_EQ(std::to_string(got.status) + before_summary, std::to_string(row.status) + row.err) << row.args[1];
+    }
+}
+
 // A stream that fills up loses what was asked for (rows, summary, the demo's note or help): status 1,
 // with a message on standard error unless that is the stream lost.
 TEST(Report, LostOutputFailsTheRunOfTheReportAndOfTheDemoGenerator)
