@@ -15,7 +15,8 @@
 // The bytes up to the first NUL as a path: what a name says must be whole and sound.
 static void read_as_name(const char *data, size_t size)
 {
-    std::string path(data, strnlen(data, size));
+    std::string path(data, data + size);  // data is null when size is 0
+    path.resize(strlen(path.c_str()));
     NameHints hints;
     bool said = read_name_hints(path.c_str(), &hints);
     if (said != (hints.width > 0 || hints.format || !hints.unread_format.empty()))
