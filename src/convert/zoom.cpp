@@ -7,6 +7,7 @@ ZoomKernels zoom_kernels = zoom_kernels_C;
 
 #if defined(TRIVISTA_X86_KERNELS)
 extern const ZoomKernels zoom_kernels_SSE2;
+extern const ZoomKernels zoom_kernels_AVX2;
 #endif
 
 int available_zoom_variants(const ZoomKernels **list, int capacity)
@@ -17,13 +18,15 @@ int available_zoom_variants(const ZoomKernels **list, int capacity)
 #if defined(TRIVISTA_X86_KERNELS)
     if (__builtin_cpu_supports("sse2") && count < capacity)
         list[count++] = &zoom_kernels_SSE2;
+    if (__builtin_cpu_supports("avx2") && count < capacity)
+        list[count++] = &zoom_kernels_AVX2;
 #endif
     return count;
 }
 
 void select_zoom_kernels()
 {
-    const ZoomKernels *variants[2];
-    int count = available_zoom_variants(variants, 2);
+    const ZoomKernels *variants[3];
+    int count = available_zoom_variants(variants, 3);
     zoom_kernels = *choose_kernel(variants, count);
 }

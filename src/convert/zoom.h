@@ -8,8 +8,6 @@
 
 #include "common/yuv_frame.h"
 
-const int max_zoom = 4;
-
 // The size of a picture zoomed out by n: width / n and height / n, each rounded down to
 // an even number (4:2:0 needs whole chroma samples).
 inline int zoomed_out_size(int size, int n) { return size / n & ~1; }

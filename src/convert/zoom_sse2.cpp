@@ -1,5 +1,6 @@
-// SSE2 zoom kernels: zoom-out by 2 sixteen samples at a time, zoom-in by 2 to 4 a row at a
-// time; other factors go to the reference. Byte-identical to the reference (tests).
+// SSE2 zoom kernels: zoom-out by 2 sixteen samples at a time, by the other factors of -zoom
+// eight columns at a time, zoom-in by 2 to 4 a row at a time; other factors go to the
+// reference. Byte-identical to the reference (tests).
 #include <emmintrin.h>
 
 #include <cstdint>
@@ -52,15 +53,6 @@ static void zoom_out_chroma2(const YuvFrame *picture, YuvFrame *out)
                        chroma_width(*out), chroma_height(*out));
 }
 
-static void zoom_out_SSE2(const YuvFrame *picture, YuvFrame *out, int n)
-{
-    if (n != 2)
-        return zoom_kernels_C.zoom_out(picture, out, n);
-    box_average_plane2(picture->y, picture->luma_stride, out->y, out->luma_stride, out->width,
-                       out->height);
-    zoom_out_chroma2(picture, out);
-}
-
 static inline __m128i select(__m128i mask, __m128i when_set, __m128i otherwise)
 {
     return _mm_or_si128(_mm_and_si128(mask, when_set), _mm_andnot_si128(mask, otherwise));
@@ -77,6 +69,36 @@ static inline void keep_larger(__m128i *magnitude, __m128i *value, __m128i later
     *value = select(later, later_value, *value);
 }
 
+// Lane primitives of zoom_out_simd.h: eight columns in 16-bit lanes.
+namespace {
+const int lanes = 8;
+typedef __m128i Lanes;
+inline Lanes widened(const uint8_t *p)
+{
+    return _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i *)p), _mm_setzero_si128());
+}
+inline Lanes added(Lanes a, Lanes b) { return _mm_add_epi16(a, b); }
+inline void store_lanes(uint16_t *p, Lanes v) { _mm_storeu_si128((__m128i *)p, v); }
+inline Lanes ranked_errors(const uint8_t *f, const uint8_t *s, int rank)
+{
+    __m128i first = _mm_loadl_epi64((const __m128i *)f), second = _mm_loadl_epi64((const __m128i *)s);
+    __m128i error = _mm_or_si128(_mm_subs_epu8(first, second), _mm_subs_epu8(second, first));
+    return _mm_or_si128(_mm_slli_epi16(_mm_unpacklo_epi8(error, _mm_setzero_si128()), 3),
+                        _mm_set1_epi16((short)rank));
+}
+}  // namespace
+
+#include "zoom_out_simd.h"
+
+static void zoom_out_SSE2(const YuvFrame *picture, YuvFrame *out, int n)
+{
+    if (n != 2)
+        return zoom_out_vectors(picture, out, n);
+    box_average_plane2(picture->y, picture->luma_stride, out->y, out->luma_stride, out->width,
+                       out->height);
+    zoom_out_chroma2(picture, out);
+}
+
 static inline void row_winners(const uint8_t *f, const uint8_t *s, const uint8_t *d,
                                __m128i *magnitude, __m128i *value)
 {
@@ -91,7 +113,7 @@ static void zoom_out_difference_SSE2(const YuvFrame *first, const YuvFrame *seco
                                      const YuvFrame *difference, YuvFrame *out, int n)
 {
     if (n != 2)
-        return zoom_kernels_C.zoom_out_difference(first, second, difference, out, n);
+        return zoom_out_difference_vectors(first, second, difference, out, n);
     const ptrdiff_t fs = first->luma_stride, ss = second->luma_stride,
                     ds = difference->luma_stride;
     for (int y = 0; y < out->height; y++) {

@@ -148,8 +148,9 @@ int init_display(const char *display_name)
     attributes.background_pixel = gray_col.pixel;
     attributes.border_pixel = BlackPixel(display, screen);
     attributes.colormap = XCreateColormap(display, root, visual, AllocNone);
-    window = XCreateWindow(display, root, 0, 0, width, height, 1, dpy_depth, InputOutput, visual,
-                           CWBackPixel | CWBorderPixel | CWColormap, &attributes);
+    window = XCreateWindow(display, root, 0, 0, width, height, main_window_border, dpy_depth,
+                           InputOutput, visual, CWBackPixel | CWBorderPixel | CWColormap,
+                           &attributes);
 
     XSelectInput(display, window, StructureNotifyMask);
     XSetStandardProperties(display, window, window_title, window_title, None, nullptr, 0, &hints);

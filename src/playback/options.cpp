@@ -101,18 +101,21 @@ static void take_sequence_option(int n, const char *path, const char *program_na
     open_sequence(n, path);
 }
 
-// -zoom F: out by 2 to 4 as 1/N, in by 2 to 4 as N, or 1.
+// -zoom F: out by N as 1/N, in by N as N, or 1.
 static void take_zoom(const char *value)
 {
-    static const char *const zooms[] = {"1/4", "1/3", "1/2", "1", "2", "3", "4"};
-    for (int i = 0; i < 7; i++)
-        if (strcmp(value, zooms[i]) == 0) {
-            zoom_out = i < 3 ? 4 - i : 1;
-            zoom_in = i < 3 ? 1 : i - 2;
+    static const struct { const char *text; int out, in; } zooms[] = {
+        {"1/8", 8, 1}, {"1/6", 6, 1}, {"1/5", 5, 1}, {"1/4", 4, 1}, {"1/3", 3, 1},
+        {"1/2", 2, 1}, {"1", 1, 1}, {"2", 1, 2}, {"3", 1, 3}, {"4", 1, 4}};
+    for (const auto &zoom : zooms)
+        if (strcmp(value, zoom.text) == 0) {
+            zoom_out = zoom.out;
+            zoom_in = zoom.in;
             zoom_given = 1;
             return;
         }
-    die(1, "-zoom %s: the zoom must be one of 1/4, 1/3, 1/2, 1, 2, 3 or 4\n", value);
+    die(1, "-zoom %s: the zoom must be one of 1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4\n",
+        value);
 }
 
 // -colorspace and -color_range: ffmpeg's names of a matrix and of a range.

@@ -321,10 +321,20 @@ TEST(Zoom, OutByNAveragesBlocksOrKeepsTheLargestErrorAndEveryVariantGivesTheRefe
     const ZoomKernels *variants[4];
     int count = available_zoom_variants(variants, 4);
     std::mt19937 random(7);
+    // Every factor of -zoom at awkward sizes: vector tails, stretches of more than 128 outputs, blocks cut
+    // at the right and bottom edges; random samples, few levels (ties), and only 0 and 255 (the largest sums).
     struct Case { int w, h, pad, n, range; } cases[] = {
-        {16, 16, 0, 2, 256}, {50, 22, 3, 2, 4}, {38, 30, 1, 3, 256}, {44, 18, 0, 4, 2}, {34, 26, 5, 2, 256}};
+        {16, 16, 0, 2, 256}, {50, 22, 3, 2, 4}, {38, 30, 1, 3, 256}, {44, 18, 0, 4, 2}, {34, 26, 5, 2, 256},
+        {530, 10, 7, 2, 256}, {796, 14, 0, 3, 3}, {1030, 18, 2, 4, 256}, {1290, 22, 1, 5, 255}, {1550, 26, 0, 6, 2},
+        {2066, 34, 3, 8, 256}, {70, 38, 9, 3, 255}, {94, 42, 0, 5, 4}, {110, 50, 5, 6, 256}, {142, 52, 1, 8, 3},
+        {40, 40, 0, 8, 255}, {12, 12, 0, 6, 256}};
     for (const Case &c : cases) {
         PaddedPicture in(c.w, c.h, c.pad, random, c.range), second(c.w, c.h, c.pad + 1, random, c.range);
+        if (c.range == 255)  // the edge values only
+            for (PaddedPicture *p : {&in, &second})
+                for (Bytes *plane : {&p->y, &p->u, &p->v})
+                    for (uint8_t &sample : *plane)
+                        sample = sample & 1 ? 255 : 0;
         PaddedPicture difference(c.w, c.h, c.pad, random, 256);
         int w = c.w / c.n & ~1, h = c.h / c.n & ~1;
         for (int v = 0; v < count; v++) {

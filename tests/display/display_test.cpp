@@ -383,8 +383,10 @@ TEST(InfoWindow, AsksForAPlaceRightOfOrBelowTheMainWindowThatLiesOnTheScreen)
 }
 
 // A given zoom sizes the window, its hints and the image, and makes pane positions picture
-// samples; without one the window is zoomed out to fit the screen, with one line saying so.
-TEST(MainWindow, FollowsTheZoomGivenOrTheLargestOfAHalfAThirdAndAQuarterThatFitsTheScreen)
+// samples; without one a main window that fits the screen stays at zoom 1, and a larger one is
+// zoomed out to the largest zoom at which it and the info window fit without overlapping, or
+// failing that at which it fits alone, with one line saying so.
+TEST(MainWindow, FollowsTheZoomGivenOrTheLargestAtWhichBothWindowsFitTheScreen)
 {
     const std::string clipped = "Warning: the main window (%s) is larger than the screen (1280x1024) and may be clipped\n";
     const struct { int width, height, sequences, psnr, given, out, in, shown_width, shown_height, window_width,
@@ -396,14 +398,20 @@ TEST(MainWindow, FollowsTheZoomGivenOrTheLargestOfAHalfAThirdAndAQuarterThatFits
         {176, 144, 3, 0, 1, 1, 2, 352, 288, 1056, 626, ""},
         {176, 144, 2, 1, 1, 1, 3, 528, 432, 1056, 1064, "1056x1064"},
         {1280, 720, 3, 0, 1, 1, 1, 1280, 720, 3840, 1490, "3840x1490"},
+        {1280, 720, 3, 0, 1, 5, 1, 256, 144, 768, 338, ""},
+        {1920, 1080, 2, 0, 1, 6, 1, 320, 180, 640, 410, ""},
+        {1920, 1080, 3, 1, 1, 8, 1, 240, 134, 720, 468, ""},
+        {352, 288, 3, 1, 0, 1, 1, 352, 288, 1056, 776, ""},
         {640, 480, 2, 0, 0, 1, 1, 640, 480, 1280, 1010, ""},
         {1280, 720, 3, 0, 0, 3, 1, 426, 240, 1278, 530,
          "The main window (3840x1490) is larger than the screen (1280x1024): shown at zoom 1/3\n"},
-        {1280, 720, 2, 0, 0, 2, 1, 640, 360, 1280, 770,
-         "The main window (2560x1490) is larger than the screen (1280x1024): shown at zoom 1/2\n"},
-        {2560, 1440, 2, 0, 0, 4, 1, 640, 360, 1280, 770,
-         "The main window (5120x2930) is larger than the screen (1280x1024): shown at zoom 1/4\n"},
-        {1920, 1080, 3, 1, 0, 1, 1, 1920, 1080, 5760, 2360, "5760x2360"},
+        {1280, 720, 2, 0, 0, 3, 1, 426, 240, 852, 530,
+         "The main window (2560x1490) is larger than the screen (1280x1024): shown at zoom 1/3\n"},
+        {2560, 1440, 2, 0, 0, 6, 1, 426, 240, 852, 530,
+         "The main window (5120x2930) is larger than the screen (1280x1024): shown at zoom 1/6\n"},
+        {1920, 1080, 3, 1, 0, 6, 1, 320, 180, 960, 560,
+         "The main window (5760x2360) is larger than the screen (1280x1024): shown at zoom 1/6\n"},
+        {4096, 2304, 3, 1, 0, 1, 1, 4096, 2304, 12288, 4808, "12288x4808"},
     };
     XvfbServer server(24);
     for (const auto &c : cases) {

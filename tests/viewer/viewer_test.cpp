@@ -766,10 +766,10 @@ TEST(Zoom, OtherValuesAndZoomsBeyondTheLargestPictureAreRefusedWithStatusOne)
     std::string first = write_test_sequence(dir.path(), "seq1", W, V, 1, 1);
     write_text_file(dir.file("large"), std::string(1040 * 592 * 3 / 2, 'x'));
     const struct { std::vector<std::string> args; std::string err; } table[] = {
-        {{"-f1", first, "-zoom", "3/4"}, "-zoom 3/4: the zoom must be one of 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
-        {{"-f1", first, "-zoom", "0"}, "-zoom 0: the zoom must be one of 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
-        {{"-f1", first, "-zoom", "1/2 "}, "-zoom 1/2 : the zoom must be one of 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
-        {{"-f1", first, "-zoom", "8"}, "-zoom 8: the zoom must be one of 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
+        {{"-f1", first, "-zoom", "3/4"}, "-zoom 3/4: the zoom must be one of 1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
+        {{"-f1", first, "-zoom", "1/7"}, "-zoom 1/7: the zoom must be one of 1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
+        {{"-f1", first, "-zoom", "1/2 "}, "-zoom 1/2 : the zoom must be one of 1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
+        {{"-f1", first, "-zoom", "8"}, "-zoom 8: the zoom must be one of 1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
         {{"-size", "1040x592", "-zoom", "4", "-f1", dir.file("large")},
          "-zoom 4: the pictures would be shown at 4160x2368, larger than 4096x2304\n"}};
     for (const auto &r : table) {

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Playback rate of three 1920x1080 sequences at every zoom-out factor, against 1/2.
+#
+#   bench/playback/zoom_factors.sh [BUILD_DIR] [FRAMES] [ROUNDS] [BASELINE_BUILD_DIR]
+#
+# Plays three 1920x1080 sequences of FRAMES frames (default 60) with
+# "-quiet -PSNR -fps 1000000" at -zoom 1/2, 1/3, 1/4, 1/5, 1/6 and 1/8 on a private Xvfb of
+# 1920x1080 at depth 24, all interleaved ROUNDS times (default 5). Prints the median
+# frames per second of each factor and the median of its per-round ratio to 1/2; the goal
+# is at least 1 at 1/3 and 1/4. With BASELINE_BUILD_DIR, that build's trivista runs 1/2,
+# 1/3 and 1/4 in the same rounds, for a before/after. Each rate is wall-clock time of the
+# whole process (start-up, window and FRAMES frames).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../../build}
+frames=${2:-60}
+rounds=${3:-5}
+baseline=${4:-}
+source "$here/setup.sh"
+start_bench 1920 1080 1920x1080x24
+
+factors="2 3 4 5 6 8"
+rate_at() {  # EXECUTABLE FACTOR
+    local start end
+    start=$(date +%s.%N)
+    "$1" -fps 1000000 -quiet -PSNR -zoom "1/$2" -size 1920x1080 -f1 "$work/seq1.yuv" \
+        -f2 "$work/seq2.yuv" -f3 "$work/seq3.yuv" >/dev/null 2>&1
+    end=$(date +%s.%N)
+    awk -v f="$frames" -v a="$start" -v b="$end" 'BEGIN { print f / (b - a) }'
+}
+for round in $(seq "$rounds"); do
+    for n in $factors; do
+        rate_at "$trivista" "$n" >> "$work/at$n"
+    done
+    if [ -n "$baseline" ]; then
+        for n in 2 3 4; do
+            rate_at "$baseline/src/playback/trivista" "$n" >> "$work/baseline$n"
+        done
+    fi
+done
+
+printf 'three 1920x1080 sequences, -quiet -PSNR, %d frames, %d rounds, Xvfb 1920x1080 depth 24 (medians)\n' \
+    "$frames" "$rounds"
+printf '  %-12s %10s %12s\n' zoom frames/s "ratio to 1/2"
+for n in $factors; do
+    # Neighbouring runs share the machine's load: the median of per-round ratios is
+    # steadier than the ratio of medians.
+    ratio=$(paste "$work/at$n" "$work/at2" | awk '{ print $1 / $2 }' | median)
+    printf '  %-12s %10.1f %12.2f\n' "1/$n" "$(median < "$work/at$n")" "$ratio"
+done
+if [ -n "$baseline" ]; then
+    for n in 2 3 4; do
+        ratio=$(paste "$work/baseline$n" "$work/baseline2" | awk '{ print $1 / $2 }' | median)
+        printf '  %-12s %10.1f %12.2f\n' "before 1/$n" "$(median < "$work/baseline$n")" "$ratio"
+    done
+fi
