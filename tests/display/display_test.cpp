@@ -382,6 +382,42 @@ TEST(InfoWindow, AsksForAPlaceRightOfOrBelowTheMainWindowThatLiesOnTheScreen)
     }
 }
 
+// On real screen sizes the automatic zoom leaves the main window and the info window wholly on
+// the screen, side by side or one below the other, never one over the other; -quiet leaves
+// the main window the whole screen.
+TEST(MainWindow, AutomaticZoomLeavesBothWindowsOnTheScreenWithoutOverlapping)
+{
+    const struct { int screen_width, screen_height, width, height, sequences, psnr, quiet, out; } cases[] = {
+        {1920, 1080, 1920, 1080, 3, 1, 0, 4}, {1920, 1080, 3840, 2160, 3, 1, 0, 8}, {1920, 1080, 1280, 720, 3, 1, 0, 3},
+        {1920, 1080, 1920, 1080, 3, 1, 1, 3}, {1366, 768, 1920, 1080, 3, 0, 0, 6}, {2560, 1440, 3840, 2160, 3, 1, 0, 6},
+        {1280, 1024, 1920, 1080, 2, 1, 0, 4}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.screen_width << "x" << c.screen_height << ", " << c.sequences << " x "
+                                        << c.width << "x" << c.height << (c.quiet ? " -quiet" : ""));
+        XvfbServer server(24, -1, c.screen_width, c.screen_height);
+        in_child([&] {
+            use_layout(c.width, c.height, c.sequences, c.psnr);
+            quiet = c.quiet;
+            init_display(server.name().c_str());
+            if (!quiet)
+                init_status();
+            EXPECT_EQ(zoom_out, c.out);
+            std::vector<WindowGeometry> shown = {find_window(display, "kestrin Trivista")};
+            if (!quiet)
+                shown.push_back(find_window(display, "Trivista info"));
+            for (WindowGeometry &w : shown) {  // the outer edges
+                w.x -= w.border, w.y -= w.border, w.width += 2 * w.border, w.height += 2 * w.border;
+                EXPECT_TRUE(w.id && w.x >= 0 && w.y >= 0 && w.x + w.width <= c.screen_width &&
+                            w.y + w.height <= c.screen_height) << w.x << "," << w.y << " " << w.width << "x" << w.height;
+            }
+            if (shown.size() == 2) {
+                EXPECT_TRUE(shown[1].x >= shown[0].x + shown[0].width || shown[1].y >= shown[0].y + shown[0].height)
+                    << "info window at " << shown[1].x << "," << shown[1].y;
+            }
+        });
+    }
+}
+
 // A given zoom sizes the window, its hints and the image, and makes pane positions picture
 // samples; without one a main window that fits the screen stays at zoom 1, and a larger one is
 // zoomed out to the largest zoom at which it and the info window fit without overlapping, or
