@@ -93,8 +93,8 @@ void run_difference(benchmark::State &state, difference_sum_fn sum, Frame first,
     const int length = first.width * first.height;
     std::vector<unsigned char> out(length);
     for (auto _ : state) {
-        uint64_t total = sum(first.y.data(), second.y.data(), out.data(), first.width,
-                             first.height, first.width, 255);
+        uint64_t total = sum(first.y.data(), first.width, second.y.data(), first.width,
+                             out.data(), first.width, first.width, first.height, 255);
         benchmark::DoNotOptimize(total);
         benchmark::ClobberMemory();
     }

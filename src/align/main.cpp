@@ -161,8 +161,10 @@ static int64_t exact_cost(int received, int reference, void *)
 {
     const unsigned char *first = luma_of(1, start_frame + reference);
     const unsigned char *second = luma_of(2, start_frame + received);
-    return (int64_t)difference_sum(first, second, luma_planes[2].data(), horizontal_size, vertical_size,
-                                   luma_size / vertical_size, largest_value);
+    ptrdiff_t stride = luma_size / vertical_size;
+    return (int64_t)kernel_for(difference_kernels, pixel_format->bit_depth)(
+        first, stride, second, stride, luma_planes[2].data(), horizontal_size, horizontal_size,
+        vertical_size, largest_value);
 }
 
 static void print_drops(const Alignment *alignment, int reference)

@@ -3,6 +3,8 @@
 // environment asks for the reference (TRIVISTA_REFERENCE=1), e.g. to compare the two.
 #pragma once
 
+#include "yuv_frame.h"
+
 // Whether TRIVISTA_REFERENCE=1 is in the environment now.
 bool reference_forced();
 
@@ -22,4 +24,25 @@ template <typename Variant>
 const Variant &choose_kernel(const Variant *list, int count)
 {
     return choose_kernel(list, count, [](const Variant &) { return true; });
+}
+
+// A kernel family in its two sample sizes: `narrow` walks one-byte samples (up to 8 bits),
+// `wide` two-byte little-endian words. Start-up chooses both once; a caller takes the one
+// for its picture through kernel_for, and never asks the depth again.
+template <typename Kernel>
+struct SampleSizes {
+    Kernel narrow;
+    Kernel wide;
+};
+
+template <typename Kernel>
+Kernel kernel_for(const SampleSizes<Kernel> &kernels, int bit_depth)
+{
+    return sample_bytes(bit_depth) == 2 ? kernels.wide : kernels.narrow;
+}
+
+template <typename Kernel>
+Kernel kernel_for(const SampleSizes<Kernel> &kernels, const YuvFrame &picture)
+{
+    return kernel_for(kernels, picture.bit_depth);
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/kernel_choice.h"
 #include "common/pixel_format.h"
 
 // Sample x of a row of one- or two-byte samples.
@@ -55,8 +56,7 @@ static void reduce_planes(const YuvFrame *in, YuvFrame *out)
 
 void reduce_for_display(const YuvFrame *picture, YuvFrame *out)
 {
-    if (picture->bit_depth > 8)
-        reduce_planes<2>(picture, out);
-    else
-        reduce_planes<1>(picture, out);
+    static const SampleSizes<void (*)(const YuvFrame *, YuvFrame *)> reductions = {
+        reduce_planes<1>, reduce_planes<2>};
+    kernel_for(reductions, *picture)(picture, out);
 }

@@ -139,4 +139,5 @@ void select_render_kernels()
     const RenderVariant *variants[4];
     int count = available_render_variants(variants, 4);
     render_kernels = choose_kernel(variants, count, chroma_offsets_match)->kernels;
+    choose_renderers_for_tables();
 }

@@ -20,6 +20,10 @@ struct RenderKernels {
 // What Color16DitherImage and the other public names call.
 extern RenderKernels render_kernels;
 
+// Points render_colour and render_gray at the kernels of the tables' pixel width; the
+// choice of the kernels ends with it.
+void choose_renderers_for_tables();
+
 // One compiled instruction-set variant. chroma_offsets fills the red, green and blue
 // offsets of 16 blocks from their U and V samples with the variant's own arithmetic.
 struct RenderVariant {

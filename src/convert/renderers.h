@@ -12,7 +12,8 @@ void Color32DitherImage(const YuvFrame *picture, unsigned char *out, ptrdiff_t o
 void DitherImageToGray16(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride);
 void DitherImageToGray32(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride);
 
-// The colour or gray renderer of the pixel width the tables were last built for.
+// The colour or gray renderer of the pixel width the tables were last built for, chosen
+// once by select_render_kernels.
 void render_colour(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride);
 void render_gray(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride);
 int rendered_pixel_bytes();  // 2 or 4

@@ -40,7 +40,6 @@ void compute_geometry()
     luma_size = luma_plane_bytes(pixel_format, horizontal_size, vertical_size);
     chroma_size = chroma_plane_bytes(pixel_format, horizontal_size, vertical_size);
     frame_size = luma_size + 2 * chroma_size;
-    select_difference_kernel(pixel_format->bit_depth);
     if (expand <= 1)
         psnr = 0;
 }

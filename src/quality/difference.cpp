@@ -9,7 +9,7 @@ static const double psnr_cap_limit = 1000.0;  // only identical planes exceed it
 static const double psnr_of_identical = 100.0;
 
 
-difference_sum_fn difference_sum = difference_sum_C;
+SampleSizes<difference_sum_fn> difference_kernels = {difference_sum_C, difference_sum_wide_C};
 
 uint64_t difference_run_C(const unsigned char *first, const unsigned char *second,
                           unsigned char *out, ptrdiff_t length)
@@ -23,10 +23,12 @@ uint64_t difference_run_C(const unsigned char *first, const unsigned char *secon
     return sum;
 }
 
-uint64_t difference_sum_C(const unsigned char *first, const unsigned char *second,
-                          unsigned char *out, int width, int height, ptrdiff_t stride, int)
+uint64_t difference_sum_C(const unsigned char *first, ptrdiff_t first_stride,
+                          const unsigned char *second, ptrdiff_t second_stride,
+                          unsigned char *out, ptrdiff_t out_stride, int width, int height, int)
 {
-    return sum_of_runs(difference_run_C, first, second, out, width, height, stride);
+    return sum_of_runs(difference_run_C, first, first_stride, second, second_stride, out,
+                       out_stride, width, height);
 }
 
 uint64_t difference_run_wide_C(const unsigned char *first, const unsigned char *second,
@@ -42,12 +44,13 @@ uint64_t difference_run_wide_C(const unsigned char *first, const unsigned char *
     return sum;
 }
 
-uint64_t difference_sum_wide_C(const unsigned char *first, const unsigned char *second,
-                               unsigned char *out, int width, int height, ptrdiff_t stride,
+uint64_t difference_sum_wide_C(const unsigned char *first, ptrdiff_t first_stride,
+                               const unsigned char *second, ptrdiff_t second_stride,
+                               unsigned char *out, ptrdiff_t out_stride, int width, int height,
                                int largest_value)
 {
-    return sum_of_wide_runs(difference_run_wide_C, first, second, out, width, height, stride,
-                            largest_value);
+    return sum_of_wide_runs(difference_run_wide_C, first, first_stride, second, second_stride,
+                            out, out_stride, width, height, largest_value);
 }
 
 double psnr_of_sum(uint64_t sum, int64_t samples, int largest_value)
@@ -58,14 +61,6 @@ double psnr_of_sum(uint64_t sum, int64_t samples, int largest_value)
     double mean_squared_error = (double)sum / (double)samples;
     double peak_squared = (double)largest_value * largest_value;
     return 10.0 * log10(peak_squared / mean_squared_error);
-}
-
-double difference(const unsigned char *first, const unsigned char *second, unsigned char *out,
-                  int width, int height, ptrdiff_t stride, int largest_value)
-{
-    int64_t samples = width > 0 && height > 0 ? (int64_t)width * height : 0;
-    return psnr_of_sum(difference_sum(first, second, out, width, height, stride, largest_value),
-                       samples, largest_value);
 }
 
 double cap_psnr(double value)

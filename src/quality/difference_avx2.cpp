@@ -35,8 +35,10 @@ static uint64_t run_AVX2(const unsigned char *first, const unsigned char *second
     return sum + difference_run_C(first + i, second + i, out + i, length - i);
 }
 
-uint64_t difference_sum_AVX2(const unsigned char *first, const unsigned char *second,
-                             unsigned char *out, int width, int height, ptrdiff_t stride, int)
+uint64_t difference_sum_AVX2(const unsigned char *first, ptrdiff_t first_stride,
+                             const unsigned char *second, ptrdiff_t second_stride,
+                             unsigned char *out, ptrdiff_t out_stride, int width, int height, int)
 {
-    return sum_of_runs(run_AVX2, first, second, out, width, height, stride);
+    return sum_of_runs(run_AVX2, first, first_stride, second, second_stride, out, out_stride, width,
+                       height);
 }

@@ -15,25 +15,30 @@ uint64_t difference_run_C(const unsigned char *first, const unsigned char *secon
                           unsigned char *out, ptrdiff_t length);
 
 inline uint64_t sum_of_runs(difference_run_fn run, const unsigned char *first,
-                            const unsigned char *second, unsigned char *out, int width,
-                            int height, ptrdiff_t stride)
+                            ptrdiff_t first_stride, const unsigned char *second,
+                            ptrdiff_t second_stride, unsigned char *out, ptrdiff_t out_stride,
+                            int width, int height)
 {
     if (width <= 0 || height <= 0)
         return 0;
-    if (stride == width)
+    if (first_stride == width && second_stride == width && out_stride == width)
         return run(first, second, out, (ptrdiff_t)width * height);
     uint64_t sum = 0;
-    for (int row = 0; row < height; row++, first += stride, second += stride, out += stride)
+    for (int row = 0; row < height; row++) {
         sum += run(first, second, out, width);
+        first += first_stride, second += second_stride, out += out_stride;
+    }
     return sum;
 }
 
 // One-byte samples: neither variant needs the largest value.
-uint64_t difference_sum_SSE2(const unsigned char *first, const unsigned char *second,
-                             unsigned char *out, int width, int height, ptrdiff_t stride,
+uint64_t difference_sum_SSE2(const unsigned char *first, ptrdiff_t first_stride,
+                             const unsigned char *second, ptrdiff_t second_stride,
+                             unsigned char *out, ptrdiff_t out_stride, int width, int height,
                              int largest_value);
-uint64_t difference_sum_AVX2(const unsigned char *first, const unsigned char *second,
-                             unsigned char *out, int width, int height, ptrdiff_t stride,
+uint64_t difference_sum_AVX2(const unsigned char *first, ptrdiff_t first_stride,
+                             const unsigned char *second, ptrdiff_t second_stride,
+                             unsigned char *out, ptrdiff_t out_stride, int width, int height,
                              int largest_value);
 
 struct DifferenceVariant {
@@ -53,25 +58,30 @@ uint64_t difference_run_wide_C(const unsigned char *first, const unsigned char *
                                unsigned char *out, ptrdiff_t length, int shift);
 
 inline uint64_t sum_of_wide_runs(difference_wide_run_fn run, const unsigned char *first,
-                                 const unsigned char *second, unsigned char *out, int width,
-                                 int height, ptrdiff_t stride, int largest_value)
+                                 ptrdiff_t first_stride, const unsigned char *second,
+                                 ptrdiff_t second_stride, unsigned char *out,
+                                 ptrdiff_t out_stride, int width, int height, int largest_value)
 {
     if (width <= 0 || height <= 0)
         return 0;
     int depth = 9;
     while (depth < 16 && (1 << depth) - 1 < largest_value)
         depth++;
-    if (stride == 2 * (ptrdiff_t)width)
+    const ptrdiff_t row_bytes = 2 * (ptrdiff_t)width;
+    if (first_stride == row_bytes && second_stride == row_bytes && out_stride == width)
         return run(first, second, out, (ptrdiff_t)width * height, depth - 8);
     uint64_t sum = 0;
-    for (int row = 0; row < height; row++, first += stride, second += stride, out += stride / 2)
+    for (int row = 0; row < height; row++) {
         sum += run(first, second, out, width, depth - 8);
+        first += first_stride, second += second_stride, out += out_stride;
+    }
     return sum;
 }
 
-uint64_t difference_sum_wide_AVX2(const unsigned char *first, const unsigned char *second,
-                                  unsigned char *out, int width, int height, ptrdiff_t stride,
-                                  int largest_value);
+uint64_t difference_sum_wide_AVX2(const unsigned char *first, ptrdiff_t first_stride,
+                                  const unsigned char *second, ptrdiff_t second_stride,
+                                  unsigned char *out, ptrdiff_t out_stride, int width,
+                                  int height, int largest_value);
 
 // The same for two-byte samples, reference first.
 int available_wide_difference_variants(DifferenceVariant *list, int capacity);

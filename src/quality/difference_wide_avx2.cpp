@@ -72,10 +72,11 @@ static uint64_t run_wide_AVX2(const unsigned char *first, const unsigned char *s
     return sum + difference_run_wide_C(first + 2 * i, second + 2 * i, out + i, length - i, shift);
 }
 
-uint64_t difference_sum_wide_AVX2(const unsigned char *first, const unsigned char *second,
-                                  unsigned char *out, int width, int height, ptrdiff_t stride,
-                                  int largest_value)
+uint64_t difference_sum_wide_AVX2(const unsigned char *first, ptrdiff_t first_stride,
+                                  const unsigned char *second, ptrdiff_t second_stride,
+                                  unsigned char *out, ptrdiff_t out_stride, int width,
+                                  int height, int largest_value)
 {
-    return sum_of_wide_runs(run_wide_AVX2, first, second, out, width, height, stride,
-                            largest_value);
+    return sum_of_wide_runs(run_wide_AVX2, first, first_stride, second, second_stride, out,
+                            out_stride, width, height, largest_value);
 }

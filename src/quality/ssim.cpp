@@ -47,14 +47,15 @@ double ssim_of_window(const SsimSums &sums, const SsimConstants &constants)
 }
 
 template <typename Samples>
-static typename Samples::Sums sums_of_block(const unsigned char *a, const unsigned char *b,
-                                            ptrdiff_t stride, int block_width, int block_height)
+static typename Samples::Sums sums_of_block(const unsigned char *a, ptrdiff_t a_stride,
+                                            const unsigned char *b, ptrdiff_t b_stride,
+                                            int block_width, int block_height)
 {
     typename Samples::Sums sums = {0, 0, 0, 0};
     for (int y = 0; y < block_height; y++) {
         for (int x = 0; x < block_width; x++) {
-            ptrdiff_t at = y * stride + x * Samples::bytes;
-            typename Samples::Value pa = Samples::at(a + at), pb = Samples::at(b + at);
+            typename Samples::Value pa = Samples::at(a + y * a_stride + x * Samples::bytes);
+            typename Samples::Value pb = Samples::at(b + y * b_stride + x * Samples::bytes);
             sums.a += pa;
             sums.b += pb;
             sums.square += pa * pa + pb * pb;
@@ -71,8 +72,9 @@ static int windows_across(int size)
 
 // Every window summed on its own, in row-major order.
 template <typename Samples>
-static double ssim_of_each_window(const unsigned char *a, const unsigned char *b, int width,
-                                  int height, ptrdiff_t stride, int largest_value)
+static double ssim_of_each_window(const unsigned char *a, ptrdiff_t a_stride,
+                                  const unsigned char *b, ptrdiff_t b_stride, int width,
+                                  int height, int largest_value)
 {
     int columns = windows_across(width), rows = windows_across(height);
     if (columns == 0 || rows == 0)
@@ -81,47 +83,51 @@ static double ssim_of_each_window(const unsigned char *a, const unsigned char *b
     double total = 0;
     for (int row = 0; row < rows; row++) {
         for (int column = 0; column < columns; column++) {
-            ptrdiff_t offset = row * window_step * stride + column * window_step * Samples::bytes;
-            total += ssim_of_sums(sums_of_block<Samples>(a + offset, b + offset, stride,
-                                                         window_size, window_size),
+            ptrdiff_t across = column * window_step * Samples::bytes;
+            total += ssim_of_sums(sums_of_block<Samples>(a + row * window_step * a_stride + across,
+                                                         a_stride,
+                                                         b + row * window_step * b_stride + across,
+                                                         b_stride, window_size, window_size),
                                   constants);
         }
     }
     return total / ((double)columns * rows);
 }
 
-double ssim_plane_C(const unsigned char *a, const unsigned char *b, int width, int height,
-                    ptrdiff_t stride, int largest_value)
+double ssim_plane_C(const unsigned char *a, ptrdiff_t a_stride, const unsigned char *b,
+                    ptrdiff_t b_stride, int width, int height, int largest_value)
 {
-    return ssim_of_each_window<NarrowSamples>(a, b, width, height, stride, largest_value);
+    return ssim_of_each_window<NarrowSamples>(a, a_stride, b, b_stride, width, height,
+                                              largest_value);
 }
 
-double ssim_plane_wide_C(const unsigned char *a, const unsigned char *b, int width, int height,
-                         ptrdiff_t stride, int largest_value)
+double ssim_plane_wide_C(const unsigned char *a, ptrdiff_t a_stride, const unsigned char *b,
+                         ptrdiff_t b_stride, int width, int height, int largest_value)
 {
-    return ssim_of_each_window<WideSamples>(a, b, width, height, stride, largest_value);
+    return ssim_of_each_window<WideSamples>(a, a_stride, b, b_stride, width, height,
+                                            largest_value);
 }
 
-int ssim_scratch_entries(int width)
+size_t ssim_scratch_bytes(int width)
 {
-    return 2 * (width / window_step + 1);
+    return sizeof(SsimSumsWide) * 2 * (size_t)(width / window_step + 1);
 }
 
 template <typename Samples>
-static void block_row(const unsigned char *a, const unsigned char *b, ptrdiff_t stride,
-                      int blocks, typename Samples::Sums *out)
+static void block_row(const unsigned char *a, ptrdiff_t a_stride, const unsigned char *b,
+                      ptrdiff_t b_stride, int blocks, typename Samples::Sums *out)
 {
     for (int block = 0; block < blocks; block++) {
         ptrdiff_t offset = block * window_step * Samples::bytes;
-        out[block] = sums_of_block<Samples>(a + offset, b + offset, stride, window_step,
-                                            window_step);
+        out[block] = sums_of_block<Samples>(a + offset, a_stride, b + offset, b_stride,
+                                            window_step, window_step);
     }
 }
 
-void ssim_block_row_C(const unsigned char *a, const unsigned char *b, ptrdiff_t stride,
-                      int blocks, SsimSums *out)
+void ssim_block_row_C(const unsigned char *a, ptrdiff_t a_stride, const unsigned char *b,
+                      ptrdiff_t b_stride, int blocks, SsimSums *out)
 {
-    block_row<NarrowSamples>(a, b, stride, blocks, out);
+    block_row<NarrowSamples>(a, a_stride, b, b_stride, blocks, out);
 }
 
 template <typename Sums>
@@ -162,8 +168,9 @@ SsimVariant ssim_kernels = {"C", ssim_block_row_C, ssim_window_row_C};
 // The windows from 4 x 4 block sums that each window shares with its neighbours: a window
 // is the 2 x 2 blocks below and right of its corner, so two block rows are kept.
 template <typename Sums, typename BlockRow, typename WindowRow>
-static double ssim_from_blocks(const unsigned char *a, const unsigned char *b, int width,
-                               int height, ptrdiff_t stride, int largest_value, Sums *scratch,
+static double ssim_from_blocks(const unsigned char *a, ptrdiff_t a_stride,
+                               const unsigned char *b, ptrdiff_t b_stride, int width,
+                               int height, int largest_value, Sums *scratch,
                                BlockRow sum_blocks, WindowRow add_windows)
 {
     int columns = windows_across(width), rows = windows_across(height);
@@ -172,11 +179,11 @@ static double ssim_from_blocks(const unsigned char *a, const unsigned char *b, i
     const SsimConstants constants = ssim_constants(largest_value);
     int blocks = columns + 1;
     Sums *upper = scratch, *lower = scratch + blocks;
-    sum_blocks(a, b, stride, blocks, upper);
+    sum_blocks(a, a_stride, b, b_stride, blocks, upper);
     double total = 0;
     for (int row = 0; row < rows; row++) {
-        ptrdiff_t offset = (row + 1) * window_step * stride;
-        sum_blocks(a + offset, b + offset, stride, blocks, lower);
+        ptrdiff_t down = (row + 1) * window_step;
+        sum_blocks(a + down * a_stride, a_stride, b + down * b_stride, b_stride, blocks, lower);
         // Windows are added one by one in row-major order, by every variant alike.
         total = add_windows(total, upper, lower, columns, constants);
         Sums *swap = upper;
@@ -186,16 +193,21 @@ static double ssim_from_blocks(const unsigned char *a, const unsigned char *b, i
     return total / ((double)columns * rows);
 }
 
-double ssim_plane(const unsigned char *a, const unsigned char *b, int width, int height,
-                  ptrdiff_t stride, int largest_value, SsimSums *scratch)
+double ssim_plane(const unsigned char *a, ptrdiff_t a_stride, const unsigned char *b,
+                  ptrdiff_t b_stride, int width, int height, int largest_value, void *scratch)
 {
-    return ssim_from_blocks(a, b, width, height, stride, largest_value, scratch,
-                            ssim_kernels.block_row, ssim_kernels.window_row);
+    return ssim_from_blocks(a, a_stride, b, b_stride, width, height, largest_value,
+                            (SsimSums *)scratch, ssim_kernels.block_row,
+                            ssim_kernels.window_row);
 }
 
-double ssim_plane_wide(const unsigned char *a, const unsigned char *b, int width, int height,
-                       ptrdiff_t stride, int largest_value, SsimSumsWide *scratch)
+double ssim_plane_wide(const unsigned char *a, ptrdiff_t a_stride, const unsigned char *b,
+                       ptrdiff_t b_stride, int width, int height, int largest_value,
+                       void *scratch)
 {
-    return ssim_from_blocks(a, b, width, height, stride, largest_value, scratch,
-                            block_row<WideSamples>, window_row<SsimSumsWide>);
+    return ssim_from_blocks(a, a_stride, b, b_stride, width, height, largest_value,
+                            (SsimSumsWide *)scratch, block_row<WideSamples>,
+                            window_row<SsimSumsWide>);
 }
+
+const SampleSizes<ssim_plane_fn> ssim_planes = {ssim_plane, ssim_plane_wide};

@@ -15,8 +15,8 @@ static __m128i add_pairs(__m128i x, __m128i y)
     return _mm_add_epi32(even, odd);
 }
 
-void ssim_block_row_SSE2(const unsigned char *a, const unsigned char *b, ptrdiff_t stride,
-                         int blocks, SsimSums *out)
+void ssim_block_row_SSE2(const unsigned char *a, ptrdiff_t a_stride, const unsigned char *b,
+                         ptrdiff_t b_stride, int blocks, SsimSums *out)
 {
     const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi16(1);
     int block = 0;
@@ -27,8 +27,8 @@ void ssim_block_row_SSE2(const unsigned char *a, const unsigned char *b, ptrdiff
         __m128i sum_a_low = zero, sum_a_high = zero, sum_b_low = zero, sum_b_high = zero;
         __m128i square_low = zero, square_high = zero, cross_low = zero, cross_high = zero;
         for (int row = 0; row < 4; row++) {
-            __m128i va = _mm_loadu_si128((const __m128i *)(a + row * stride + x));
-            __m128i vb = _mm_loadu_si128((const __m128i *)(b + row * stride + x));
+            __m128i va = _mm_loadu_si128((const __m128i *)(a + row * a_stride + x));
+            __m128i vb = _mm_loadu_si128((const __m128i *)(b + row * b_stride + x));
             __m128i a_low = _mm_unpacklo_epi8(va, zero), a_high = _mm_unpackhi_epi8(va, zero);
             __m128i b_low = _mm_unpacklo_epi8(vb, zero), b_high = _mm_unpackhi_epi8(vb, zero);
             sum_a_low = _mm_add_epi16(sum_a_low, a_low);
@@ -58,7 +58,8 @@ void ssim_block_row_SSE2(const unsigned char *a, const unsigned char *b, ptrdiff
         _mm_storeu_si128((__m128i *)&out[block + 3], _mm_unpackhi_epi64(t1, t3));
     }
     if (block < blocks)
-        ssim_block_row_C(a + block * 4, b + block * 4, stride, blocks - block, out + block);
+        ssim_block_row_C(a + block * 4, a_stride, b + block * 4, b_stride, blocks - block,
+                         out + block);
 }
 
 // The largest constant with which every intermediate of a window stays within 32 bits, the

@@ -18,8 +18,7 @@ int frames_below_min_psnr = 0;
 
 static unsigned char *chroma_difference[4];  // per pair: U, then V difference (unused)
 // (one byte a sample at any depth fits in chroma_size bytes; gray's 0 gets one all the same)
-static SsimSums *ssim_scratch[4];            // per pair, so pairs may run in parallel
-static SsimSumsWide *ssim_wide_scratch[4];   // the same for two-byte samples
+static void *ssim_scratch[4];  // per pair, so pairs may run in parallel
 
 void allocate_measure_buffers()
 {
@@ -27,15 +26,10 @@ void allocate_measure_buffers()
     int largest_value = largest_sample_value(picture1);
     for (int pair = 1; pair <= pair_count; pair++) {
         chroma_difference[pair] = (unsigned char *)malloc((size_t)chroma_size + 1);
-        // SSIM's scratch for the run's sample width, and none without SSIM.
-        size_t entries = (size_t)ssim_scratch_entries(picture1.width);
-        bool narrow = report_ssim && largest_value <= 255, wide = report_ssim && !narrow;
-        if (narrow)
-            ssim_scratch[pair] = (SsimSums *)malloc(sizeof(SsimSums) * entries);
-        if (wide)
-            ssim_wide_scratch[pair] = (SsimSumsWide *)malloc(sizeof(SsimSumsWide) * entries);
-        if (!chroma_difference[pair] || (narrow && !ssim_scratch[pair]) ||
-            (wide && !ssim_wide_scratch[pair]))
+        // No SSIM, no scratch for it.
+        if (report_ssim)
+            ssim_scratch[pair] = malloc(ssim_scratch_bytes(picture1.width));
+        if (!chroma_difference[pair] || (report_ssim && !ssim_scratch[pair]))
             die(1, "Out of memory: could not allocate the measurement buffers\n");
         pair_summary[pair] = PairSummary{};
         series_reset(&pair_summary[pair].y, largest_value);
@@ -45,35 +39,20 @@ void allocate_measure_buffers()
     }
 }
 
-// Planes of one pair, first minus second, as the viewer pairs them.
-struct PairPlanes {
-    const unsigned char *first, *second;
-    unsigned char *out;
-    int width, height;
-    ptrdiff_t stride;
-};
-
-static PairPlanes luma_planes(int pair)
+// U or V of one pair, first minus second, as the viewer pairs them: the PSNR, with the sum
+// of squared differences behind it. The chroma differences are not kept, so both go to one
+// scratch plane.
+static double chroma_psnr(int pair, unsigned char *YuvFrame::*plane, uint64_t *sum)
 {
     const YuvFrame &first = *picture_of(pairs[pair].first);
-    return PairPlanes{first.y, picture_of(pairs[pair].second)->y, difference_of(pair)->y,
-                      first.width, first.height, first.luma_stride};
-}
-
-// U or V; the chroma differences are not kept, so both go to one scratch plane.
-static PairPlanes chroma_planes(int pair, unsigned char *YuvFrame::*plane)
-{
-    const YuvFrame &first = *picture_of(pairs[pair].first);
-    return PairPlanes{first.*plane, picture_of(pairs[pair].second)->*plane,
-                      chroma_difference[pair], chroma_width(first), chroma_height(first),
-                      first.chroma_stride};
-}
-
-// The PSNR of chroma planes, with the sum of squared differences behind it.
-static double psnr_of(const PairPlanes &p, int largest_value, uint64_t *sum)
-{
-    *sum = difference_sum(p.first, p.second, p.out, p.width, p.height, p.stride, largest_value);
-    return cap_psnr(psnr_of_sum(*sum, (int64_t)p.width * p.height, largest_value));
+    const YuvFrame &second = *picture_of(pairs[pair].second);
+    int width = chroma_width(first), height = chroma_height(first);
+    int largest_value = largest_sample_value(first);
+    *sum = kernel_for(difference_kernels, first)(first.*plane, first.chroma_stride,
+                                                 second.*plane, second.chroma_stride,
+                                                 chroma_difference[pair], width, width,
+                                                 height, largest_value);
+    return cap_psnr(psnr_of_sum(*sum, (int64_t)width * height, largest_value));
 }
 
 void measure_pair_psnr(int pair)
@@ -85,8 +64,8 @@ void measure_pair_psnr(int pair)
     m->psnr_u = m->psnr_v = 0.0;
     m->sum_u = m->sum_v = 0;
     if (report_chroma_columns()) {
-        m->psnr_u = psnr_of(chroma_planes(pair, &YuvFrame::u), largest_value, &m->sum_u);
-        m->psnr_v = psnr_of(chroma_planes(pair, &YuvFrame::v), largest_value, &m->sum_v);
+        m->psnr_u = chroma_psnr(pair, &YuvFrame::u, &m->sum_u);
+        m->psnr_v = chroma_psnr(pair, &YuvFrame::v, &m->sum_v);
     }
     const YuvFrame &picture = *picture_of(pairs[pair].first);
     int64_t samples = (int64_t)picture.width * picture.height +
@@ -110,14 +89,11 @@ void measure_pair_ssim(int pair)
         pair_frame[pair].ssim = 0.0;
         return;
     }
-    PairPlanes p = luma_planes(pair);
-    int largest_value = largest_sample_value(*picture_of(pairs[pair].first));
-    pair_frame[pair].ssim =
-        largest_value > 255
-            ? ssim_plane_wide(p.first, p.second, p.width, p.height, p.stride, largest_value,
-                              ssim_wide_scratch[pair])
-            : ssim_plane(p.first, p.second, p.width, p.height, p.stride, largest_value,
-                         ssim_scratch[pair]);
+    const YuvFrame &first = *picture_of(pairs[pair].first);
+    const YuvFrame &second = *picture_of(pairs[pair].second);
+    pair_frame[pair].ssim = kernel_for(ssim_planes, first)(
+        first.y, first.luma_stride, second.y, second.luma_stride, first.width, first.height,
+        largest_sample_value(first), ssim_scratch[pair]);
 }
 
 void measure_pair(int pair)
