@@ -24,6 +24,13 @@ static bool main_window_fits(int screen_width, int screen_height)
     return main_window_width() <= screen_width && main_window_height() <= screen_height;
 }
 
+// A zoomed-out main window lies on the screen with its border.
+static bool main_window_and_border_fit(int screen_width, int screen_height)
+{
+    return main_window_width() + 2 * main_window_border <= screen_width &&
+           main_window_height() + 2 * main_window_border <= screen_height;
+}
+
 // Whether the info window, where init_status puts it beside a main window in the top left
 // corner, lies wholly on the screen and clear of the main window. Always so with -quiet.
 static bool info_window_fits(int screen_width, int screen_height)
@@ -44,7 +51,7 @@ static int first_fitting_factor(int screen_width, int screen_height, bool with_i
 {
     for (int factor : zoom_out_factors) {
         zoom_out = factor;
-        if (main_window_fits(screen_width, screen_height) &&
+        if (main_window_and_border_fit(screen_width, screen_height) &&
             (!with_info_window || info_window_fits(screen_width, screen_height)))
             return factor;
     }

@@ -11,8 +11,8 @@ int warn_if_window_exceeds_screen(int window_width, int window_height, int scree
 const int main_window_border = 1;
 
 // Without -zoom, a main window larger than the screen is zoomed out: by the smallest of 2,
-// 3, 4, 5, 6 and 8 at which it and, unless -quiet, the info window both lie on the screen
-// without overlapping, the info window beside the main window where there is room, else
+// 3, 4, 5, 6 and 8 at which it (border included) and, unless -quiet, the info window both
+// lie on the screen without overlapping, the info window beside the main window where there is room, else
 // below it; when none has room for both, by the smallest at which the main window alone
 // fits. Named in one line on standard error. Sets zoom_out and returns it; 1 (and no line)
 // when the window fits as it is or fits at none of them.
