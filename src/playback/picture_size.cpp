@@ -68,7 +68,8 @@ static bool size_of_token(const std::string &token, int *width, int *height)
 {
     static const std::regex size("([0-9]{1,5})x([0-9]{1,5})(?:[pi][0-9]*)?");
     std::smatch m;
-    if (std::regex_match(token, m, size)) {
+    // "0x8" is no size: a zero side would pass for "no size named" on one side only.
+    if (std::regex_match(token, m, size) && std::stoi(m[1]) > 0 && std::stoi(m[2]) > 0) {
         *width = std::stoi(m[1]);
         *height = std::stoi(m[2]);
         return true;

@@ -460,6 +460,7 @@ TEST(NameHints, SizeWordsAndFormatsAreWholeWordsAndUnreadFormatsAreNamed)
         {"o_yuv420p10be", "0x0 - !yuv420p10be"}, {"o_yuv420p9", "0x0 - !yuv420p9"}, {"g_gray16be", "0x0 - !gray16be"},
         {"o_yuv422", "0x0 - !yuv422"}, {"hd_1080p_p010", "1920x1080 - !p010"}, {"n_NV12", "0x0 - !nv12"},
         {"o_yuv422_422p10", "0x0 yuv422p10le"}, {"o_1920x1080_yuv420p10le.yuv", "1920x1080 yuv420p10le"},
+        {"0x8", "0x0 -"}, {"0x0_176x144", "176x144 -"},  // a zero side names no size
     };
     for (const auto &row : rows) {
         NameHints hints;
