@@ -5,7 +5,6 @@
 struct PairInfo {
     int first;            // sequence 1..3; the difference is first - second
     int second;
-    int pane;             // pane 4..6 of the main window
     const char *caption;  // as the panes, the info window and the report's summary say it
     const char *key;      // CSV column and JSON key prefix
 };

@@ -4,26 +4,41 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-extern Display *display;   // the one connection
-extern int dpy_screen;     // the screen DISPLAY names; both windows live on it
-extern int dpy_depth;      // depth of that screen: 16, 24 or 32
-extern Window window;      // main window
-extern GC gc;              // captions, graph axes and labels
-extern GC psnr_gc;         // PSNR polylines
-extern XImage *ximage;     // the one image description shared by all six panes
-extern XColor gray_col, green_col, red_col;
+#include "psnr_graph.h"
 
-extern Window status_win;  // info window
-extern GC status_gc, red_gc, green_gc;
-extern XImage *kestrin;        // the logo; may be null when it could not be made
-extern XImage *kestrin_shape;  // its transparency mask, unused
+// Everything the display holds for the run. Made once at start-up, never freed or made again.
+struct DisplayState {
+    Display *display;   // the one connection
+    int dpy_screen;     // the screen DISPLAY names; both windows live on it
+    int dpy_depth;      // depth of that screen: 16, 24 or 32
+    Window window;      // main window
+    GC gc;              // captions, graph axes and labels
+    GC psnr_gc;         // PSNR polylines
+    XImage *ximage;     // the one image description shared by all panes
+    XColor gray_col, green_col, red_col;
+    int shm_ready;      // panes go through the shared-memory segment (-shm, when it worked)
+
+    Window status_win;  // info window
+    GC status_gc, red_gc, green_gc;
+    XImage *kestrin;        // the logo; may be null when it could not be made
+    XImage *kestrin_shape;  // its transparency mask, unused
+
+    PsnrHistory psnr_history[3];  // the graphs: index 0 under pair 1's pane, ...
+};
+extern DisplayState x11;
+
 extern const char *const kestrin_xpm[];  // the logo's XPM data: 301 x 44, 490 colours
 
-// Opens the display, creates and maps the main window, builds the conversion
-// tables for its visual and returns the bits per rendered pixel (16 or 32).
+// Opens the display, checks its visual, prints the banner and settles the zoom from the
+// screen's size (unless -zoom gave it), so that the buffers can be sized for the shown
+// pictures. init_display opens it itself when this was not called first.
+void open_display(const char *display_name);
+
+// Opens the display unless open_display did, creates and maps the main window, builds the
+// conversion tables for its visual and returns the bits per rendered pixel (16 or 32).
 int init_display(const char *display_name);
 
-// Puts a rendered picture into pane 1..6 of the main window with its caption.
+// Puts a rendered picture into pane 1..pane_count of the main window with its caption.
 void display_image(XImage *image, unsigned char *buffer, int pane);
 
 // Sends what a frame drew to the server, so that it is seen before the frame's wait.

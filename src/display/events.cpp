@@ -16,13 +16,13 @@ static Atom wm_delete_window;
 void listen_for_input()
 {
     const long mask = KeyPressMask | ButtonPressMask | ExposureMask;
-    wm_protocols = XInternAtom(display, "WM_PROTOCOLS", False);
-    wm_delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    for (Window w : {window, status_win}) {
+    wm_protocols = XInternAtom(x11.display, "WM_PROTOCOLS", False);
+    wm_delete_window = XInternAtom(x11.display, "WM_DELETE_WINDOW", False);
+    for (Window w : {x11.window, x11.status_win}) {
         if (!w)
             continue;
-        XSelectInput(display, w, mask);
-        XSetWMProtocols(display, w, &wm_delete_window, 1);
+        XSelectInput(x11.display, w, mask);
+        XSetWMProtocols(x11.display, w, &wm_delete_window, 1);
     }
 }
 
@@ -56,7 +56,7 @@ static UserCommand command_of(XEvent *event)
         return key_command(&event->xkey);
     case ButtonPress: {
         int pane, x, y;
-        if (event->xbutton.button == Button1 && event->xbutton.window == window &&
+        if (event->xbutton.button == Button1 && event->xbutton.window == x11.window &&
             pane_at(event->xbutton.x, event->xbutton.y, &pane, &x, &y))
             return UserCommand{command_sample, 0, x, y};
         return command(command_none);
@@ -76,9 +76,9 @@ static UserCommand command_of(XEvent *event)
 
 UserCommand next_command(bool wait)
 {
-    while (wait || XPending(display) > 0) {
+    while (wait || XPending(x11.display) > 0) {
         XEvent event;
-        XNextEvent(display, &event);
+        XNextEvent(x11.display, &event);
         UserCommand c = command_of(&event);
         if (c.kind != command_none)
             return c;

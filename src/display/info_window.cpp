@@ -11,9 +11,6 @@
 #include "common/settings.h"
 #include "convert/color_tables.h"
 
-Window status_win;
-GC status_gc, red_gc, green_gc;
-
 static const int logo_width = 300;  // the image has 301 columns; the last is not shown
 static const int logo_height = 44;
 
@@ -23,6 +20,9 @@ static const double psnr_upper_limit = 40.0;
 
 // The text block of draw_status hangs from this baseline.
 static const int text_base = 75;
+// One PSNR row per pair from here down, in the order of the pair table.
+static const int psnr_row_first = 225;
+static const int psnr_row_step = 20;
 
 // The X server is asked for the main window's place and size, which makes init_display
 // the one place that decides them.
@@ -31,23 +31,24 @@ static void info_window_place(int *x, int *y)
     XWindowAttributes main_window;
     Window child;
     *x = *y = 0;
-    if (!XGetWindowAttributes(display, window, &main_window) ||
-        !XTranslateCoordinates(display, window, main_window.root, -main_window.border_width,
+    if (!XGetWindowAttributes(x11.display, x11.window, &main_window) ||
+        !XTranslateCoordinates(x11.display, x11.window, main_window.root, -main_window.border_width,
                                -main_window.border_width, x, y, &child))
         return;
     int border = 2 * main_window.border_width;
     place_info_window(Rect{*x, *y, main_window.width + border, main_window.height + border},
-                      DisplayWidth(display, dpy_screen), DisplayHeight(display, dpy_screen), x, y);
+                      DisplayWidth(x11.display, x11.dpy_screen),
+                      DisplayHeight(x11.display, x11.dpy_screen), x, y);
 }
 
 void init_status()
 {
     int x, y;
     info_window_place(&x, &y);
-    status_win = XCreateSimpleWindow(display, RootWindow(display, dpy_screen), x, y,
-                                     info_window_width, info_window_height, 0,
-                                     BlackPixel(display, dpy_screen), gray_col.pixel);
-    XSelectInput(display, status_win, StructureNotifyMask);
+    x11.status_win = XCreateSimpleWindow(
+        x11.display, RootWindow(x11.display, x11.dpy_screen), x, y, info_window_width,
+        info_window_height, 0, BlackPixel(x11.display, x11.dpy_screen), x11.gray_col.pixel);
+    XSelectInput(x11.display, x11.status_win, StructureNotifyMask);
 
     XSizeHints hints;
     memset(&hints, 0, sizeof hints);
@@ -58,30 +59,30 @@ void init_status()
     hints.min_width = hints.max_width = hints.base_width = info_window_width;
     hints.min_height = hints.max_height = hints.base_height = info_window_height;
     hints.flags = USPosition | PPosition | PMinSize | PMaxSize | PBaseSize;
-    XSetStandardProperties(display, status_win, "Trivista info", "Trivista info", None,
+    XSetStandardProperties(x11.display, x11.status_win, "Trivista info", "Trivista info", None,
                            nullptr, 0, &hints);
 
-    XMapWindow(display, status_win);
+    XMapWindow(x11.display, x11.status_win);
     XEvent event;
     do {
-        XNextEvent(display, &event);
-    } while (event.type != MapNotify || event.xmap.window != status_win);
+        XNextEvent(x11.display, &event);
+    } while (event.type != MapNotify || event.xmap.window != x11.status_win);
 
-    status_gc = XCreateGC(display, status_win, 0, nullptr);
-    red_gc = XCreateGC(display, status_win, 0, nullptr);
-    green_gc = XCreateGC(display, status_win, 0, nullptr);
-    XSetBackground(display, status_gc, gray_col.pixel);
-    XSetBackground(display, green_gc, gray_col.pixel);
-    XSetBackground(display, red_gc, gray_col.pixel);
-    XSetForeground(display, status_gc, 0);
-    XSetForeground(display, green_gc, green_col.pixel);
-    XSetForeground(display, red_gc, red_col.pixel);
-    XFlush(display);
+    x11.status_gc = XCreateGC(x11.display, x11.status_win, 0, nullptr);
+    x11.red_gc = XCreateGC(x11.display, x11.status_win, 0, nullptr);
+    x11.green_gc = XCreateGC(x11.display, x11.status_win, 0, nullptr);
+    XSetBackground(x11.display, x11.status_gc, x11.gray_col.pixel);
+    XSetBackground(x11.display, x11.green_gc, x11.gray_col.pixel);
+    XSetBackground(x11.display, x11.red_gc, x11.gray_col.pixel);
+    XSetForeground(x11.display, x11.status_gc, 0);
+    XSetForeground(x11.display, x11.green_gc, x11.green_col.pixel);
+    XSetForeground(x11.display, x11.red_gc, x11.red_col.pixel);
+    XFlush(x11.display);
 }
 
 static void draw_text(GC context, int x, int y, const char *text)
 {
-    XDrawImageString(display, status_win, context, x, y, text, (int)strlen(text));
+    XDrawImageString(x11.display, x11.status_win, context, x, y, text, (int)strlen(text));
 }
 
 // Formats into a buffer of `size` bytes (at most 50), cutting what does not fit,
@@ -104,52 +105,53 @@ static void draw_line(GC context, int y, size_t size, const char *format, ...)
 void draw_status()
 {
     if (fps_label[0])
-        draw_line(status_gc, text_base, 50, "Frame %6i @ %s fps target rate", frame, fps_label);
+        draw_line(x11.status_gc, text_base, 50, "Frame %6i @ %s fps target rate", frame, fps_label);
     else
-        draw_line(status_gc, text_base, 50, "Frame %6i @ %2i fps target rate", frame, fps);
+        draw_line(x11.status_gc, text_base, 50, "Frame %6i @ %2i fps target rate", frame, fps);
     // In the gap above the frame range, so that the other lines keep their places.
     if (colour_conversion_named)
-        draw_line(status_gc, text_base + 15, 50, "Colours %s",
+        draw_line(x11.status_gc, text_base + 15, 50, "Colours %s",
                   colour_conversion_text(colour_conversion));
-    draw_line(status_gc, text_base + 30, 20, "Startframe %i", start_frame);
+    draw_line(x11.status_gc, text_base + 30, 20, "Startframe %i", start_frame);
     if (end_frame != 0)
-        draw_line(status_gc, text_base + 45, 20, "Endframe   %i", end_frame);
+        draw_line(x11.status_gc, text_base + 45, 20, "Endframe   %i", end_frame);
     if (loop != 0)
-        draw_line(green_gc, text_base + 60, 25, "Looping Enabled (%i)", loop);
+        draw_line(x11.green_gc, text_base + 60, 25, "Looping Enabled (%i)", loop);
     else
-        draw_line(red_gc, text_base + 60, 20, "Looping Disabled");
+        draw_line(x11.red_gc, text_base + 60, 20, "Looping Disabled");
     if (fr2)
-        draw_line(green_gc, text_base + 75, 30, "Encoded freezing %i", fr2_count);
+        draw_line(x11.green_gc, text_base + 75, 30, "Encoded freezing %i", fr2_count);
     if (fr3)
-        draw_line(green_gc, text_base + 90, 30, "Transmitted freezing %i", fr3_count);
+        draw_line(x11.green_gc, text_base + 90, 30, "Transmitted freezing %i", fr3_count);
     if (psnr) {
-        draw_line(green_gc, text_base + 105, 20, "PSNR    On");
-        draw_text(status_gc, 100, text_base + 125, "Current");
-        draw_text(status_gc, 210, text_base + 125, "Mean");
-        draw_text(red_gc, 110, text_base + 215, "<30");
-        draw_text(status_gc, 155, text_base + 215, "Limits");
-        draw_text(green_gc, 215, text_base + 215, ">40");
+        draw_line(x11.green_gc, text_base + 105, 20, "PSNR    On");
+        draw_text(x11.status_gc, 100, text_base + 125, "Current");
+        draw_text(x11.status_gc, 210, text_base + 125, "Mean");
+        draw_text(x11.red_gc, 110, text_base + 215, "<30");
+        draw_text(x11.status_gc, 155, text_base + 215, "Limits");
+        draw_text(x11.green_gc, 215, text_base + 215, ">40");
     } else {
-        draw_line(red_gc, text_base + 105, 20, "PSNR    Off");
+        draw_line(x11.red_gc, text_base + 105, 20, "PSNR    Off");
     }
-    draw_line(status_gc, text_base + 250, 50, "Org: %s", yuvname1);
+    draw_line(x11.status_gc, text_base + 250, 50, "Org: %s", yuvname1);
     if (expand > 1)
-        draw_line(status_gc, text_base + 275, 50, "Enc: %s", yuvname2);
+        draw_line(x11.status_gc, text_base + 275, 50, "Enc: %s", yuvname2);
     if (expand > 2)
-        draw_line(status_gc, text_base + 300, 50, "Tra: %s", yuvname3);
+        draw_line(x11.status_gc, text_base + 300, 50, "Tra: %s", yuvname3);
 
     // Without a logo image (it could not be made) the strip stays gray.
-    if (kestrin && kestrin->width >= logo_width && kestrin->height >= logo_height)
-        XPutImage(display, status_win, status_gc, kestrin, 0, 0, 0, 0, logo_width, logo_height);
+    if (x11.kestrin && x11.kestrin->width >= logo_width && x11.kestrin->height >= logo_height)
+        XPutImage(x11.display, x11.status_win, x11.status_gc, x11.kestrin, 0, 0, 0, 0, logo_width,
+                  logo_height);
 }
 
 static GC gc_for_psnr(double value)
 {
     if (value < psnr_lower_limit)
-        return red_gc;
+        return x11.red_gc;
     if (value > psnr_upper_limit)
-        return green_gc;
-    return status_gc;
+        return x11.green_gc;
+    return x11.status_gc;
 }
 
 void PSNRstatus(double current, double mean, int pair)
@@ -159,14 +161,13 @@ void PSNRstatus(double current, double mean, int pair)
     snprintf(current_text, sizeof current_text, "%6.2f", current);
     snprintf(mean_text, sizeof mean_text, "%6.2f", mean);
 
-    static const int rows[] = {225, 245, 265};
     if (pair < 1 || pair > 3)
         die(255, "%s", "");
-    int y = rows[pair - 1];
+    int y = psnr_row_first + psnr_row_step * (pair - 1);
 
     char label[25];
     snprintf(label, sizeof label, "%s", pairs[pair].caption);
-    draw_text(status_gc, 5, y, label);
+    draw_text(x11.status_gc, 5, y, label);
     draw_text(gc_for_psnr(current), 100, y, current_text);
     draw_text(gc_for_psnr(mean), 200, y, mean_text);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/pairs.h"
+#include "common/panes.h"
 #include "common/settings.h"
 #include "convert/zoom.h"
 
@@ -47,21 +48,20 @@ int main_window_height()
 
 Rect pane_rect(int pane)
 {
-    int column = (pane - 1) % 3, row = (pane - 1) / 3;
-    return Rect{column * shown_width(), row * (shown_height() + row_gap), shown_width(),
-                shown_height()};
+    return Rect{panes[pane].column * shown_width(), panes[pane].row * (shown_height() + row_gap),
+                shown_width(), shown_height()};
 }
 
 bool pane_shown(int pane)
 {
-    if (pane <= 3)
-        return pane <= expand;
-    return !nodiff && pane - 3 <= pair_count_for(expand);
+    if (panes[pane].kind == pane_sequence)
+        return panes[pane].source <= expand;
+    return !nodiff && panes[pane].source <= pair_count_for(expand);
 }
 
 bool pane_at(int x, int y, int *pane, int *picture_x, int *picture_y)
 {
-    for (int p = 1; p <= 6; p++) {
+    for (int p = 1; p <= pane_count; p++) {
         Rect r = pane_rect(p);
         if (pane_shown(p) && x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height) {
             *pane = p;
@@ -84,7 +84,7 @@ int caption_y(int pane)
 GraphArea graph_area(int graph)
 {
     int strip = 2 * shown_height();
-    int left = (graph - 1) * shown_width() + graph_left;
+    int left = pane_rect(pane_of_pair(graph)).x + graph_left;
     int axis_x = graph == 1 ? left + graph_label_room : left;
     GraphArea area;
     area.cleared = Rect{left, strip + graph_top, shown_width(), graphs_height};

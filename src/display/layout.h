@@ -16,9 +16,9 @@ int shown_height();
 int main_window_width();
 int main_window_height();
 
-// Pane 1..3 (the sequences, top row) and 4..6 (the pairs' differences, second row).
+// Pane 1..pane_count of the table of panes (common/panes.h).
 Rect pane_rect(int pane);
-// Whether pane 1..6 is shown: sequences that were given, and the differences of the
+// Whether a pane is shown: sequences that were given, and the differences of the
 // measured pairs unless difference pictures are off.
 bool pane_shown(int pane);
 
@@ -26,11 +26,11 @@ bool pane_shown(int pane);
 // it (zoomed out, the first sample of the block); false outside every shown pane.
 bool pane_at(int x, int y, int *pane, int *picture_x, int *picture_y);
 
-// Start of the baseline of the caption under pane 1..6.
+// Start of the baseline of the caption under a pane.
 int caption_x(int pane);
 int caption_y(int pane);
 
-// The PSNR history graph of pair 1..3, under pane 4..6. One pixel per dB upward from the
+// The PSNR history graph of pair 1..3, under the pair's pane. One pixel per dB upward from the
 // baseline; points are `point_spacing` apart, the newest at the left. Zoomed, the width
 // follows the shown size, so that graphs of small shown pictures keep to their own pane.
 struct GraphArea {

@@ -24,14 +24,7 @@ static const int graph_line_width = 2;
 
 static const char refusal[] = "requires 16/24/32 bit TrueColor display\n";
 
-Display *display;
-int dpy_screen;
-int dpy_depth;
-Window window;
-GC gc;
-GC psnr_gc;
-XImage *ximage;
-XColor gray_col, green_col, red_col;
+DisplayState x11;
 
 // A write to a server that has gone raises SIGPIPE, which would end the process by a
 // signal without a word; with SIGPIPE ignored the write fails and the X library calls
@@ -50,8 +43,8 @@ static int window_error(Display *connection, XErrorEvent *error)
 {
     XID id = error->resourceid;
     bool gone = error->error_code == BadWindow || error->error_code == BadDrawable;
-    if (gone && id && (id == window || id == status_win))
-        die(1, "The %s window was closed by another program\n", id == window ? "main" : "info");
+    if (gone && id && (id == x11.window || id == x11.status_win))
+        die(1, "The %s window was closed by another program\n", id == x11.window ? "main" : "info");
     return default_error_handler(connection, error);
 }
 
@@ -59,7 +52,7 @@ static int window_error(Display *connection, XErrorEvent *error)
 static int zpixmap_bits_per_pixel(int depth)
 {
     int count = 0;
-    XPixmapFormatValues *formats = XListPixmapFormats(display, &count);
+    XPixmapFormatValues *formats = XListPixmapFormats(x11.display, &count);
     int bits = 0;
     for (int i = 0; i < count; ++i)
         if (formats[i].depth == depth)
@@ -75,23 +68,23 @@ static int display_accepted(Visual *visual)
 {
     if (visual->c_class != TrueColor)
         return 0;
-    if (dpy_depth != 16 && dpy_depth != 24 && dpy_depth != 32)
+    if (x11.dpy_depth != 16 && x11.dpy_depth != 24 && x11.dpy_depth != 32)
         return 0;
-    return zpixmap_bits_per_pixel(dpy_depth) == (dpy_depth == 16 ? 16 : 32);
+    return zpixmap_bits_per_pixel(x11.dpy_depth) == (x11.dpy_depth == 16 ? 16 : 32);
 }
 
 static void allocate_named_colour(Colormap colormap, const char *name, XColor *colour)
 {
-    XParseColor(display, colormap, name, colour);
-    XAllocColor(display, colormap, colour);
+    XParseColor(x11.display, colormap, name, colour);
+    XAllocColor(x11.display, colormap, colour);
 }
 
 static void wait_until_mapped()
 {
     XEvent event;
     do
-        XNextEvent(display, &event);
-    while (event.type != MapNotify || event.xmap.window != window);
+        XNextEvent(x11.display, &event);
+    while (event.type != MapNotify || event.xmap.window != x11.window);
 }
 
 // A socket buffer that holds a whole picture lets the transfer of one pane overlap the
@@ -99,13 +92,13 @@ static void wait_until_mapped()
 static void widen_send_buffer()
 {
     int bytes = 4 << 20;
-    setsockopt(ConnectionNumber(display), SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes);
+    setsockopt(ConnectionNumber(x11.display), SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes);
 }
 
-int init_display(const char *display_name)
+void open_display(const char *display_name)
 {
-    display = XOpenDisplay(display_name);
-    if (!display)
+    x11.display = XOpenDisplay(display_name);
+    if (!x11.display)
         die(1, "Can not open display\n");
     signal(SIGPIPE, SIG_IGN);
     widen_send_buffer();
@@ -115,70 +108,80 @@ int init_display(const char *display_name)
     default_error_handler = XSetErrorHandler(window_error);
 
     // The X library takes the screen number from DISPLAY as given, a negative one too.
-    int screen = DefaultScreen(display);
-    if (screen < 0 || screen >= ScreenCount(display))
+    int screen = DefaultScreen(x11.display);
+    if (screen < 0 || screen >= ScreenCount(x11.display))
         die(1, "Can not open display\n");
-    dpy_screen = screen;
-    Visual *visual = DefaultVisual(display, screen);
-    Window root = RootWindow(display, screen);
-    dpy_depth = DefaultDepth(display, screen);
-    if (!display_accepted(visual))
+    x11.dpy_screen = screen;
+    x11.dpy_depth = DefaultDepth(x11.display, screen);
+    if (!display_accepted(DefaultVisual(x11.display, screen)))
         die(1, refusal);
 
     printf("\n%s\n%s\n\n", window_title, web_address);
     fflush(stdout);
 
+    int screen_width = DisplayWidth(x11.display, screen);
+    int screen_height = DisplayHeight(x11.display, screen);
     if (!zoom_given)
-        zoom_out_to_fit(DisplayWidth(display, screen), DisplayHeight(display, screen));
+        zoom_out_to_fit(screen_width, screen_height);
+    warn_if_window_exceeds_screen(main_window_width(), main_window_height(), screen_width,
+                                  screen_height);
+}
+
+int init_display(const char *display_name)
+{
+    if (!x11.display)
+        open_display(display_name);
+    int screen = x11.dpy_screen;
+    Visual *visual = DefaultVisual(x11.display, screen);
+    Window root = RootWindow(x11.display, screen);
     int width = main_window_width();
     int height = main_window_height();
-    warn_if_window_exceeds_screen(width, height, DisplayWidth(display, screen),
-                                  DisplayHeight(display, screen));
     XSizeHints hints = {};
     hints.flags = PSize | PMinSize | PMaxSize;
     hints.width = hints.min_width = hints.max_width = width;
     hints.height = hints.min_height = hints.max_height = height;
 
-    Colormap shared_colormap = DefaultColormap(display, screen);
-    allocate_named_colour(shared_colormap, gray_name, &gray_col);
-    allocate_named_colour(shared_colormap, green_name, &green_col);
-    allocate_named_colour(shared_colormap, red_name, &red_col);
+    Colormap shared_colormap = DefaultColormap(x11.display, screen);
+    allocate_named_colour(shared_colormap, gray_name, &x11.gray_col);
+    allocate_named_colour(shared_colormap, green_name, &x11.green_col);
+    allocate_named_colour(shared_colormap, red_name, &x11.red_col);
 
     XSetWindowAttributes attributes = {};
-    attributes.background_pixel = gray_col.pixel;
-    attributes.border_pixel = BlackPixel(display, screen);
-    attributes.colormap = XCreateColormap(display, root, visual, AllocNone);
-    window = XCreateWindow(display, root, 0, 0, width, height, main_window_border, dpy_depth,
-                           InputOutput, visual, CWBackPixel | CWBorderPixel | CWColormap,
-                           &attributes);
+    attributes.background_pixel = x11.gray_col.pixel;
+    attributes.border_pixel = BlackPixel(x11.display, screen);
+    attributes.colormap = XCreateColormap(x11.display, root, visual, AllocNone);
+    x11.window = XCreateWindow(x11.display, root, 0, 0, width, height, main_window_border,
+                               x11.dpy_depth, InputOutput, visual,
+                               CWBackPixel | CWBorderPixel | CWColormap, &attributes);
 
-    XSelectInput(display, window, StructureNotifyMask);
-    XSetStandardProperties(display, window, window_title, window_title, None, nullptr, 0, &hints);
-    XMapWindow(display, window);
+    XSelectInput(x11.display, x11.window, StructureNotifyMask);
+    XSetStandardProperties(x11.display, x11.window, window_title, window_title, None, nullptr, 0,
+                           &hints);
+    XMapWindow(x11.display, x11.window);
     wait_until_mapped();
-    XSelectInput(display, window, NoEventMask);
+    XSelectInput(x11.display, x11.window, NoEventMask);
 
-    gc = DefaultGC(display, screen);
-    XSetBackground(display, gc, gray_col.pixel);
+    x11.gc = DefaultGC(x11.display, screen);
+    XSetBackground(x11.display, x11.gc, x11.gray_col.pixel);
 
-    psnr_gc = XCreateGC(display, window, 0, nullptr);
-    XSetForeground(display, psnr_gc, graph_pixel);
-    XSetLineAttributes(display, psnr_gc, graph_line_width, LineSolid, CapButt, JoinMiter);
+    x11.psnr_gc = XCreateGC(x11.display, x11.window, 0, nullptr);
+    XSetForeground(x11.display, x11.psnr_gc, graph_pixel);
+    XSetLineAttributes(x11.display, x11.psnr_gc, graph_line_width, LineSolid, CapButt, JoinMiter);
 
-    ximage = XCreateImage(display, visual, dpy_depth, ZPixmap, 0, nullptr, shown_width(),
-                          shown_height(), 8, 0);
-    if (!ximage)
+    x11.ximage = XCreateImage(x11.display, visual, x11.dpy_depth, ZPixmap, 0, nullptr,
+                              shown_width(), shown_height(), 8, 0);
+    if (!x11.ximage)
         die(1, "Can not create the picture image\n");
     if (shm)
         init_shm_transfer();
 
     XWindowAttributes window_attributes;
-    XGetWindowAttributes(display, window, &window_attributes);
+    XGetWindowAttributes(x11.display, x11.window, &window_attributes);
     wpixel[0] = window_attributes.visual->red_mask;
     wpixel[1] = window_attributes.visual->green_mask;
     wpixel[2] = window_attributes.visual->blue_mask;
 
-    int thirty_two_bit = dpy_depth != 16;
+    int thirty_two_bit = x11.dpy_depth != 16;
     InitColorDither(thirty_two_bit);
     select_render_kernels();
     select_zoom_kernels();

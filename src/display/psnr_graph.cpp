@@ -4,8 +4,6 @@
 #include "display.h"
 #include "layout.h"
 
-PsnrHistory psnr_history[3];
-
 static const int history_points = 20;
 
 void reset_psnr_history(PsnrHistory *history, int graph)
@@ -19,7 +17,7 @@ void reset_psnr_history(PsnrHistory *history, int graph)
 void init_psnr_histories()
 {
     for (int graph = 1; graph <= 3; graph++)
-        reset_psnr_history(&psnr_history[graph - 1], graph);
+        reset_psnr_history(&x11.psnr_history[graph - 1], graph);
 }
 
 // y of a PSNR value, truncated toward zero and held between the baseline and the top of
@@ -49,24 +47,25 @@ void enter_psnr_value(PsnrHistory *history, int graph, double psnr_value)
 void draw_psnr_history(const PsnrHistory *history, int graph)
 {
     GraphArea area = graph_area(graph);
-    XClearArea(display, window, area.cleared.x, area.cleared.y, area.cleared.width,
+    XClearArea(x11.display, x11.window, area.cleared.x, area.cleared.y, area.cleared.width,
                area.cleared.height, False);
     // Clipped to the cleared area: the wide line's edges and mitred peaks reach past its
     // points, and what fell outside would stay there.
     XRectangle clip = {(short)area.cleared.x, (short)area.cleared.y, (unsigned short)area.cleared.width,
                        (unsigned short)area.cleared.height};
-    XSetClipRectangles(display, psnr_gc, 0, 0, &clip, 1, Unsorted);
-    XDrawLines(display, window, psnr_gc, const_cast<XPoint *>(history->point), history_points,
-               CoordModeOrigin);
-    XSetClipMask(display, psnr_gc, None);
-    XDrawLine(display, window, gc, area.axis_x, area.baseline_y, area.axis_end_x,
+    XSetClipRectangles(x11.display, x11.psnr_gc, 0, 0, &clip, 1, Unsorted);
+    XDrawLines(x11.display, x11.window, x11.psnr_gc, const_cast<XPoint *>(history->point),
+               history_points, CoordModeOrigin);
+    XSetClipMask(x11.display, x11.psnr_gc, None);
+    XDrawLine(x11.display, x11.window, x11.gc, area.axis_x, area.baseline_y, area.axis_end_x,
               area.baseline_y);
-    XDrawLine(display, window, gc, area.axis_x, area.baseline_y, area.axis_x, area.axis_top_y);
+    XDrawLine(x11.display, x11.window, x11.gc, area.axis_x, area.baseline_y, area.axis_x,
+              area.axis_top_y);
     if (graph == 1) {
-        XDrawImageString(display, window, gc, 0, area.baseline_y, "0", 1);
-        XDrawImageString(display, window, gc, 0, area.label_100_y, "100", 3);
-        XDrawImageString(display, window, gc, area.title_x, area.title_y, "PSNR last 20 frames",
-                         19);
+        XDrawImageString(x11.display, x11.window, x11.gc, 0, area.baseline_y, "0", 1);
+        XDrawImageString(x11.display, x11.window, x11.gc, 0, area.label_100_y, "100", 3);
+        XDrawImageString(x11.display, x11.window, x11.gc, area.title_x, area.title_y,
+                         "PSNR last 20 frames", 19);
     }
 }
 

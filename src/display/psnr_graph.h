@@ -8,9 +8,6 @@ struct PsnrHistory {
     XPoint point[20];
 };
 
-// One history per pair: index 0 under pane 4, 1 under pane 5, 2 under pane 6.
-extern PsnrHistory psnr_history[3];
-
 // Sets every point of all three histories to the baseline.
 void init_psnr_histories();
 

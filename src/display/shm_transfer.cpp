@@ -10,12 +10,12 @@
 #include <cstring>
 
 #include "display.h"  // Xlib first: the extension header builds on its types
+#include "common/panes.h"
 
 #include <X11/extensions/XShm.h>
 
-static const int slots = 6;  // one per pane
+static const int slots = pane_count;  // one per pane, pane 1 in the first
 
-int shm_ready;
 static XShmSegmentInfo segment;
 static XImage *shm_image;
 static size_t slot_bytes;
@@ -33,7 +33,8 @@ static int local_connection()
 {
     sockaddr_storage address;
     socklen_t length = sizeof address;
-    if (getsockname(ConnectionNumber(display), reinterpret_cast<sockaddr *>(&address), &length) != 0)
+    if (getsockname(ConnectionNumber(x11.display), reinterpret_cast<sockaddr *>(&address),
+                    &length) != 0)
         return 0;
     return address.ss_family == AF_UNIX;
 }
@@ -57,10 +58,10 @@ static int attach_segment()
     segment.shmaddr = static_cast<char *>(address);
     segment.readOnly = True;
 
-    XSync(display, False);
+    XSync(x11.display, False);
     XErrorHandler previous = XSetErrorHandler(note_attach_error);
-    XShmAttach(display, &segment);
-    XSync(display, False);
+    XShmAttach(x11.display, &segment);
+    XSync(x11.display, False);
     XSetErrorHandler(previous);
     // Marked for removal at once: it goes away with the last process that maps it,
     // however this one ends.
@@ -74,12 +75,13 @@ static int attach_segment()
 
 int init_shm_transfer()
 {
-    if (!XShmQueryExtension(display))
+    if (!XShmQueryExtension(x11.display))
         return give_up("the server has no shared-memory extension");
     if (!local_connection())
         return give_up("the server is not on a local connection");
-    shm_image = XShmCreateImage(display, DefaultVisual(display, dpy_screen), dpy_depth, ZPixmap,
-                                nullptr, &segment, ximage->width, ximage->height);
+    shm_image =
+        XShmCreateImage(x11.display, DefaultVisual(x11.display, x11.dpy_screen), x11.dpy_depth,
+                        ZPixmap, nullptr, &segment, x11.ximage->width, x11.ximage->height);
     if (!shm_image)
         return give_up("no shared-memory image");
     slot_bytes = static_cast<size_t>(shm_image->bytes_per_line) * shm_image->height;
@@ -88,7 +90,7 @@ int init_shm_transfer()
         shm_image = nullptr;
         return give_up("the server could not attach a shared segment");
     }
-    shm_ready = 1;
+    x11.shm_ready = 1;
     return 1;
 }
 
@@ -99,13 +101,13 @@ void put_pane_shm(const unsigned char *buffer, int pane, int x, int y)
     // before the server has caught up with everything sent so far; in playback this is
     // one round trip per frame, at its first pane.
     if (slot_pending[slot]) {
-        XSync(display, False);
+        XSync(x11.display, False);
         memset(slot_pending, 0, sizeof slot_pending);
     }
     char *data = segment.shmaddr + slot * slot_bytes;
     memcpy(data, buffer, slot_bytes);
     shm_image->data = data;
-    XShmPutImage(display, window, gc, shm_image, 0, 0, x, y, shm_image->width, shm_image->height,
-                 False);
+    XShmPutImage(x11.display, x11.window, x11.gc, shm_image, 0, 0, x, y, shm_image->width,
+                 shm_image->height, False);
     slot_pending[slot] = 1;
 }

@@ -5,8 +5,5 @@
 // connection; otherwise says so in one line on standard error. Returns 1 when ready.
 int init_shm_transfer();
 
-// Nonzero once init_shm_transfer succeeded.
-extern int shm_ready;
-
 // Copies a rendered picture into the pane's slot of the segment and puts it at (x, y).
 void put_pane_shm(const unsigned char *buffer, int pane, int x, int y);

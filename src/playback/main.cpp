@@ -26,6 +26,8 @@ int main(int argc, char **argv)
     compute_geometry();
     compute_frame_range();
     choose_colour_conversion();
+    refuse_oversized_zoom();
+    open_display("");  // the screen's size settles the zoom, which sizes the buffers
     allocate_buffers();
     colordepth = init_display("");
     init_psnr_histories();  // on the graphs' baseline, which follows the zoom the display chose

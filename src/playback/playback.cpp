@@ -14,6 +14,7 @@
 #include "sequence.h"
 #include "startup.h"
 #include "common/pairs.h"
+#include "common/panes.h"
 #include "common/settings.h"
 #include "convert/reduce.h"
 #include "convert/renderers.h"
@@ -35,8 +36,12 @@ static void zoom_out_into(const YuvFrame *picture, int pane, YuvFrame *out)
     *out = zoom_picture;
     out->width = shown_width();
     out->height = shown_height();
-    const YuvFrame *first = pane > 3 ? picture_of(pairs[pane - 3].first) : nullptr;
-    const YuvFrame *second = pane > 3 ? picture_of(pairs[pane - 3].second) : nullptr;
+    const Pane &shown = panes[pane];
+    const YuvFrame *first = nullptr, *second = nullptr;
+    if (shown.kind == pane_pair) {
+        first = picture_of(pairs[shown.source].first);
+        second = picture_of(pairs[shown.source].second);
+    }
     if (first && first->bit_depth == 8 && first->chroma == chroma_420)
         zoom_kernels.zoom_out_difference(first, second, picture, out, zoom_out);
     else
@@ -47,16 +52,17 @@ static void render(const YuvFrame *picture, void (*renderer)(const YuvFrame *, u
                                                               ptrdiff_t), int pane)
 {
     ptrdiff_t shown_row = (ptrdiff_t)shown_width() * rendered_pixel_bytes();
+    unsigned char *rendered = panes[pane].rendered;
     if (zoom_out > 1) {
         YuvFrame zoomed;
         zoom_out_into(picture, pane, &zoomed);
-        renderer(&zoomed, rendered_of(pane), shown_row);
+        renderer(&zoomed, rendered, shown_row);
     } else {
         // Rendered on every zoom_in-th row, then widened in place.
-        renderer(picture, rendered_of(pane), shown_row * zoom_in);
+        renderer(picture, rendered, shown_row * zoom_in);
         if (zoom_in > 1)
-            zoom_kernels.zoom_in(rendered_of(pane), picture->width, picture->height,
-                                 rendered_pixel_bytes(), shown_row, zoom_in);
+            zoom_kernels.zoom_in(rendered, picture->width, picture->height, rendered_pixel_bytes(),
+                                 shown_row, zoom_in);
     }
 }
 
@@ -72,9 +78,10 @@ static const YuvFrame *displayable(const YuvFrame *picture)
 // A held sequence shows again the picture it rendered last.
 static void show_sequence(int n, bool held)
 {
+    int pane = pane_of_sequence(n);
     if (!held)
-        render(displayable(picture_of(n)), render_colour, n);
-    display_image(ximage, rendered_of(n), n);
+        render(displayable(picture_of(n)), render_colour, pane);
+    display_image(x11.ximage, panes[pane].rendered, pane);
 }
 
 // The last PSNR shown for each pair, for repainting the info window.
@@ -95,16 +102,16 @@ static void show_pair(int pair, bool record)
         series_add(&pass_psnr[pair], frame, value, sum, samples);
         note_pair_psnr(pair, frame, value);
     }
-    int pane = pairs[pair].pane;
+    int pane = pane_of_pair(pair);
     if (!nodiff) {
         render(difference_of(pair), render_gray, pane);
-        display_image(ximage, rendered_of(pane), pane);
+        display_image(x11.ximage, panes[pane].rendered, pane);
     }
     if (psnr) {
         if (record)
-            draw_psnr_graph(&psnr_history[pair - 1], pair, value);
+            draw_psnr_graph(&x11.psnr_history[pair - 1], pair, value);
         else
-            draw_psnr_history(&psnr_history[pair - 1], pair);
+            draw_psnr_history(&x11.psnr_history[pair - 1], pair);
         if (!quiet)
             PSNRstatus(value, series_mean(&pass_psnr[pair]), pair);
     }
@@ -164,10 +171,10 @@ static void show_frame_again(int target)
         series_reset(&pass_psnr[pair], largest_sample_value(*picture_of(1)));
         for (int f = start_frame; f <= target && pair_psnr_before(pair, f, 0, &value); f++)
             series_add(&pass_psnr[pair], f, value, 0, 0);
-        reset_psnr_history(&psnr_history[pair - 1], pair);
+        reset_psnr_history(&x11.psnr_history[pair - 1], pair);
         for (int back = 19; back >= 0; back--)
             if (pair_psnr_before(pair, target, back, &value))
-                enter_psnr_value(&psnr_history[pair - 1], pair, value);
+                enter_psnr_value(&x11.psnr_history[pair - 1], pair, value);
     }
     show_frame(FrameStep{}, false);
     present_frame();
@@ -178,11 +185,11 @@ static void repaint()
 {
     if (!quiet)
         draw_status();
-    for (int pane = 1; pane <= 6; pane++)
+    for (int pane = 1; pane <= pane_count; pane++)
         if (pane_shown(pane))
-            display_image(ximage, rendered_of(pane), pane);
+            display_image(x11.ximage, panes[pane].rendered, pane);
     for (int pair = 1; psnr && pair <= pair_count_for(expand); pair++) {
-        draw_psnr_history(&psnr_history[pair - 1], pair);
+        draw_psnr_history(&x11.psnr_history[pair - 1], pair);
         if (!quiet)
             PSNRstatus(shown_psnr[pair], series_mean(&pass_psnr[pair]), pair);
     }

@@ -15,6 +15,7 @@
 #include "picture_size.h"
 #include "sequence.h"
 #include "common/die.h"
+#include "common/panes.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
 #include "convert/zoom.h"
@@ -24,8 +25,6 @@ YuvFrame picture1, picture2, picture3;
 YuvFrame diff1, diff2, diff3;
 YuvFrame display_picture;
 YuvFrame zoom_picture;
-unsigned char *rendered1, *rendered2, *rendered3;
-unsigned char *diff_rendered1, *diff_rendered2, *diff_rendered3;
 int64_t render_buffer_size = 0;
 
 FreezeTable fr2_table = {nullptr, 0};
@@ -147,9 +146,8 @@ static unsigned char *allocate_render_buffer(const char *what)
     return buffer;
 }
 
-// Zoomed in, a shown picture may be no larger than the largest picture; beyond that the
-// window would outgrow any screen and the buffers any memory.
-static void refuse_oversized_zoom()
+// Beyond the largest picture the window would outgrow any screen and the buffers any memory.
+void refuse_oversized_zoom()
 {
     int width = horizontal_size * zoom_in, height = vertical_size * zoom_in;
     if (width > max_picture_width || height > max_picture_height)
@@ -157,11 +155,10 @@ static void refuse_oversized_zoom()
             width, height, max_picture_width, max_picture_height);
 }
 
-// Zoomed out, a picture is reduced into zoom_picture before it is rendered; sized for the
-// zoom given, or for 1/2, the largest that the screen may still call for.
+// Zoomed out, a picture is reduced into zoom_picture before it is rendered.
 static void allocate_zoom_picture()
 {
-    int n = zoom_given ? zoom_out : 2;
+    int n = zoom_out;
     if (n == 1)
         return;
     int width = zoomed_out_size(horizontal_size, n), height = zoomed_out_size(vertical_size, n);
@@ -171,14 +168,12 @@ static void allocate_zoom_picture()
                                     allocate(luma / 4, "zoom_picture"), width, height);
 }
 
-// Panes 1..6: the sequences' pictures, then the pairs' differences, each with the buffer
-// it is rendered into.
-static YuvFrame *const pane_pictures[6] = {&picture1, &picture2, &picture3,
-                                           &diff1,    &diff2,    &diff3};
-static unsigned char **const pane_buffers[6] = {&rendered1,      &rendered2,      &rendered3,
-                                                &diff_rendered1, &diff_rendered2, &diff_rendered3};
+static YuvFrame *const sequence_pictures[3] = {&picture1, &picture2, &picture3};
+static YuvFrame *const difference_pictures[3] = {&diff1, &diff2, &diff3};
 
-// Each picture with the buffer it is rendered into, when it is rendered at all.
+// Each pane's picture (its sequence's, or its pair's difference) and, when it is rendered
+// at all, its rendered buffer at the shown size; at zoom 1 never smaller than the
+// traditional fixed size. Allocated pane by pane, named as out-of-memory messages say them.
 static void allocate_pictures(bool rendered)
 {
     int64_t needed = (int64_t)shown_size(horizontal_size, zoom_out, zoom_in) *
@@ -186,21 +181,24 @@ static void allocate_pictures(bool rendered)
     render_buffer_size = needed > minimum_render_buffer_size || zoom_in > 1 || zoom_out > 1
                              ? needed
                              : minimum_render_buffer_size;
-    static const char *const names[6][2] = {
-        {"picture1", "rendered1"}, {"picture2", "rendered2"}, {"picture3", "rendered3"},
-        {"diff1", "diff_rendered1"}, {"diff2", "diff_rendered2"}, {"diff3", "diff_rendered3"}};
-    for (int i = 0; i < 6; i++) {
+    for (int pane = 1; pane <= pane_count; pane++) {
+        Pane &p = panes[pane];
+        bool sequence = p.kind == pane_sequence;
+        char picture_name[20], buffer_name[20];
+        snprintf(picture_name, sizeof picture_name, sequence ? "picture%d" : "diff%d", p.source);
+        snprintf(buffer_name, sizeof buffer_name, sequence ? "rendered%d" : "diff_rendered%d",
+                 p.source);
+        YuvFrame *picture = sequence ? picture_of(p.source) : difference_of(p.source);
         // Pictures start black, so a sequence frozen at the first frame shows black.
-        *pane_pictures[i] = allocate_picture(names[i][0], i < 3 ? 128 : 124,
-                                             i < 3 ? pixel_format : default_pixel_format);
+        *picture = allocate_picture(picture_name, sequence ? 128 : 124,
+                                    sequence ? pixel_format : default_pixel_format);
         if (rendered)
-            *pane_buffers[i] = allocate_render_buffer(names[i][1]);
+            p.rendered = allocate_render_buffer(buffer_name);
     }
 }
 
 void allocate_buffers()
 {
-    refuse_oversized_zoom();
     allocate_pictures(true);
     allocate_zoom_picture();
     if (pixel_format != default_pixel_format)
@@ -214,17 +212,12 @@ void allocate_measured_pictures()
 
 YuvFrame *picture_of(int sequence)
 {
-    return pane_pictures[sequence - 1];
+    return sequence_pictures[sequence - 1];
 }
 
 YuvFrame *difference_of(int pair)
 {
-    return pane_pictures[pair + 2];
-}
-
-unsigned char *rendered_of(int pane)
-{
-    return *pane_buffers[pane - 1];
+    return difference_pictures[pair - 1];
 }
 
 const FreezeTable *freeze_table_of(int sequence)

@@ -13,8 +13,6 @@ extern YuvFrame display_picture;
 // A picture zoomed out before it is rendered; allocated with the buffers when the zoom
 // is automatic or out.
 extern YuvFrame zoom_picture;
-extern unsigned char *rendered1, *rendered2, *rendered3;                 // panes 1..3
-extern unsigned char *diff_rendered1, *diff_rendered2, *diff_rendered3;  // panes 4..6
 extern int64_t render_buffer_size;  // bytes of each rendered buffer: the shown size
 
 // The frames a freeze file lists, ascending, each once: sized by the list, not the range.
@@ -39,19 +37,21 @@ void compute_geometry();
 // headers of the range are checked in YUV4MPEG2 files.
 void compute_frame_range();
 
-// Allocates every picture buffer once for the whole run: each sequence's picture (of the
-// run's sample format) and each pair's difference picture (8-bit 4:2:0), each followed by
-// the buffer it is rendered into.
+// Zoomed in, a shown picture may be no larger than the largest picture: ends the run
+// otherwise. Checked before the display opens.
+void refuse_oversized_zoom();
+
+// Allocates every picture buffer once for the whole run, at the zoom already settled: each
+// sequence's picture (of the run's sample format) and each pair's difference picture (8-bit
+// 4:2:0), and every pane's rendered buffer.
 void allocate_buffers();
 
 // The same without the rendered buffers, for measuring without a display.
 void allocate_measured_pictures();
 
-// The current picture of sequence 1..3, the difference picture of pair 1..3, and the
-// rendered buffer of pane 1..6.
+// The current picture of sequence 1..3 and the difference picture of pair 1..3.
 YuvFrame *picture_of(int sequence);
 YuvFrame *difference_of(int pair);
-unsigned char *rendered_of(int pane);
 
 // The freeze table of sequence 1..3; null when none was given (sequence 1 never has one).
 const FreezeTable *freeze_table_of(int sequence);

@@ -50,7 +50,7 @@ static void use_layout(int width, int height, int sequences, int with_psnr = 0, 
 static unsigned long pixel(const char *name)
 {
     XColor colour, exact;
-    XAllocNamedColor(display, DefaultColormap(display, DefaultScreen(display)), name, &colour, &exact);
+    XAllocNamedColor(x11.display, DefaultColormap(x11.display, DefaultScreen(x11.display)), name, &colour, &exact);
     return colour.pixel;
 }
 
@@ -59,26 +59,26 @@ struct Sketch {
     Pixmap pixmap;
     GC context;
     Sketch(int width, int height, unsigned long fill_colour)
-        : pixmap(XCreatePixmap(display, window, width, height, dpy_depth)), context(XCreateGC(display, pixmap, 0, 0))
+        : pixmap(XCreatePixmap(x11.display, x11.window, width, height, x11.dpy_depth)), context(XCreateGC(x11.display, pixmap, 0, 0))
     {
-        XSetBackground(display, context, pixel("#DBDBDB"));
-        XFillRectangle(display, pixmap, with(fill_colour), 0, 0, width, height);
+        XSetBackground(x11.display, context, pixel("#DBDBDB"));
+        XFillRectangle(x11.display, pixmap, with(fill_colour), 0, 0, width, height);
     }
     GC with(unsigned long colour, int line_width = 0)
     {
-        XSetForeground(display, context, colour);
-        XSetLineAttributes(display, context, line_width, LineSolid, CapButt, JoinMiter);
+        XSetForeground(x11.display, context, colour);
+        XSetLineAttributes(x11.display, context, line_width, LineSolid, CapButt, JoinMiter);
         return context;
     }
     void text(unsigned long c, int x, int y, const char *s)
     {
-        XDrawImageString(display, pixmap, with(c), x, y, s, strlen(s));
+        XDrawImageString(x11.display, pixmap, with(c), x, y, s, strlen(s));
     }
     // Pixels of `shown` in (0, 0, w, h) that differ from the sketch.
     long differing(Drawable shown, int w, int h)
     {
-        Capture a = masked(capture_region(display, shown, 0, 0, w, h), default_colour_bits(display));
-        Capture e = masked(capture_region(display, pixmap, 0, 0, w, h), default_colour_bits(display));
+        Capture a = masked(capture_region(x11.display, shown, 0, 0, w, h), default_colour_bits(x11.display));
+        Capture e = masked(capture_region(x11.display, pixmap, 0, 0, w, h), default_colour_bits(x11.display));
         return a.empty() ? -1 : std::inner_product(a.pixels.begin(), a.pixels.end(), e.pixels.begin(), 0L,
                                                    std::plus<>(), std::not_equal_to<>());
     }
@@ -118,22 +118,22 @@ TEST(MainWindow, IsAFixedSizeGrayWindowAtTheOriginSizedByTheLayoutAndMappedOnRet
             use_layout(c.width, c.height, c.sequences, c.psnr, c.nodiff);
             bool deep = c.depth == 24;
             EXPECT_EQ(init_display((deep ? server24 : server16).name().c_str()), deep ? 32 : 16);
-            EXPECT_TRUE(dpy_depth == c.depth && wpixel[0] == (deep ? 0xFF0000ul : 0xF800ul) &&
+            EXPECT_TRUE(x11.dpy_depth == c.depth && wpixel[0] == (deep ? 0xFF0000ul : 0xF800ul) &&
                         wpixel[1] == (deep ? 0xFF00ul : 0x07E0ul) && wpixel[2] == (deep ? 0xFFul : 0x001Ful));
             EXPECT_EQ(static_cast<uint32_t>(r_2_pix[255]), deep ? 0xFF0000u : 0xF800F800u);  // tables for the depth
-            ASSERT_TRUE(ximage && ximage->data == nullptr && ximage->width == c.width && ximage->height == c.height &&
-                        ximage->bytes_per_line == c.width * (deep ? 4 : 2));
-            WindowGeometry w = find_window(display, "kestrin Trivista");
-            EXPECT_TRUE(w.id == window && w.x == 1 && w.y == 1 && w.border == 1);  // (0, 0) and its border
+            ASSERT_TRUE(x11.ximage && x11.ximage->data == nullptr && x11.ximage->width == c.width && x11.ximage->height == c.height &&
+                        x11.ximage->bytes_per_line == c.width * (deep ? 4 : 2));
+            WindowGeometry w = find_window(x11.display, "kestrin Trivista");
+            EXPECT_TRUE(w.id == x11.window && w.x == 1 && w.y == 1 && w.border == 1);  // (0, 0) and its border
             EXPECT_TRUE(w.width == c.window_width && w.height == c.window_height) << w.width << "x" << w.height;
-            SizeHints h = read_size_hints(display, window);
+            SizeHints h = read_size_hints(x11.display, x11.window);
             EXPECT_TRUE(h.flags == (PSize | PMinSize | PMaxSize) && h.width == w.width && h.min_width == w.width &&
                         h.max_width == w.width && h.height == w.height && h.min_height == w.height &&
                         h.max_height == w.height);
             XWindowAttributes a;
-            XGetWindowAttributes(display, window, &a);
+            XGetWindowAttributes(x11.display, x11.window, &a);
             EXPECT_EQ(a.your_event_mask, NoEventMask);
-            EXPECT_EQ(Sketch(w.width, w.height, pixel("#DBDBDB")).differing(window, w.width, w.height), 0);  // gray
+            EXPECT_EQ(Sketch(w.width, w.height, pixel("#DBDBDB")).differing(x11.window, w.width, w.height), 0);  // gray
         });
         EXPECT_EQ(out, banner);
         if (HasFailure())
@@ -156,9 +156,9 @@ TEST(Panes, PicturesAndCaptionsStandAtTheirPlacesAndUnknownPanesDrawNothing)
             use_layout(c.H, c.V, 3);
             shm = c.through_shm;
             int bytes = init_display(server.name().c_str()) / 8;
-            EXPECT_EQ(shm_ready, c.through_shm);
-            Sketch expected(3 * c.H, 2 * c.V + 50, gray_col.pixel);
-            Pixmap copy = XCreatePixmap(display, window, c.H, c.V, dpy_depth);
+            EXPECT_EQ(x11.shm_ready, c.through_shm);
+            Sketch expected(3 * c.H, 2 * c.V + 50, x11.gray_col.pixel);
+            Pixmap copy = XCreatePixmap(x11.display, x11.window, c.H, c.V, x11.dpy_depth);
             std::vector<std::vector<unsigned char>> pictures(12, std::vector<unsigned char>(c.H * c.V * bytes));
             for (auto &picture : pictures)
                 std::generate(picture.begin(), picture.end(), [] { return static_cast<unsigned char>(rand()); });
@@ -166,22 +166,22 @@ TEST(Panes, PicturesAndCaptionsStandAtTheirPlacesAndUnknownPanesDrawNothing)
                 int x = (pane - 1) % 3 * c.H, y = (pane - 1) / 3 * (c.V + 30);
                 for (int i : {pane - 1, pane + 5}) {
                     if (i > 5)
-                        XCopyArea(display, window, copy, expected.context, x, y, c.H, c.V, 0, 0);
+                        XCopyArea(x11.display, x11.window, copy, expected.context, x, y, c.H, c.V, 0, 0);
                     // A wrong byte order first: each call must set the machine's own.
-                    ximage->byte_order = ximage->bitmap_bit_order = ImageByteOrder(display) ^ 1;
-                    display_image(ximage, pictures[i].data(), pane);
+                    x11.ximage->byte_order = x11.ximage->bitmap_bit_order = ImageByteOrder(x11.display) ^ 1;
+                    display_image(x11.ximage, pictures[i].data(), pane);
                 }
-                uint32_t bits = default_colour_bits(display);  // the copy holds the first picture
-                EXPECT_TRUE(masked(capture_region(display, copy, 0, 0, c.H, c.V), bits) ==
+                uint32_t bits = default_colour_bits(x11.display);  // the copy holds the first picture
+                EXPECT_TRUE(masked(capture_region(x11.display, copy, 0, 0, c.H, c.V), bits) ==
                             capture_from_buffer(pictures[pane - 1].data(), bytes, c.H, c.V, bits));
-                XImage *own = XCreateImage(display, DefaultVisual(display, 0), dpy_depth, ZPixmap, 0,
+                XImage *own = XCreateImage(x11.display, DefaultVisual(x11.display, 0), x11.dpy_depth, ZPixmap, 0,
                                            reinterpret_cast<char *>(pictures[pane + 5].data()), c.H, c.V, 8, 0);
-                XPutImage(display, expected.pixmap, expected.context, own, 0, 0, x, y, c.H, c.V);
+                XPutImage(x11.display, expected.pixmap, expected.context, own, 0, 0, x, y, c.H, c.V);
                 expected.text(pixel("#000000"), x + 5, y + c.V + 15, captions[pane - 1]);
             }
             for (int pane : {0, 7})
-                display_image(ximage, pictures[0].data(), pane);
-            EXPECT_EQ(expected.differing(window, 3 * c.H, 2 * c.V + 50), 0);
+                display_image(x11.ximage, pictures[0].data(), pane);
+            EXPECT_EQ(expected.differing(x11.window, 3 * c.H, 2 * c.V + 50), 0);
         });
         EXPECT_EQ(out, banner + "\nOH MY GOD, SOMETHING TERRIBLE JUST HAPPENED ;-)\n" +
                            "\nOH MY GOD, SOMETHING TERRIBLE JUST HAPPENED ;-)\n");
@@ -197,15 +197,15 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
     in_child([&] {
         use_layout(176, 144, 3, 1);
         init_display(server.name().c_str()), init_status(), create_logo();
-        WindowGeometry info = find_window(display, "Trivista info");
+        WindowGeometry info = find_window(x11.display, "Trivista info");
         EXPECT_EQ(info.x, 528 + 2 * 1 + 10);  // just right of the main window and its border
         EXPECT_TRUE(info.y == 0 && info.width == 300 && info.height == 400 && !info.border);
-        SizeHints hints = read_size_hints(display, status_win);
+        SizeHints hints = read_size_hints(x11.display, x11.status_win);
         EXPECT_TRUE(hints.min_width == 300 && hints.max_width == 300 && hints.min_height == 400 &&
                     hints.max_height == 400 && (hints.flags & (PMinSize | PMaxSize)) == (PMinSize | PMaxSize));
-        ASSERT_TRUE(kestrin && kestrin->width == 301 && kestrin->height == 44);
+        ASSERT_TRUE(x11.kestrin && x11.kestrin->width == 301 && x11.kestrin->height == 44);
         XImage *logo = nullptr;  // the test's own image of the compiled-in data
-        XpmCreateImageFromData(display, const_cast<char **>(kestrin_xpm), &logo, nullptr, nullptr);
+        XpmCreateImageFromData(x11.display, const_cast<char **>(kestrin_xpm), &logo, nullptr, nullptr);
         const unsigned long gray = pixel("#DBDBDB"), black = pixel("#000000");
         auto colour = [&](char c) { return c == 'r' ? pixel("#CD3700") : c == 'g' ? pixel("#548B54") : black; };
         const struct {  // rows: colour letter and text at each place of text; "" or none: gray
@@ -235,18 +235,18 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
             frame = c.frame, fps = c.fps, start_frame = c.start, end_frame = c.end, loop = c.loop;
             snprintf(fps_label, sizeof fps_label, "%s", c.fps_label);
             fr2 = c.fr2 != 0, fr2_count = c.fr2, fr3 = c.fr3 != 0, fr3_count = c.fr3;
-            psnr = c.with_psnr, expand = c.sequences, kestrin = c.logo ? kestrin : nullptr;
+            psnr = c.with_psnr, expand = c.sequences, x11.kestrin = c.logo ? x11.kestrin : nullptr;
             colour_conversion_named = c.colours >= 0, colour_conversion = ColourConversion{c.colours / 2, c.colours % 2};
             snprintf(yuvname1, 256, "%s", c.name1), snprintf(yuvname2, 256, "%s", c.name2);
-            XClearWindow(display, status_win);
+            XClearWindow(x11.display, x11.status_win);
             draw_status();
             Sketch expected(300, 400, gray);
             if (c.logo)
-                XPutImage(display, expected.pixmap, expected.context, logo, 0, 0, 0, 0, 300, 44);
+                XPutImage(x11.display, expected.pixmap, expected.context, logo, 0, 0, 0, 0, 300, 44);
             for (int r = 0; r < 16; ++r)
                 if (c.rows[r] && *c.rows[r])
                     expected.text(colour(c.rows[r][0]), at[r].x, at[r].y, c.rows[r] + 1);
-            EXPECT_EQ(expected.differing(status_win, 300, 400), 0) << c.rows[0];
+            EXPECT_EQ(expected.differing(x11.status_win, 300, 400), 0) << c.rows[0];
         }
         // PSNR rows: below 30 red, above 40 green, the limits black; the colour follows the
         // value, not its rounded text.
@@ -259,40 +259,40 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
             {3, 41.25, 41.25, "g 41.25", "g 41.25"},
         };
         const char *labels[] = {"kOrg<->Enc", "kEnc<->Tra", "kOrg<->Tra"};
-        XClearWindow(display, status_win);
+        XClearWindow(x11.display, x11.status_win);
         Sketch expected(300, 400, gray);  // each row is drawn over the one before
         for (const auto &r : rows) {
             PSNRstatus(r.current, r.mean, r.pair);
             const char *texts[] = {labels[r.pair - 1], r.now, r.mean_text};  // at x 5, 100 and 200
             for (int k = 0; k < 3; ++k)
                 expected.text(colour(texts[k][0]), k ? 100 * k : 5, 205 + 20 * r.pair, texts[k] + 1);
-            EXPECT_EQ(expected.differing(status_win, 300, 400), 0) << r.current;
+            EXPECT_EQ(expected.differing(x11.status_win, 300, 400), 0) << r.current;
         }
         // Graphs: flat on 2V + 175 at first; the newest value left, truncated upward, 8 px a frame, 20 kept.
         vertical_size = 288, init_psnr_histories();  // CIF's baseline; then back to QCIF
-        EXPECT_EQ(psnr_history[2].point[19].y, 751);
+        EXPECT_EQ(x11.psnr_history[2].point[19].y, 751);
         vertical_size = 144, init_psnr_histories();
         // Drawn over stale black, each clears only its own area; labels under pane 4 only.
         Sketch graphs(528, 488, black);
-        XFillRectangle(display, window, graphs.with(black), 0, 0, 528, 488);
+        XFillRectangle(x11.display, x11.window, graphs.with(black), 0, 0, 528, 488);
         const std::vector<double> values[3] = {  // oldest first; graph 2's oldest falls off
             {0.4, 35.7, 100}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}, {12.25, 0}};
         for (int graph = 3; graph >= 1; --graph) {
             for (double value : values[graph - 1])
-                draw_psnr_graph(&psnr_history[graph - 1], graph, value);
+                draw_psnr_graph(&x11.psnr_history[graph - 1], graph, value);
             int left = graph == 1 ? 20 : (graph - 1) * 176 + 15;
             std::vector<XPoint> points;
             for (size_t i = 0, n = values[graph - 1].size(); i < 20; ++i)
                 points.push_back({short(left + 8 * i), short(i < n ? 463 - values[graph - 1][n - 1 - i] : 463)});
-            XFillRectangle(display, graphs.pixmap, graphs.with(gray), graph == 1 ? 15 : left, 358, 176, 200);
-            XDrawLines(display, graphs.pixmap, graphs.with(124, 2), points.data(), 20, CoordModeOrigin);
-            XDrawLine(display, graphs.pixmap, graphs.with(black), left, 463, (graph - 1) * 176 + 175, 463);
-            XDrawLine(display, graphs.pixmap, graphs.context, left, 463, left, 358);
+            XFillRectangle(x11.display, graphs.pixmap, graphs.with(gray), graph == 1 ? 15 : left, 358, 176, 200);
+            XDrawLines(x11.display, graphs.pixmap, graphs.with(124, 2), points.data(), 20, CoordModeOrigin);
+            XDrawLine(x11.display, graphs.pixmap, graphs.with(black), left, 463, (graph - 1) * 176 + 175, 463);
+            XDrawLine(x11.display, graphs.pixmap, graphs.context, left, 463, left, 358);
             if (graph == 1) {
                 graphs.text(black, 0, 463, "0"), graphs.text(black, 0, 363, "100");
                 graphs.text(black, 25, 483, "PSNR last 20 frames");
             }
-            EXPECT_EQ(graphs.differing(window, 528, 488), 0) << "graph " << graph;
+            EXPECT_EQ(graphs.differing(x11.window, 528, 488), 0) << "graph " << graph;
         }
     });
 }
@@ -371,10 +371,10 @@ TEST(InfoWindow, AsksForAPlaceRightOfOrBelowTheMainWindowThatLiesOnTheScreen)
         in_child([&] {
             use_layout(176, 144, 3, c.with_psnr);
             init_display(server.name().c_str()), init_status();
-            WindowGeometry info = find_window(display, "Trivista info");
+            WindowGeometry info = find_window(x11.display, "Trivista info");
             XSizeHints hints = {};
             long supplied = 0;
-            XGetWMNormalHints(display, status_win, &hints, &supplied);
+            XGetWMNormalHints(x11.display, x11.status_win, &hints, &supplied);
             EXPECT_TRUE(info.x == c.x && info.y == c.y && hints.x == c.x && hints.y == c.y &&
                         (hints.flags & (USPosition | PPosition)) == (USPosition | PPosition))
                 << c.screen_width << ": at " << info.x << "," << info.y << ", hints " << hints.flags;
@@ -402,9 +402,9 @@ TEST(MainWindow, AutomaticZoomLeavesBothWindowsOnTheScreenWithoutOverlapping)
             if (!quiet)
                 init_status();
             EXPECT_EQ(zoom_out, c.out);
-            std::vector<WindowGeometry> shown = {find_window(display, "kestrin Trivista")};
+            std::vector<WindowGeometry> shown = {find_window(x11.display, "kestrin Trivista")};
             if (!quiet)
-                shown.push_back(find_window(display, "Trivista info"));
+                shown.push_back(find_window(x11.display, "Trivista info"));
             for (WindowGeometry &w : shown) {  // the outer edges
                 w.x -= w.border, w.y -= w.border, w.width += 2 * w.border, w.height += 2 * w.border;
                 EXPECT_TRUE(w.id && w.x >= 0 && w.y >= 0 && w.x + w.width <= c.screen_width &&
@@ -457,9 +457,9 @@ TEST(MainWindow, FollowsTheZoomGivenOrTheLargestAtWhichBothWindowsFitTheScreen)
             zoom_given = c.given, zoom_out = c.given ? c.out : 1, zoom_in = c.in;
             dup2(fileno(stdout), 2);
             init_display(server.name().c_str());
-            EXPECT_TRUE(zoom_out == c.out && ximage->width == c.shown_width && ximage->height == c.shown_height);
-            WindowGeometry w = find_window(display, "kestrin Trivista");
-            SizeHints h = read_size_hints(display, window);
+            EXPECT_TRUE(zoom_out == c.out && x11.ximage->width == c.shown_width && x11.ximage->height == c.shown_height);
+            WindowGeometry w = find_window(x11.display, "kestrin Trivista");
+            SizeHints h = read_size_hints(x11.display, x11.window);
             EXPECT_TRUE(w.width == c.window_width && w.height == c.window_height && h.min_width == w.width &&
                         h.max_height == w.height) << w.width << "x" << w.height;
             int pane = 0, x = -1, y = -1;  // a pixel of pane 2 and the picture sample under it
