@@ -23,7 +23,7 @@ struct DisplayState {
     XImage *kestrin;        // the logo; may be null when it could not be made
     XImage *kestrin_shape;  // its transparency mask, unused
 
-    PsnrHistory psnr_history[3];  // the graphs: index 0 under pair 1's pane, ...
+    PsnrHistory psnr_history[4][metric_count];  // graphs of pair 1..3 and each metric
 };
 extern DisplayState x11;
 

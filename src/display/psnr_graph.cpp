@@ -16,16 +16,19 @@ void reset_psnr_history(PsnrHistory *history, int graph)
 
 void init_psnr_histories()
 {
-    for (int graph = 1; graph <= 3; graph++)
-        reset_psnr_history(&x11.psnr_history[graph - 1], graph);
+    for (int pair = 1; pair <= 3; pair++)
+        for (int metric = 0; metric < metric_count; metric++) {
+            x11.psnr_history[pair][metric].metric = &metrics[metric];
+            reset_psnr_history(&x11.psnr_history[pair][metric], pair);
+        }
 }
 
-// y of a PSNR value, truncated toward zero and held between the baseline and the top of
-// the axis: large pictures measure more than 100 dB (one LSB in 720p: 107.78 dB), and
-// samples above the peak less than 0.
-static short psnr_y(const GraphArea &area, double psnr_value)
+// y of a value, truncated toward zero and held between the baseline and the top of the
+// axis: large pictures measure more than 100 dB (one LSB in 720p: 107.78 dB), and samples
+// above the peak less than 0.
+static short value_y(const GraphArea &area, const Metric &metric, double value)
 {
-    double y = area.baseline_y - psnr_value;
+    double y = area.baseline_y - value * metric.graph_scale;
     if (!(y > area.axis_top_y))
         return (short)area.axis_top_y;
     if (!(y < area.baseline_y))
@@ -41,7 +44,7 @@ void enter_psnr_value(PsnrHistory *history, int graph, double psnr_value)
         history->point[i].y = history->point[i - 1].y;
     }
     history->point[0].x = (short)area.newest_x;
-    history->point[0].y = psnr_y(area, psnr_value);
+    history->point[0].y = value_y(area, *history->metric, psnr_value);
 }
 
 void draw_psnr_history(const PsnrHistory *history, int graph)

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "frame_advance.h"
-#include "pair_luma.h"
+#include "pair_metric.h"
 #include "pacing.h"
 #include "seek.h"
 #include "sequence.h"
@@ -23,10 +23,12 @@
 #include "display/events.h"
 #include "display/layout.h"
 #include "display/psnr_graph.h"
-#include "quality/psnr_series.h"
+#include "quality/metric_series.h"
 
-// Each pair's PSNR over the current pass, for the info window's mean.
-static PsnrSeries pass_psnr[4];
+// Each pair's values of each metric over the current pass, for the info window's mean, and
+// the last value shown, for repainting it.
+static MetricSeries pass_series[4][metric_count];
+static double shown_value[4][metric_count];
 
 // The picture zoomed out into zoom_picture's planes at the shown size, described by `out`.
 // A difference pane keeps the largest error of each block, which needs the pair's two
@@ -84,37 +86,38 @@ static void show_sequence(int n, bool held)
     display_image(x11.ximage, panes[pane].rendered, pane);
 }
 
-// The last PSNR shown for each pair, for repainting the info window.
-static double shown_psnr[4];
-
-// The pair's difference picture in its pane; with -PSNR its value in the graph and the
-// info window too. Play records the value in the pass's series and the graph; a frame
+// The pair's difference picture in its pane; with -PSNR its values in the graph and the
+// info window too. Play records the values in the pass's series and the graph; a frame
 // shown again has them rebuilt instead (`record` false).
 static void show_pair(int pair, bool record)
 {
     if (nodiff && !psnr)
         return;
-    uint64_t sum;
-    int64_t samples;
-    double value = measure_pair_luma(pair, &sum, &samples);
-    shown_psnr[pair] = value;
-    if (psnr && record) {
-        series_add(&pass_psnr[pair], frame, value, sum, samples);
-        note_pair_psnr(pair, frame, value);
+    for (int metric : viewer_metrics) {
+        MetricSample measured = measure_shown_metric(pair, metric);
+        shown_value[pair][metric] = measured.value;
+        if (psnr && record) {
+            series_add(&pass_series[pair][metric], frame, measured.value, measured.sum,
+                       measured.samples);
+            note_pair_value(pair, metric, frame, measured.value);
+        }
     }
     int pane = pane_of_pair(pair);
     if (!nodiff) {
         render(difference_of(pair), render_gray, pane);
         display_image(x11.ximage, panes[pane].rendered, pane);
     }
-    if (psnr) {
+    if (!psnr)
+        return;
+    for (int metric : viewer_metrics) {
         if (record)
-            draw_psnr_graph(&x11.psnr_history[pair - 1], pair, value);
+            draw_psnr_graph(&x11.psnr_history[pair][metric], pair, shown_value[pair][metric]);
         else
-            draw_psnr_history(&x11.psnr_history[pair - 1], pair);
-        if (!quiet)
-            PSNRstatus(value, series_mean(&pass_psnr[pair]), pair);
+            draw_psnr_history(&x11.psnr_history[pair][metric], pair);
     }
+    if (!quiet)
+        PSNRstatus(shown_value[pair][metric_psnr_y], series_mean(&pass_series[pair][metric_psnr_y]),
+                   pair);
 }
 
 // The panes of a frame whose pictures are in place; each pair follows the later of its two
@@ -166,16 +169,20 @@ static void show_frame_again(int target)
 {
     frame = target;
     load_frame(target);
-    for (int pair = 1; psnr && pair <= pair_count_for(expand); pair++) {
-        double value;
-        series_reset(&pass_psnr[pair], largest_sample_value(*picture_of(1)));
-        for (int f = start_frame; f <= target && pair_psnr_before(pair, f, 0, &value); f++)
-            series_add(&pass_psnr[pair], f, value, 0, 0);
-        reset_psnr_history(&x11.psnr_history[pair - 1], pair);
-        for (int back = 19; back >= 0; back--)
-            if (pair_psnr_before(pair, target, back, &value))
-                enter_psnr_value(&x11.psnr_history[pair - 1], pair, value);
-    }
+    for (int pair = 1; psnr && pair <= pair_count_for(expand); pair++)
+        for (int metric : viewer_metrics) {
+            MetricSeries *series = &pass_series[pair][metric];
+            PsnrHistory *history = &x11.psnr_history[pair][metric];
+            double value;
+            series_reset(series, largest_sample_value(*picture_of(1)));
+            for (int f = start_frame; f <= target && pair_value_before(pair, metric, f, 0, &value);
+                 f++)
+                series_add(series, f, value, 0, 0);
+            reset_psnr_history(history, pair);
+            for (int back = 19; back >= 0; back--)
+                if (pair_value_before(pair, metric, target, back, &value))
+                    enter_psnr_value(history, pair, value);
+        }
     show_frame(FrameStep{}, false);
     present_frame();
 }
@@ -189,9 +196,11 @@ static void repaint()
         if (pane_shown(pane))
             display_image(x11.ximage, panes[pane].rendered, pane);
     for (int pair = 1; psnr && pair <= pair_count_for(expand); pair++) {
-        draw_psnr_history(&x11.psnr_history[pair - 1], pair);
+        for (int metric : viewer_metrics)
+            draw_psnr_history(&x11.psnr_history[pair][metric], pair);
         if (!quiet)
-            PSNRstatus(shown_psnr[pair], series_mean(&pass_psnr[pair]), pair);
+            PSNRstatus(shown_value[pair][metric_psnr_y],
+                       series_mean(&pass_series[pair][metric_psnr_y]), pair);
     }
     present_frame();
 }
@@ -308,8 +317,9 @@ int play()
 {
     prepare_seeking();
     do {
-        for (PsnrSeries &series : pass_psnr)
-            series_reset(&series, largest_sample_value(*picture_of(1)));
+        for (auto &pair_series : pass_series)
+            for (MetricSeries &series : pair_series)
+                series_reset(&series, largest_sample_value(*picture_of(1)));
         bool more = start_pass(start_frame) && start_frame <= end_frame;
         bool played = more;
         while (more) {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "frame_advance.h"
-#include "pair_luma.h"
+#include "pair_metric.h"
 #include "sequence.h"
 #include "startup.h"
 #include "common/pairs.h"
@@ -11,11 +11,11 @@
 
 static bool possible = false;
 static int64_t range_frames = 0;
-// PSNR of pair p at frame start_frame + i: psnr_table[k][p][i], k 0 for the first pass and
-// 1 for every later one (each starts from what the one before left, so they are alike),
-// known for i < measured[k]. Only frames up to which a sequence was held at every frame
-// from 0 can differ between the two.
-static double *psnr_table[2][4];
+// Value of metric m for pair p at frame start_frame + i: value_table[k][p][m][i], k 0 for the
+// first pass and 1 for every later one (each starts from what the one before left, so they
+// are alike), known for i < measured[k]. Only frames up to which a sequence was held at every
+// frame from 0 can differ between the two.
+static double *value_table[2][4][metric_count];
 static int64_t measured[2];
 
 void prepare_seeking()
@@ -28,10 +28,12 @@ void prepare_seeking()
         return;
     // Pages nobody touches cost nothing, so a long range costs only what is measured.
     for (int kind = 0; kind < 2; kind++)
-        for (int pair = 1; pair <= pair_count_for(expand) && possible; pair++) {
-            psnr_table[kind][pair] = (double *)calloc((size_t)range_frames, sizeof(double));
-            possible = psnr_table[kind][pair] != nullptr;
-        }
+        for (int pair = 1; pair <= pair_count_for(expand) && possible; pair++)
+            for (int metric : viewer_metrics) {
+                double *&table = value_table[kind][pair][metric];
+                table = (double *)calloc((size_t)range_frames, sizeof(double));
+                possible = possible && table != nullptr;
+            }
 }
 
 bool seeking_possible() { return possible; }
@@ -39,14 +41,18 @@ bool seeking_possible() { return possible; }
 // 0 in the first pass, 1 in every later one.
 static int pass_kind() { return loop > 1 ? 1 : 0; }
 
-void note_pair_psnr(int pair, int frame_number, double value)
+static const int last_viewer_metric = viewer_metrics[sizeof viewer_metrics / sizeof(int) - 1];
+
+void note_pair_value(int pair, int metric, int frame_number, double value)
 {
     int kind = pass_kind();
     int64_t i = (int64_t)frame_number - start_frame;
-    if (!psnr_table[kind][pair] || i < 0 || i >= range_frames || i > measured[kind])
+    double *table = value_table[kind][pair][metric];
+    if (!table || i < 0 || i >= range_frames || i > measured[kind])
         return;
-    psnr_table[kind][pair][i] = value;
-    if (i == measured[kind] && pair == pair_count_for(expand))
+    table[i] = value;
+    // Play measures the pairs in order, each one's metrics in order.
+    if (i == measured[kind] && pair == pair_count_for(expand) && metric == last_viewer_metric)
         measured[kind] = i + 1;
 }
 
@@ -73,15 +79,13 @@ static void load_pictures(int frame_number, int kind)
 static void measure_up_to(int kind, int64_t last)
 {
     int pairs_measured = pair_count_for(expand);
-    if (!psnr_table[kind][1])
+    if (!value_table[kind][1][viewer_metrics[0]])
         return;
     for (int64_t i = measured[kind]; i <= last; i++) {
         load_pictures((int)(start_frame + i), kind);
-        for (int pair = 1; pair <= pairs_measured; pair++) {
-            uint64_t sum;
-            int64_t samples;
-            psnr_table[kind][pair][i] = measure_pair_luma(pair, &sum, &samples);
-        }
+        for (int pair = 1; pair <= pairs_measured; pair++)
+            for (int metric : viewer_metrics)
+                value_table[kind][pair][metric][i] = measure_shown_metric(pair, metric).value;
         measured[kind] = i + 1;
     }
 }
@@ -98,7 +102,7 @@ void load_frame(int target)
     load_pictures(target, kind);
 }
 
-bool pair_psnr_before(int pair, int target, int back, double *value)
+bool pair_value_before(int pair, int metric, int target, int back, double *value)
 {
     // Frames in the order play showed them: pass 1 first, then each later pass.
     int64_t passes_before = loop > 1 ? loop - 1 : 0;
@@ -107,8 +111,9 @@ bool pair_psnr_before(int pair, int target, int back, double *value)
         return false;
     int kind = index / range_frames == 0 ? 0 : 1;
     int64_t i = index % range_frames;
-    if (!psnr_table[kind][pair] || i >= measured[kind])
+    const double *table = value_table[kind][pair][metric];
+    if (!table || i >= measured[kind])
         return false;
-    *value = psnr_table[kind][pair][i];
+    *value = table[i];
     return true;
 }

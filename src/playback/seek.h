@@ -1,21 +1,25 @@
 // Any frame of the pass shown again, exactly as uninterrupted play of the same pass shows
 // it: the pictures each sequence holds there (freezes honoured), each file where play goes
-// on from there, and the PSNR values of the frames before it for the means and graphs.
+// on from there, and the values of the viewer's metrics at the frames before it for the
+// means and graphs.
 #pragma once
 
-// Allocates the per-frame PSNR table of the range, once at start-up. Seeking needs every
+// Allocates the per-frame table of the range for each pair and viewer metric, once at
+// start-up. Seeking needs every
 // sequence to be a file; with a pipe among them only pausing and stepping forward work.
 void prepare_seeking();
 bool seeking_possible();
 
-// Notes the PSNR play measured for pair 1..3 at `frame` of the current pass.
-void note_pair_psnr(int pair, int frame, double value);
+// Notes the value of `metric` that play measured for pair 1..3 at `frame` of the current
+// pass.
+void note_pair_value(int pair, int metric, int frame, double value);
 
 // Brings every sequence's picture to frame `target` of the current pass and leaves each
 // file where play continues after it; the frames before it are measured first where their
-// PSNR is not known yet.
+// values are not known yet.
 void load_frame(int target);
 
-// The PSNR of pair 1..3 at the frame `back` frames before `target` in the order play shows
-// them (passes before this one included); false before the first frame ever played.
-bool pair_psnr_before(int pair, int target, int back, double *value);
+// The value of `metric` for pair 1..3 at the frame `back` frames before `target` in the
+// order play shows them (passes before this one included); false before the first frame
+// ever played.
+bool pair_value_before(int pair, int metric, int target, int back, double *value);

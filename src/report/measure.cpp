@@ -1,4 +1,5 @@
-// Per-frame measurement of the pairs, on the viewer's buffers and with its difference.
+// Per-frame measurement of the pairs, on the viewer's buffers and with its difference, one
+// metric of the table at a time.
 #include <cstdlib>
 
 #include "report.h"
@@ -6,123 +7,147 @@
 #include "common/pairs.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
-#include "playback/pair_luma.h"
 #include "playback/startup.h"
-#include "quality/difference.h"
 #include "quality/ssim.h"
 
 int pair_count = 0;
-PairFrame pair_frame[4];
-PairSummary pair_summary[4];
+MetricSample pair_frame[4][metric_count];
+MetricSeries pair_summary[4][metric_count];
 int frames_below_min_psnr = 0;
 
-static unsigned char *chroma_difference[4];  // per pair: U, then V difference (unused)
-// (one byte a sample at any depth fits in chroma_size bytes; gray's 0 gets one all the same)
-static void *ssim_scratch[4];  // per pair, so pairs may run in parallel
+// Per pair, so that pairs and metrics may run in parallel: the U and V differences (not
+// kept; one byte a sample at any depth fits in chroma_size bytes, gray's 0 gets one all the
+// same) and SSIM's scratch for the run's sample width.
+static unsigned char *chroma_difference[4][2];
+static void *ssim_scratch[4];
 
-void allocate_measure_buffers()
-{
-    pair_count = pair_count_for(expand);
-    int largest_value = largest_sample_value(picture1);
-    for (int pair = 1; pair <= pair_count; pair++) {
-        chroma_difference[pair] = (unsigned char *)malloc((size_t)chroma_size + 1);
-        // No SSIM, no scratch for it.
-        if (report_ssim)
-            ssim_scratch[pair] = malloc(ssim_scratch_bytes(picture1.width));
-        if (!chroma_difference[pair] || (report_ssim && !ssim_scratch[pair]))
-            die(1, "Out of memory: could not allocate the measurement buffers\n");
-        pair_summary[pair] = PairSummary{};
-        series_reset(&pair_summary[pair].y, largest_value);
-        series_reset(&pair_summary[pair].u, largest_value);
-        series_reset(&pair_summary[pair].v, largest_value);
-        series_reset(&pair_summary[pair].yuv, largest_value);
-    }
-}
-
-// U or V of one pair, first minus second, as the viewer pairs them: the PSNR, with the sum
-// of squared differences behind it. The chroma differences are not kept, so both go to one
-// scratch plane.
-static double chroma_psnr(int pair, unsigned char *YuvFrame::*plane, uint64_t *sum)
-{
-    const YuvFrame &first = *picture_of(pairs[pair].first);
-    const YuvFrame &second = *picture_of(pairs[pair].second);
-    int width = chroma_width(first), height = chroma_height(first);
-    int largest_value = largest_sample_value(first);
-    *sum = kernel_for(difference_kernels, first)(first.*plane, first.chroma_stride,
-                                                 second.*plane, second.chroma_stride,
-                                                 chroma_difference[pair], width, width,
-                                                 height, largest_value);
-    return cap_psnr(psnr_of_sum(*sum, (int64_t)width * height, largest_value));
-}
-
-void measure_pair_psnr(int pair)
-{
-    PairFrame *m = &pair_frame[pair];
-    int largest_value = largest_sample_value(*picture_of(pairs[pair].first));
-    int64_t luma_samples;
-    m->psnr_y = measure_pair_luma(pair, &m->sum_y, &luma_samples);
-    m->psnr_u = m->psnr_v = 0.0;
-    m->sum_u = m->sum_v = 0;
-    if (report_chroma_columns()) {
-        m->psnr_u = chroma_psnr(pair, &YuvFrame::u, &m->sum_u);
-        m->psnr_v = chroma_psnr(pair, &YuvFrame::v, &m->sum_v);
-    }
-    const YuvFrame &picture = *picture_of(pairs[pair].first);
-    int64_t samples = (int64_t)picture.width * picture.height +
-                      2 * (int64_t)chroma_width(picture) * chroma_height(picture);
-    m->psnr_yuv = cap_psnr(psnr_of_sum(m->sum_y + m->sum_u + m->sum_v, samples, largest_value));
-}
+// The metrics that read pictures, pair by pair in table order, and where the helper's share
+// of them begins.
+struct Job {
+    int pair, metric;
+};
+static Job jobs[3 * metric_count];
+static int job_count = 0;
+static int first_helper_job = 0;
 
 bool report_yuv_columns()
 {
     return pix_fmt_given || pixel_format != default_pixel_format;
 }
 
-bool report_chroma_columns()
+bool metric_reported(int metric)
 {
-    return pixel_format->chroma != chroma_gray;
-}
-
-void measure_pair_ssim(int pair)
-{
-    if (!report_ssim) {
-        pair_frame[pair].ssim = 0.0;
-        return;
+    switch (metrics[metric].presence) {
+    case present_beyond_8bit_420: return report_yuv_columns();
+    case present_unless_no_ssim: return report_ssim;
+    default: return true;
     }
-    const YuvFrame &first = *picture_of(pairs[pair].first);
-    const YuvFrame &second = *picture_of(pairs[pair].second);
-    pair_frame[pair].ssim = kernel_for(ssim_planes, first)(
-        first.y, first.luma_stride, second.y, second.luma_stride, first.width, first.height,
-        largest_sample_value(first), ssim_scratch[pair]);
 }
 
-void measure_pair(int pair)
+bool metric_has_values(int metric)
 {
-    measure_pair_psnr(pair);
-    measure_pair_ssim(pair);
+    return metric_applies(metrics[metric], pixel_format->chroma);
 }
 
-static void add_to_summary(int pair, int frame_number)
+// What is measured at all: every reported metric, and the planes a combined one needs.
+static bool metric_measured(int metric)
 {
-    const PairFrame *m = &pair_frame[pair];
-    PairSummary *s = &pair_summary[pair];
-    const YuvFrame &picture = *picture_of(1);
-    int64_t luma = (int64_t)picture.width * picture.height;
-    int64_t chroma = (int64_t)chroma_width(picture) * chroma_height(picture);
-    series_add(&s->y, frame_number, m->psnr_y, m->sum_y, luma);
-    series_add(&s->u, frame_number, m->psnr_u, m->sum_u, chroma);
-    series_add(&s->v, frame_number, m->psnr_v, m->sum_v, chroma);
-    series_add(&s->yuv, frame_number, m->psnr_yuv, m->sum_y + m->sum_u + m->sum_v,
-               luma + 2 * chroma);
-    s->ssim_total += m->ssim;
+    return metrics[metric].presence != present_unless_no_ssim || report_ssim;
+}
+
+// Cuts the jobs where the costs before and after the cut differ least.
+static void share_jobs()
+{
+    job_count = 0;
+    int total = 0;
+    for (int pair = 1; pair <= pair_count; pair++)
+        for (int metric = 0; metric < metric_count; metric++)
+            if (metric_measured(metric) && metrics[metric].plane != plane_all) {
+                jobs[job_count++] = Job{pair, metric};
+                total += metrics[metric].cost;
+            }
+    int before = 0, best = total;
+    first_helper_job = 0;
+    for (int cut = 0; cut <= job_count; cut++) {
+        int difference = abs(total - 2 * before);
+        if (difference < best) {
+            best = difference;
+            first_helper_job = cut;
+        }
+        if (cut < job_count)
+            before += metrics[jobs[cut].metric].cost;
+    }
+}
+
+void allocate_measure_buffers()
+{
+    pair_count = pair_count_for(expand);
+    int largest_value = largest_sample_value(picture1);
+    for (int pair = 1; pair <= pair_count; pair++) {
+        for (unsigned char *&plane : chroma_difference[pair]) {
+            plane = (unsigned char *)malloc((size_t)chroma_size + 1);
+            if (!plane)
+                die(1, "Out of memory: could not allocate the measurement buffers\n");
+        }
+        if (report_ssim && !(ssim_scratch[pair] = malloc(ssim_scratch_bytes(picture1.width))))
+            die(1, "Out of memory: could not allocate the measurement buffers\n");
+        for (MetricSeries &series : pair_summary[pair])
+            series_reset(&series, largest_value);
+    }
+    share_jobs();
+}
+
+static PairPictures pair_pictures(int pair)
+{
+    return PairPictures{picture_of(pairs[pair].first), picture_of(pairs[pair].second),
+                        difference_of(pair),
+                        {chroma_difference[pair][0], chroma_difference[pair][1]},
+                        ssim_scratch[pair]};
+}
+
+void measure_pair_metric(int pair, int metric)
+{
+    pair_frame[pair][metric] =
+        metric_measured(metric) ? metrics[metric].measure(pair_pictures(pair), pair_frame[pair])
+                                : MetricSample{0.0, 0, 0};
+}
+
+void measure_every_metric()
+{
+    for (int pair = 1; pair <= pair_count; pair++)
+        for (int metric = 0; metric < metric_count; metric++)
+            measure_pair_metric(pair, metric);
+}
+
+void measure_first_share()
+{
+    for (int i = 0; i < first_helper_job; i++)
+        measure_pair_metric(jobs[i].pair, jobs[i].metric);
+}
+
+void measure_second_share()
+{
+    for (int i = first_helper_job; i < job_count; i++)
+        measure_pair_metric(jobs[i].pair, jobs[i].metric);
+}
+
+void measure_combined_metrics()
+{
+    for (int pair = 1; pair <= pair_count; pair++)
+        for (int metric = 0; metric < metric_count; metric++)
+            if (metrics[metric].plane == plane_all || !metric_measured(metric))
+                measure_pair_metric(pair, metric);
 }
 
 void add_frame_to_summary(int frame_number)
 {
     int below = 0;
     for (int pair = 1; pair <= pair_count; pair++) {
-        add_to_summary(pair, frame_number);
-        if (min_psnr_given && pair_frame[pair].psnr_y < min_psnr)
+        for (int metric = 0; metric < metric_count; metric++) {
+            const MetricSample &m = pair_frame[pair][metric];
+            series_add(&pair_summary[pair][metric], frame_number, m.value, m.sum, m.samples);
+        }
+        if (min_psnr_given && pair_frame[pair][metric_psnr_y].value < min_psnr)
             below = 1;
     }
     frames_below_min_psnr += below;

@@ -39,9 +39,9 @@ void add_frame_to_plot()
     if (plot_frames >= plot_capacity)
         return;
     for (int pair = 1; pair <= pair_count; pair++) {
-        plot_psnr[pair][plot_frames] = (float)pair_frame[pair].psnr_y;
+        plot_psnr[pair][plot_frames] = (float)pair_frame[pair][metric_psnr_y].value;
         if (report_ssim)
-            plot_ssim[pair][plot_frames] = (float)pair_frame[pair].ssim;
+            plot_ssim[pair][plot_frames] = (float)pair_frame[pair][metric_ssim].value;
     }
     if (expand > 1)
         plot_frozen[2][plot_frames] = (unsigned char)frozen2;

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "common/yuv_frame.h"
-#include "quality/psnr_series.h"
-#include "quality/ssim.h"
+#include "quality/metric_series.h"
+#include "quality/metrics.h"
 
 // Options of the report tool on top of the viewer's.
 extern int report_json;       // JSON lines instead of CSV
@@ -23,42 +23,35 @@ extern const char report_help_text[];
 // Hook for the shared option loop (see options.h).
 int report_option(const char *name, const char *value);
 
-// One pair's figures for the current frame; PSNRs capped as the viewer caps them. All at
-// the samples' native depth and sizes; gray pictures measure no chroma (0).
-struct PairFrame {
-    double psnr_y, psnr_u, psnr_v;
-    double ssim;  // 0 when SSIM is not measured
-    uint64_t sum_y, sum_u, sum_v;  // squared differences behind the PSNRs
-    double psnr_yuv;  // of the mean squared error over the samples of all three planes
-};
-
-// One pair's summary over the range.
-struct PairSummary {
-    PsnrSeries y, u, v, yuv;
-    double ssim_total;
-};
-
 // Whether the report has the psnr_yuv columns: with -pix_fmt or a format other than 8-bit
 // 4:2:0, so that the report of 8-bit 4:2:0 files keeps its columns.
 bool report_yuv_columns();
-// Whether the pictures have chroma planes to measure (not gray).
-bool report_chroma_columns();
+// Whether the report has a metric's columns, and whether they hold values (the chroma
+// columns of gray pictures are empty).
+bool metric_reported(int metric);
+bool metric_has_values(int metric);
 
-extern int pair_count;                 // 1 with two sequences, 3 with three
-extern PairFrame pair_frame[4];        // index 1..3
-extern PairSummary pair_summary[4];    // index 1..3
-extern int frames_below_min_psnr;      // frames on which some pair fell below min_psnr
+extern int pair_count;                              // 1 with two sequences, 3 with three
+extern MetricSample pair_frame[4][metric_count];    // pair 1..3, this frame
+extern MetricSeries pair_summary[4][metric_count];  // pair 1..3, over the range
+extern int frames_below_min_psnr;                   // frames on which some pair fell below min_psnr
 
 // Allocates the scratch planes of the measurement, once for the run.
 void allocate_measure_buffers();
 
-// Measures pair `pair` on the sequences' current pictures into pair_frame[pair]; the luma
-// difference goes into the pair's difference picture exactly as in the viewer.
-void measure_pair(int pair);
+// Measures `metric` of pair `pair` on the sequences' current pictures into pair_frame; the
+// luma difference goes into the pair's difference picture exactly as in the viewer.
+void measure_pair_metric(int pair, int metric);
 
-// The two halves of measure_pair: PSNR of Y, U and V; SSIM of Y (when measured).
-void measure_pair_psnr(int pair);
-void measure_pair_ssim(int pair);
+// Every metric of every pair on this thread, in the order of the table.
+void measure_every_metric();
+
+// The same shared between two threads: the metrics that read pictures, pair by pair, cut
+// in two shares of about equal cost (pairs and metrics never share an output), then the
+// ones combined from them.
+void measure_first_share();
+void measure_second_share();
+void measure_combined_metrics();
 
 // Adds the figures of every pair to the summaries and checks them against -min-psnr.
 void add_frame_to_summary(int frame_number);

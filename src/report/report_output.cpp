@@ -13,26 +13,29 @@
 //   {"frame":3,"frozen_enc":false,"org_enc":{"psnr_y":..,"psnr_u":..,"psnr_v":..,"ssim":..}}
 //   {"summary":{"frames":N,"org_enc":{"mean_psnr_y":..,"global_psnr_y":..,...},...}}
 #include <cstdio>
-#include <initializer_list>
 
 #include "report.h"
 #include "common/pairs.h"
 #include "common/settings.h"
 
-static const char psnr_format[] = "%.4f";
-static const char ssim_format[] = "%.6f";
-static const char summary_line_format[] =
-    "%s: %d frames, PSNR Y mean %.4f dB, global %.4f dB, min %.4f dB at frame %d, "
-    "max %.4f dB";
-static const char summary_chroma_format[] =
-    "; U mean %.4f dB, global %.4f dB; V mean %.4f dB, global %.4f dB";
-static const char summary_yuv_format[] = "; YUV mean %.4f dB, global %.4f dB";
-static const char summary_ssim_format[] = "; SSIM mean %.6f";
+// The summary line of a pair: its caption and frames, then each metric of the table with a
+// value, the first after a comma and the others after a semicolon: "<label> mean <value>",
+// then ", global <value>" for a PSNR and ", min <value> at frame <n>, max <value>" where the
+// metric names its extremes; each value in the metric's format and unit.
+static const char summary_head_format[] = "%s: %d frames";
+static const char summary_first_separator[] = ", ";
+static const char summary_separator[] = "; ";
+static const char summary_mean_format[] = "%s mean ";
+static const char summary_global_text[] = ", global ";
+static const char summary_min_text[] = ", min ";
+static const char summary_min_frame_format[] = " at frame %d";
+static const char summary_max_text[] = ", max ";
+static const char no_frames_format[] = "%s: no frames measured\n";
 static const char below_limit_format[] = "%d frames below the minimum PSNR of %.15g dB\n";
 
-static void write_value(FILE *out, const char *format, double value)
+static void write_value(FILE *out, int metric, double value)
 {
-    fprintf(out, format, value);
+    fprintf(out, metrics[metric].format, value);
 }
 
 void write_header(FILE *out)
@@ -40,14 +43,10 @@ void write_header(FILE *out)
     fputs("frame,frozen_enc", out);
     if (expand > 2)
         fputs(",frozen_tra", out);
-    for (int pair = 1; pair <= pair_count; pair++) {
-        const char *key = pairs[pair].key;
-        fprintf(out, ",%s_psnr_y,%s_psnr_u,%s_psnr_v", key, key, key);
-        if (report_yuv_columns())
-            fprintf(out, ",%s_psnr_yuv", key);
-        if (report_ssim)
-            fprintf(out, ",%s_ssim", key);
-    }
+    for (int pair = 1; pair <= pair_count; pair++)
+        for (int metric = 0; metric < metric_count; metric++)
+            if (metric_reported(metric))
+                fprintf(out, ",%s_%s", pairs[pair].key, metrics[metric].key);
     fputc('\n', out);
 }
 
@@ -56,41 +55,27 @@ static void write_csv_frame(FILE *out, int frame_number, int frozen2, int frozen
     fprintf(out, "%d,%d", frame_number, frozen2);
     if (expand > 2)
         fprintf(out, ",%d", frozen3);
-    for (int pair = 1; pair <= pair_count; pair++) {
-        const PairFrame *m = &pair_frame[pair];
-        fputc(',', out);
-        write_value(out, psnr_format, m->psnr_y);
-        for (double value : {m->psnr_u, m->psnr_v}) {
+    for (int pair = 1; pair <= pair_count; pair++)
+        for (int metric = 0; metric < metric_count; metric++) {
+            if (!metric_reported(metric))
+                continue;
             fputc(',', out);
-            if (report_chroma_columns())
-                write_value(out, psnr_format, value);
+            if (metric_has_values(metric))
+                write_value(out, metric, pair_frame[pair][metric].value);
         }
-        if (report_yuv_columns()) {
-            fputc(',', out);
-            write_value(out, psnr_format, m->psnr_yuv);
-        }
-        if (report_ssim) {
-            fputc(',', out);
-            write_value(out, ssim_format, m->ssim);
-        }
-    }
     fputc('\n', out);
 }
 
-static void write_json_member(FILE *out, const char *key, const char *format, double value,
-                              int first = 0)
+// ,"<prefix><key><suffix>":<value>, or null where the metric has no values; without the
+// comma when `first`.
+static void write_json_member(FILE *out, const char *prefix, int metric, const char *suffix,
+                              double value, bool first = false)
 {
-    fprintf(out, first ? "\"%s\":" : ",\"%s\":", key);
-    write_value(out, format, value);
-}
-
-// A U or V figure: null for gray pictures, which have none.
-static void write_json_chroma(FILE *out, const char *key, double value)
-{
-    if (report_chroma_columns())
-        write_json_member(out, key, psnr_format, value);
+    fprintf(out, first ? "\"%s%s%s\":" : ",\"%s%s%s\":", prefix, metrics[metric].key, suffix);
+    if (metric_has_values(metric))
+        write_value(out, metric, value);
     else
-        fprintf(out, ",\"%s\":null", key);
+        fputs("null", out);
 }
 
 static void write_json_frame(FILE *out, int frame_number, int frozen2, int frozen3)
@@ -99,15 +84,13 @@ static void write_json_frame(FILE *out, int frame_number, int frozen2, int froze
     if (expand > 2)
         fprintf(out, ",\"frozen_tra\":%s", frozen3 ? "true" : "false");
     for (int pair = 1; pair <= pair_count; pair++) {
-        const PairFrame *m = &pair_frame[pair];
         fprintf(out, ",\"%s\":{", pairs[pair].key);
-        write_json_member(out, "psnr_y", psnr_format, m->psnr_y, 1);
-        write_json_chroma(out, "psnr_u", m->psnr_u);
-        write_json_chroma(out, "psnr_v", m->psnr_v);
-        if (report_yuv_columns())
-            write_json_member(out, "psnr_yuv", psnr_format, m->psnr_yuv);
-        if (report_ssim)
-            write_json_member(out, "ssim", ssim_format, m->ssim);
+        bool first = true;
+        for (int metric = 0; metric < metric_count; metric++)
+            if (metric_reported(metric)) {
+                write_json_member(out, "", metric, "", pair_frame[pair][metric].value, first);
+                first = false;
+            }
         fputc('}', out);
     }
     fputs("}\n", out);
@@ -121,58 +104,78 @@ void write_frame(FILE *out, int frame_number, int frozen2, int frozen3)
         write_csv_frame(out, frame_number, frozen2, frozen3);
 }
 
-static double mean_ssim(const PairSummary *s)
+static void write_summary_value(FILE *out, const char *text, int metric, double value)
 {
-    return s->y.frames ? s->ssim_total / s->y.frames : 0.0;
+    fputs(text, out);
+    write_value(out, metric, value);
+    fputs(metrics[metric].unit, out);
+}
+
+static void write_summary_line(FILE *out, int pair)
+{
+    const MetricSeries *series = pair_summary[pair];
+    fprintf(out, summary_head_format, pairs[pair].caption, series[metric_psnr_y].frames);
+    const char *separator = summary_first_separator;
+    for (int metric = 0; metric < metric_count; metric++) {
+        const Metric &m = metrics[metric];
+        const MetricSeries *s = &series[metric];
+        if (!metric_reported(metric) || !metric_has_values(metric))
+            continue;
+        fputs(separator, out);
+        separator = summary_separator;
+        fprintf(out, summary_mean_format, m.label);
+        write_value(out, metric, series_mean(s));
+        fputs(m.unit, out);
+        if (m.summed == sum_of_errors)
+            write_summary_value(out, summary_global_text, metric, series_global(s));
+        if (m.extremes) {
+            write_summary_value(out, summary_min_text, metric, s->min);
+            fprintf(out, summary_min_frame_format, s->min_frame);
+            write_summary_value(out, summary_max_text, metric, s->max);
+        }
+    }
+    fputc('\n', out);
 }
 
 static void write_summary_lines(FILE *out)
 {
     for (int pair = 1; pair <= pair_count; pair++) {
-        const PairSummary *s = &pair_summary[pair];
-        if (s->y.frames == 0) {
-            fprintf(out, "%s: no frames measured\n", pairs[pair].caption);
-            continue;
-        }
-        fprintf(out, summary_line_format, pairs[pair].caption, s->y.frames, series_mean(&s->y),
-                series_global(&s->y), s->y.min, s->y.min_frame, s->y.max);
-        if (report_chroma_columns())
-            fprintf(out, summary_chroma_format, series_mean(&s->u), series_global(&s->u),
-                    series_mean(&s->v), series_global(&s->v));
-        if (report_yuv_columns())
-            fprintf(out, summary_yuv_format, series_mean(&s->yuv), series_global(&s->yuv));
-        if (report_ssim)
-            fprintf(out, summary_ssim_format, mean_ssim(s));
-        fputc('\n', out);
+        if (pair_summary[pair][metric_psnr_y].frames == 0)
+            fprintf(out, no_frames_format, pairs[pair].caption);
+        else
+            write_summary_line(out, pair);
     }
     if (min_psnr_given && frames_below_min_psnr > 0)
         fprintf(out, below_limit_format, frames_below_min_psnr, min_psnr);
 }
 
+static void write_json_pair_summary(FILE *out, int pair)
+{
+    fprintf(out, ",\"%s\":{", pairs[pair].key);
+    bool first = true;
+    for (int metric = 0; metric < metric_count; metric++) {
+        const MetricSeries *s = &pair_summary[pair][metric];
+        if (!metric_reported(metric))
+            continue;
+        write_json_member(out, "mean_", metric, "", series_mean(s), first);
+        first = false;
+        if (metrics[metric].summed == sum_of_errors)
+            write_json_member(out, "global_", metric, "", series_global(s));
+        if (metrics[metric].extremes) {
+            write_json_member(out, "min_", metric, "", s->min);
+            fprintf(out, ",\"min_%s_frame\":%d", metrics[metric].key, s->min_frame);
+            write_json_member(out, "max_", metric, "", s->max);
+        }
+    }
+    fputc('}', out);
+}
+
 static void write_json_summary(FILE *out)
 {
-    int frames = pair_count ? pair_summary[1].y.frames : 0;
+    int frames = pair_count ? pair_summary[1][metric_psnr_y].frames : 0;
     fprintf(out, "{\"summary\":{\"frames\":%d", frames);
-    for (int pair = 1; pair <= pair_count && frames > 0; pair++) {
-        const PairSummary *s = &pair_summary[pair];
-        fprintf(out, ",\"%s\":{", pairs[pair].key);
-        write_json_member(out, "mean_psnr_y", psnr_format, series_mean(&s->y), 1);
-        write_json_member(out, "global_psnr_y", psnr_format, series_global(&s->y));
-        write_json_member(out, "min_psnr_y", psnr_format, s->y.min);
-        fprintf(out, ",\"min_psnr_y_frame\":%d", s->y.min_frame);
-        write_json_member(out, "max_psnr_y", psnr_format, s->y.max);
-        write_json_chroma(out, "mean_psnr_u", series_mean(&s->u));
-        write_json_chroma(out, "global_psnr_u", series_global(&s->u));
-        write_json_chroma(out, "mean_psnr_v", series_mean(&s->v));
-        write_json_chroma(out, "global_psnr_v", series_global(&s->v));
-        if (report_yuv_columns()) {
-            write_json_member(out, "mean_psnr_yuv", psnr_format, series_mean(&s->yuv));
-            write_json_member(out, "global_psnr_yuv", psnr_format, series_global(&s->yuv));
-        }
-        if (report_ssim)
-            write_json_member(out, "mean_ssim", ssim_format, mean_ssim(s));
-        fputc('}', out);
-    }
+    for (int pair = 1; pair <= pair_count && frames > 0; pair++)
+        write_json_pair_summary(out, pair);
     if (min_psnr_given) {
         fprintf(out, ",\"min_psnr\":%.15g", min_psnr);
         fprintf(out, ",\"frames_below_min_psnr\":%d", frames_below_min_psnr);

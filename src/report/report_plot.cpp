@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
-#include <strings.h>
 
 #include "plot_title.h"
 #include "report.h"
@@ -20,23 +19,7 @@
 #include "common/pairs.h"
 #include "common/settings.h"
 
-// Geometry, in plot units.
-static const int page_width = 1200;
-static const double margin_left = 84;       // value labels and frozen-row names
-static const double margin_right = 210;     // the legend
-static const double title_height = 76;
 static const double title_right_margin = 16;  // the file names end this far from the edge
-static const double psnr_panel_height = 330;
-static const double ssim_panel_height = 180;
-static const double tick_label_height = 18;  // frame numbers below each panel
-static const double frozen_row_height = 14;  // one row of frozen marks per sequence
-static const double panel_gap = 26;
-static const double bottom_margin = 16;
-static const int most_frame_ticks = 10;
-static const int most_value_ticks = 7;
-static const double psnr_least_span = 2;     // dB shown around a flat PSNR series
-static const double ssim_least_span = 0.01;
-static const double range_margin = 0.06;     // of the data's span, above and below
 
 // Colours: the viewer's red and green for its 30 dB and 40 dB limits.
 const unsigned plot_pair_colour[4] = {0, 0x1f4fd0, 0xc08a00, 0x9030b0};
@@ -59,70 +42,8 @@ static const double mean_dash[] = {6, 4};
 static const char *const sequence_caption[4] = {"", "Org", "Enc", "Tra"};
 
 static FILE *plot_file;  // opened before the run, written and closed at its end
-static float column_low[page_width];   // one column's minimum and maximum, per column
-static float column_high[page_width];
-
-int plot_format_of(const char *path)
-{
-    static const char *const extension[] = {".png", ".svg", ".pdf"};
-    size_t length = strlen(path);
-    for (int format = plot_png; format <= plot_pdf; format++)
-        if (length > 4 && strcasecmp(path + length - 4, extension[format]) == 0)
-            return format;
-    return -1;
-}
-
-double plot_x(const PlotPanel *panel, double frame)
-{
-    return panel->left + (frame - panel->first_frame + 0.5) * panel->width / panel->frames;
-}
-
-double plot_y(const PlotPanel *panel, double value)
-{
-    return panel->top + (panel->high - value) * panel->height / (panel->high - panel->low);
-}
-
-double plot_tick_step(double span, int most)
-{
-    double rough = span / most;
-    if (!(rough > 0) || !std::isfinite(rough))
-        return 1;
-    double power = std::pow(10.0, std::floor(std::log10(rough)));
-    for (double factor : {1.0, 2.0, 5.0})
-        if (factor * power >= rough)
-            return factor * power;
-    return 10 * power;
-}
-
-// The data's range with a margin, widened around its middle when it is too flat to read.
-static void value_range(double min, double max, double least_span, double *low, double *high)
-{
-    if (max - min < least_span) {
-        double middle = (min + max) / 2;
-        min = middle - least_span / 2;
-        max = middle + least_span / 2;
-    }
-    *low = min - range_margin * (max - min);
-    *high = max + range_margin * (max - min);
-}
-
-void plot_layout(int first_frame, int frames, double psnr_min, double psnr_max, int with_ssim,
-                 double ssim_min, double ssim_max, PlotPanel *psnr, PlotPanel *ssim,
-                 int *width, int *height)
-{
-    double data_width = page_width - margin_left - margin_right;
-    int slots = frames > 0 ? frames : 1;
-    *psnr = {margin_left, title_height, data_width, psnr_panel_height, first_frame, slots, 0, 0};
-    value_range(psnr_min, psnr_max, psnr_least_span, &psnr->low, &psnr->high);
-    double below_psnr = psnr->top + psnr->height + tick_label_height + 2 * frozen_row_height;
-    *ssim = *psnr;
-    ssim->top = below_psnr + panel_gap;
-    ssim->height = with_ssim ? ssim_panel_height : 0;
-    value_range(ssim_min, ssim_max, ssim_least_span, &ssim->low, &ssim->high);
-    double bottom = with_ssim ? ssim->top + ssim->height + tick_label_height : below_psnr;
-    *width = page_width;
-    *height = (int)std::ceil(bottom + bottom_margin);
-}
+static float column_low[plot_page_width];  // one column's minimum and maximum, per column
+static float column_high[plot_page_width];
 
 static void set_colour(cairo_t *cr, unsigned rgb, double alpha = 1)
 {
@@ -160,7 +81,7 @@ static void clip_to(cairo_t *cr, const PlotPanel *panel)
 // The panel's name, grid lines and numbers; `largest` caps the numbers (PSNR stops at 100).
 static void draw_value_axis(cairo_t *cr, const PlotPanel *panel, const char *name, double largest)
 {
-    double step = plot_tick_step(panel->high - panel->low, most_value_ticks);
+    double step = plot_tick_step(panel->high - panel->low, plot_most_value_ticks);
     char label[32];
     set_colour(cr, axis_colour);
     text(cr, panel->left, panel->top - 6, 0, name);
@@ -182,7 +103,7 @@ static void draw_value_axis(cairo_t *cr, const PlotPanel *panel, const char *nam
 static void draw_frame_axis(cairo_t *cr, const PlotPanel *panel)
 {
     int last = panel->first_frame + panel->frames - 1;
-    double step = plot_tick_step(panel->frames, most_frame_ticks);
+    double step = plot_tick_step(panel->frames, plot_most_frame_ticks);
     if (step < 1)
         step = 1;
     double bottom = panel->top + panel->height;
@@ -270,7 +191,8 @@ static void draw_level(cairo_t *cr, const PlotPanel *panel, double value, unsign
 static void draw_frozen_row(cairo_t *cr, const PlotPanel *panel, int row, int sequence)
 {
     const unsigned char *frozen = plot_frozen[sequence];
-    double top = panel->top + panel->height + tick_label_height + row * frozen_row_height + 3;
+    double top =
+        panel->top + panel->height + plot_tick_label_height + row * plot_frozen_row_height + 3;
     char name[32];
     snprintf(name, sizeof name, "%s frozen", sequence_caption[sequence]);
     set_colour(cr, axis_colour);
@@ -286,7 +208,7 @@ static void draw_frozen_row(cairo_t *cr, const PlotPanel *panel, int row, int se
         if (!frozen[i] || x == last_x)
             continue;
         cairo_move_to(cr, x, top);
-        cairo_line_to(cr, x, top + frozen_row_height - 5);
+        cairo_line_to(cr, x, top + plot_frozen_row_height - 5);
         last_x = x;
     }
     cairo_stroke(cr);
@@ -308,8 +230,7 @@ static void legend_entry(cairo_t *cr, double x, double y, unsigned colour, doubl
 
 static double mean_ssim_of(int pair)
 {
-    const PairSummary *s = &pair_summary[pair];
-    return s->y.frames ? s->ssim_total / s->y.frames : 0;
+    return series_mean(&pair_summary[pair][metric_ssim]);
 }
 
 static void draw_legends(cairo_t *cr, const PlotPanel *psnr, const PlotPanel *ssim,
@@ -319,7 +240,8 @@ static void draw_legends(cairo_t *cr, const PlotPanel *psnr, const PlotPanel *ss
     char label[64];
     for (int pair = 1; pair <= pair_count; pair++, y += 34) {
         legend_entry(cr, x, y, plot_pair_colour[pair], series_line_width, 0, pairs[pair].caption);
-        snprintf(label, sizeof label, "mean %.2f dB", series_mean(&pair_summary[pair].y));
+        snprintf(label, sizeof label, "mean %.2f dB",
+                 series_mean(&pair_summary[pair][metric_psnr_y]));
         if (plot_frames)
             legend_entry(cr, x, y + 15, plot_pair_colour[pair], 1, 1, label);
     }
@@ -347,12 +269,12 @@ static void draw_title(cairo_t *cr, int with_ssim)
     set_colour(cr, axis_colour);
     cairo_select_font_face(cr, font, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
     cairo_set_font_size(cr, title_size);
-    text(cr, margin_left, 24, 0, title);
+    text(cr, plot_margin_left, 24, 0, title);
     cairo_select_font_face(cr, font, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, text_size);
     std::string files = plot_file_names(cr, sequence_caption + 1, names, expand,
-                                        page_width - margin_left - title_right_margin);
-    text(cr, margin_left, 44, 0, files.c_str());
+                                        plot_page_width - plot_margin_left - title_right_margin);
+    text(cr, plot_margin_left, 44, 0, files.c_str());
 }
 
 static void value_extent(const float *const *series, double *min, double *max)
@@ -383,7 +305,7 @@ static void draw_plot(cairo_t *cr, const PlotPanel *psnr, const PlotPanel *ssim,
             any_frozen = plot_frozen[n][i];
     for (int pair = 1; pair <= pair_count && plot_frames > 0; pair++) {
         unsigned colour = plot_pair_colour[pair];
-        draw_level(cr, psnr, series_mean(&pair_summary[pair].y), colour, 1, 1);
+        draw_level(cr, psnr, series_mean(&pair_summary[pair][metric_psnr_y]), colour, 1, 1);
         draw_series(cr, psnr, plot_psnr[pair], plot_frames, colour);
         if (with_ssim) {
             draw_level(cr, ssim, mean_ssim_of(pair), colour, 1, 1);

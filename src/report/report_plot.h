@@ -4,6 +4,14 @@
 
 enum PlotFormat { plot_png, plot_svg, plot_pdf };
 
+// Geometry that the layout and the drawing share, in plot units.
+const int plot_page_width = 1200;
+const double plot_margin_left = 84;        // value labels and frozen-row names
+const double plot_tick_label_height = 18;  // frame numbers below each panel
+const double plot_frozen_row_height = 14;  // one row of frozen marks per sequence
+const int plot_most_frame_ticks = 10;
+const int plot_most_value_ticks = 7;
+
 // The format that the extension of `path` names (any case), or -1 for none of them.
 int plot_format_of(const char *path);
 

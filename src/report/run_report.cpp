@@ -33,8 +33,7 @@ static void measure_sequentially()
     FrameStep step = advance_sequences(frame);
     note_held(step);
     more_frames = step.more;
-    for (int pair = 1; pair <= pair_count; pair++)
-        measure_pair(pair);
+    measure_every_metric();
 }
 
 static FrameStep helper_step;
@@ -45,16 +44,8 @@ static void advance_encoded_and_transmitted()
         helper_step.held[n] = advance_sequence(n, frame);
 }
 
-static void ssim_of_pair_1() { measure_pair_ssim(1); }
-static void psnr_of_pair_2() { measure_pair_psnr(2); }
-static void ssim_of_pairs_2_and_3()
-{
-    measure_pair_ssim(2);
-    measure_pair_ssim(3);
-}
-
-// The helper reads the other sequences while this thread reads the Original, then takes
-// the larger share of the measurement: pairs never share an output.
+// The helper reads the other sequences while this thread reads the Original, then takes its
+// share of the measurement.
 static void measure_on_two_threads()
 {
     helper_step = FrameStep{};
@@ -63,21 +54,10 @@ static void measure_on_two_threads()
     helper_wait();
     note_held(helper_step);
     more_frames = pass_goes_on(frame);
-    if (pair_count == 1) {
-        if (report_ssim)
-            helper_begin(ssim_of_pair_1);
-        measure_pair_psnr(1);
-    } else if (report_ssim) {
-        helper_begin(ssim_of_pairs_2_and_3);
-        for (int pair = 1; pair <= 3; pair++)
-            measure_pair_psnr(pair);
-        measure_pair_ssim(1);
-    } else {
-        helper_begin(psnr_of_pair_2);
-        measure_pair_psnr(1);
-        measure_pair_psnr(3);
-    }
+    helper_begin(measure_second_share);
+    measure_first_share();
     helper_wait();
+    measure_combined_metrics();
 }
 
 int report_frame(FILE *out)

@@ -270,7 +270,7 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
         }
         // Graphs: flat on 2V + 175 at first; the newest value left, truncated upward, 8 px a frame, 20 kept.
         vertical_size = 288, init_psnr_histories();  // CIF's baseline; then back to QCIF
-        EXPECT_EQ(x11.psnr_history[2].point[19].y, 751);
+        EXPECT_EQ(x11.psnr_history[3][metric_psnr_y].point[19].y, 751);
         vertical_size = 144, init_psnr_histories();
         // Drawn over stale black, each clears only its own area; labels under pane 4 only.
         Sketch graphs(528, 488, black);
@@ -279,7 +279,7 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
             {0.4, 35.7, 100}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}, {12.25, 0}};
         for (int graph = 3; graph >= 1; --graph) {
             for (double value : values[graph - 1])
-                draw_psnr_graph(&x11.psnr_history[graph - 1], graph, value);
+                draw_psnr_graph(&x11.psnr_history[graph][metric_psnr_y], graph, value);
             int left = graph == 1 ? 20 : (graph - 1) * 176 + 15;
             std::vector<XPoint> points;
             for (size_t i = 0, n = values[graph - 1].size(); i < 20; ++i)

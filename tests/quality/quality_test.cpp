@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "quality/difference_fast.h"
-#include "quality/psnr_series.h"
+#include "quality/metric_series.h"
 #include "quality/ssim.h"
 
 namespace {
@@ -53,9 +53,9 @@ TEST(Difference, StoresTheDifferenceMod256AndMeasuresItsPsnrWithEveryKernel)
         EXPECT_EQ(cap_psnr(value), value > 1000 ? 100 : value);
 }
 
-TEST(PsnrSeries, KeepsMeanGlobalExtremesAndTheFirstFrameOfTheMinimum)
+TEST(MetricSeries, KeepsMeanGlobalExtremesAndTheFirstFrameOfTheMinimum)
 {
-    PsnrSeries series;
+    MetricSeries series;
     series_reset(&series, 255);
     EXPECT_TRUE(series_mean(&series) == 0 && series_global(&series) == 0);
     const struct { double psnr; uint64_t sum; } frames[] = {{35, 400}, {31, 900}, {40, 50}, {31, 900}, {100, 0}};

@@ -1,14 +1,13 @@
-#include "psnr_series.h"
+#include "metric_series.h"
 
 #include "difference.h"
 
-void series_reset(PsnrSeries *series, int largest_value)
+void series_reset(MetricSeries *series, int largest_value)
 {
-    *series = PsnrSeries{0, 0.0, 0, 0, 0.0, 0.0, 0, largest_value};
+    *series = MetricSeries{0, 0.0, 0, 0, 0.0, 0.0, 0, largest_value};
 }
 
-void series_add(PsnrSeries *series, int frame, double capped_psnr, uint64_t sum,
-                int64_t samples)
+void series_add(MetricSeries *series, int frame, double capped_psnr, uint64_t sum, int64_t samples)
 {
     if (series->frames == 0 || capped_psnr < series->min) {
         series->min = capped_psnr;
@@ -22,12 +21,12 @@ void series_add(PsnrSeries *series, int frame, double capped_psnr, uint64_t sum,
     series->samples += samples;
 }
 
-double series_mean(const PsnrSeries *series)
+double series_mean(const MetricSeries *series)
 {
     return series->frames ? series->total / series->frames : 0.0;
 }
 
-double series_global(const PsnrSeries *series)
+double series_global(const MetricSeries *series)
 {
     if (series->frames == 0)
         return 0.0;
