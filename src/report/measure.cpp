@@ -135,7 +135,7 @@ void measure_combined_metrics()
 {
     for (int pair = 1; pair <= pair_count; pair++)
         for (int metric = 0; metric < metric_count; metric++)
-            if (metrics[metric].plane == plane_all || !metric_measured(metric))
+            if (metrics[metric].plane == plane_all)
                 measure_pair_metric(pair, metric);
 }
 

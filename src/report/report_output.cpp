@@ -7,7 +7,7 @@
 // PSNR in dB with 4 decimals (identical planes 100.0000), SSIM with 6 decimals. psnr_yuv
 // (all three planes' samples together) is there with -pix_fmt or a format other than 8-bit
 // 4:2:0; gray pictures leave the U and V fields empty (JSON: null).
-// The summary goes to standard error, one line per pair (summary_line_format).
+// The summary goes to standard error, one line per pair (write_summary_line).
 //
 // JSON lines (-json), on standard output: one object per frame, then one summary object:
 //   {"frame":3,"frozen_enc":false,"org_enc":{"psnr_y":..,"psnr_u":..,"psnr_v":..,"ssim":..}}
