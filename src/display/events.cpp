@@ -96,18 +96,18 @@ int64_t monotonic_microseconds()
 bool wait_for_input_until(int64_t end)
 {
     for (;;) {
-        if (display && XPending(display) > 0)
+        if (x11.display && XPending(x11.display) > 0)
             return true;
         int64_t left = end - monotonic_microseconds();
         if (left <= 0)
             return false;
         timespec wait = {(time_t)(left / 1000000), (long)(left % 1000000) * 1000};
-        if (!display) {  // playback checked without windows: nothing can come
+        if (!x11.display) {  // playback checked without windows: nothing can come
             nanosleep(&wait, nullptr);
             continue;
         }
         // Readable data need not be an event (XPending then reads it and says 0): look again.
-        pollfd connection = {ConnectionNumber(display), POLLIN, 0};
+        pollfd connection = {ConnectionNumber(x11.display), POLLIN, 0};
         ppoll(&connection, 1, &wait, nullptr);
     }
 }

@@ -333,7 +333,7 @@ TEST(Graphs, StayInsideTheirAreaWhateverTheValues)
         int width = main_window_width(), height = main_window_height();
         // The rows holding the graph's pixels: {-1, -1} for none, {-2, -2} for some outside `area`.
         auto graph_rows = [&](const Rect &area) {
-            Capture shown = masked(capture_region(display, window, 0, 0, width, height), default_colour_bits(display));
+            Capture shown = masked(capture_region(x11.display, x11.window, 0, 0, width, height), default_colour_bits(x11.display));
             std::pair<int, int> rows = {-1, -1};
             for (int y = 0; y < height; ++y)
                 for (int x = 0; x < width; ++x)
@@ -345,14 +345,14 @@ TEST(Graphs, StayInsideTheirAreaWhateverTheValues)
         };
         for (const auto &c : cases) {
             GraphArea area = graph_area(c.graph);
-            XClearWindow(display, window);
+            XClearWindow(x11.display, x11.window);
             for (double value : c.values)
-                draw_psnr_graph(&psnr_history[c.graph - 1], c.graph, value);
+                draw_psnr_graph(&x11.psnr_history[c.graph][metric_psnr_y], c.graph, value);
             std::pair<int, int> rows = graph_rows(area.cleared);
             EXPECT_TRUE(rows.first >= area.axis_top_y && rows.second <= area.baseline_y + 1) << c.graph << ": " << rows.first;
             EXPECT_TRUE(c.graph == 2 ? rows.second >= area.baseline_y - 1 : rows.first <= area.axis_top_y + 1) << c.graph << ": " << rows.first << ".." << rows.second;
             for (int i = 0; i < 20; ++i)
-                draw_psnr_graph(&psnr_history[c.graph - 1], c.graph, 30);
+                draw_psnr_graph(&x11.psnr_history[c.graph][metric_psnr_y], c.graph, 30);
             rows = graph_rows(area.cleared);
             EXPECT_TRUE(rows.first >= area.baseline_y - 31 && rows.second <= area.baseline_y - 29) << rows.first << ".." << rows.second;
         }
