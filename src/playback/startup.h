@@ -10,8 +10,8 @@ extern YuvFrame diff1, diff2, diff3;           // difference pictures of pairs 1
 // What the viewer reduces a picture of another format than 8-bit 4:2:0 into for the
 // renderers; allocated with the buffers, only for such formats.
 extern YuvFrame display_picture;
-// A picture zoomed out before it is rendered; allocated with the buffers when the zoom
-// is automatic or out.
+// A picture zoomed out before it is rendered; allocated with the buffers, for the zoom
+// already chosen, when that zoom is out.
 extern YuvFrame zoom_picture;
 extern int64_t render_buffer_size;  // bytes of each rendered buffer: the shown size
 
