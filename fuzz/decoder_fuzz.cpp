@@ -10,11 +10,11 @@
 
 #include "exit_trap.h"
 #include "fuzz_check.h"
-#include "playback/picture_size.h"
-#include "playback/sequence.h"
-#include "playback/startup.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
+#include "source/geometry.h"
+#include "source/picture_size.h"
+#include "source/sequence.h"
 #include "sandbox.h"
 #include "startup_state.h"
 
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int status = 0;
     if (call_catching_exit(start_up, (void *)path.c_str(), &status))
         fuzz_check(status == 1, "exit status %d", status);
-    else if (sequence_decoded(1) && luma_size <= max_decoded_luma) {
+    else if (sequences[1].source.kind == &decoded_stream_kind && luma_size <= max_decoded_luma) {
         void *planes = malloc((size_t)(luma_size + 2 * chroma_size));
         if (call_catching_exit(decode_frames, planes, &status))
             fuzz_check(status == 1, "exit status %d while decoding", status);

@@ -21,7 +21,7 @@
 #include "fuzz_check.h"
 #include "sandbox.h"
 #include "common/settings.h"
-#include "playback/startup.h"
+#include "source/freeze.h"
 
 static std::string freeze_path;
 

@@ -18,7 +18,6 @@
 
 #include "exit_trap.h"
 #include "fuzz_check.h"
-#include "playback/options.h"
 #ifdef FUZZ_REPORT_OPTIONS
 #include <cmath>
 
@@ -26,14 +25,17 @@
 #include "report/report_plot.h"
 #endif
 #include "playback/pacing.h"
-#include "playback/picture_size.h"
+#include "playback/startup.h"
 #include "sandbox.h"
-#include "playback/sequence.h"
+#include "startup_state.h"
 #include "common/numbers.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
-#include "playback/startup.h"
-#include "startup_state.h"
+#include "source/freeze.h"
+#include "source/geometry.h"
+#include "source/options.h"
+#include "source/picture_size.h"
+#include "source/sequence.h"
 
 const size_t max_arguments = 64;
 
@@ -57,8 +59,8 @@ static void start_up(void *context)
 #endif
 
     fuzz_check(expand >= 1 && expand <= 3, "expand %d", expand);
-    fuzz_check(sequence_open(1) && (expand < 2 || sequence_open(2)) && (expand < 3 || sequence_open(3)),
-               "a counted sequence has no stream");
+    for (int n = 1; n <= expand; n++)
+        fuzz_check(sequences[n].source.file != nullptr, "sequence %d has no stream", n);
     fuzz_check(start_frame >= 0 && end_frame >= 0, "range %d..%d", start_frame, end_frame);
     fuzz_check(!fps_given || (fps_rate.numerator >= fps_rate.denominator && fps_rate.denominator > 0),
                "-fps %lld/%lld", (long long)fps_rate.numerator, (long long)fps_rate.denominator);
@@ -79,13 +81,14 @@ static void start_up(void *context)
                start_frame, end_frame, (long long)frames);
 
     load_freeze_tables();
-    fuzz_check(fr2_count >= 0 && fr3_count >= 0, "counts %d %d", fr2_count, fr3_count);
-    fuzz_check(fr2_table.size <= fr2_count && fr3_table.size <= fr3_count, "tables %d %d",
-               fr2_table.size, fr3_table.size);
-    for (const FreezeTable *table : {&fr2_table, &fr3_table})
+    for (int n = 2; n <= 3; n++) {
+        const FreezeTable *table = &sequences[n].fr_table;
+        fuzz_check(sequences[n].fr_count >= 0 && table->size <= sequences[n].fr_count,
+                   "sequence %d: %d entries, table of %d", n, sequences[n].fr_count, table->size);
         for (int i = 0; i < table->size; i++)
             fuzz_check(table->frames[i] > (i ? table->frames[i - 1] : -1) &&
                            table->frames[i] <= end_frame, "freeze table out of order or range");
+    }
     set_frame_period();
     fuzz_check(frame_period >= 0 && frame == start_frame && fps >= 1, "period %d fps %d", frame_period, fps);
     long period = next_frame_period();

@@ -12,13 +12,15 @@
 
 #include "exit_trap.h"
 #include "fuzz_check.h"
-#include "playback/options.h"
-#include "playback/picture_size.h"
 #include "sandbox.h"
-#include "playback/sequence.h"
-#include "common/settings.h"
-#include "playback/startup.h"
 #include "startup_state.h"
+#include "common/pixel_format.h"
+#include "common/settings.h"
+#include "source/file_frames.h"
+#include "source/geometry.h"
+#include "source/options.h"
+#include "source/picture_size.h"
+#include "source/sequence.h"
 
 // Pictures larger than this are not read back, to keep each run short.
 const int64_t max_checked_luma = 1 << 20;
@@ -53,7 +55,8 @@ static void start_up(void *context)
 // Frame k of the range must read whole, and be the bytes the file holds there.
 static void check_frame(const std::string &file, YuvFrame *picture, int k)
 {
-    int64_t offset = frame_offset(1, k) + sequence_frame_header_bytes(1);
+    const Source *source = &sequences[1].source;
+    int64_t offset = file_frame_offset(source, k) + file_frames(source)->frame_header_bytes;
     fuzz_check(offset >= 0 && offset + frame_size <= (int64_t)file.size(),
                "frame %d at %lld lies outside the file of %zu bytes", k, (long long)offset,
                file.size());
@@ -70,10 +73,10 @@ static void check_frames(const std::string &file)
 {
     if (luma_size > max_checked_luma)
         return;
-    YuvFrame picture;
-    picture.y = (unsigned char *)malloc((size_t)luma_size);
-    picture.u = (unsigned char *)malloc((size_t)chroma_size);
-    picture.v = (unsigned char *)malloc((size_t)chroma_size);
+    YuvFrame picture = packed_frame((unsigned char *)malloc((size_t)luma_size),
+                                    (unsigned char *)malloc((size_t)chroma_size),
+                                    (unsigned char *)malloc((size_t)chroma_size), horizontal_size,
+                                    vertical_size, pixel_format->bit_depth, pixel_format->chroma);
     position_sequence(1, start_frame);
     for (int k = start_frame; k <= end_frame && k < start_frame + 3; k++)
         check_frame(file, &picture, k);
@@ -102,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int status = 0;
     if (call_catching_exit(start_up, &input, &status))
         fuzz_check(status == 1, "exit status %d", status);
-    else if (!sequence_decoded(1))  // an encoded file is the decoder target's
+    else if (sequences[1].source.kind != &decoded_stream_kind)  // the decoder target's
         check_frames(file);
     release_startup_state();
     return 0;

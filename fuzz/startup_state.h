@@ -6,5 +6,6 @@
 // The settings and the command-line results as a fresh process has them.
 void reset_startup_state();
 
-// Closes the sequence files and frees the freeze tables the last input left behind.
+// Closes the sequence files and frees the freeze tables the last input left behind; the
+// sequences' pictures stay, as a run keeps them to its end.
 void release_startup_state();

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "playback/picture_size.h"
-#include "playback/y4m.h"
+#include "source/picture_size.h"
+#include "source/y4m.h"
 #include "common/pixel_format.h"
 
 // The bytes up to the first NUL as a path: what a name says must be whole and sound.

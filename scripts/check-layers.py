@@ -9,11 +9,11 @@ import re
 import sys
 
 LAYERS = [
-    ["common"],                      # settings, die, the picture description, pair table
-    ["convert", "quality"],          # pictures to pixels; measurements
+    ["common"],                      # settings, die, pictures and their memory, pair table
+    ["convert", "quality", "source"],  # pictures to pixels; measurements; the sequences
     ["display"],                     # windows, panes, captions, graphs, info window
-    ["playback"],                    # command line, sequences, the frame loop: the viewer
-    ["report", "align"],             # further programs built on the viewer's start-up
+    ["playback"],                    # the viewer's buffers, the frame loop, pause and seek
+    ["report", "align"],             # further programs built on the source layer
 ]
 LAYER_OF = {folder: n for n, folders in enumerate(LAYERS) for folder in folders}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)

@@ -16,11 +16,11 @@
 #include "common/pixel_format.h"
 #include "common/settings.h"
 #include "common/standard_descriptors.h"
-#include "playback/options.h"
-#include "playback/sequence.h"
-#include "playback/startup.h"
 #include "quality/difference.h"
 #include "quality/quality_kernels.h"
+#include "source/geometry.h"
+#include "source/options.h"
+#include "source/sequence.h"
 
 // Default window of net drops (all drops so far less insertions): 10 s at 25 frames per second.
 static const int default_max_drop = 250;
@@ -82,12 +82,14 @@ static int align_option(const char *name, const char *value)
     return 2;
 }
 
-// The viewer's option loop reads -f1 and -f2; the two names come last on our command line.
-static std::vector<char *> viewer_arguments(int argc, char **argv)
+// The options first, each known and with its value; then the two files, which must open.
+// Only then are the values taken, in order, and the files opened as sequences 1 and 2; the
+// checks after them are the viewer's.
+static void read_command_line(int argc, char **argv)
 {
     static const char *const with_value[] = {"-size",       "-pix_fmt", "-s", "-e", "-fps", "-max-drop",
                                              "-colorspace", "-color_range"};
-    std::vector<char *> args{argv[0]}, files;
+    std::vector<char *> options, files;
     for (int k = 1; k < argc; k++) {
         bool valued = false;
         for (const char *option : with_value)
@@ -95,11 +97,12 @@ static std::vector<char *> viewer_arguments(int argc, char **argv)
         if (valued && k + 1 >= argc)
             die(1, "%s needs a value\n", argv[k]);
         if (valued) {
-            args.push_back(argv[k]);
-            args.push_back(argv[++k]);
-        } else if (strcmp(argv[k], "-CIF") == 0)
-            args.push_back(argv[k]);
-        else if (argv[k][0] == '-' && argv[k][1] != '\0')
+            options.push_back(argv[k]);
+            options.push_back(argv[++k]);
+        } else if (strcmp(argv[k], "-CIF") == 0) {
+            options.push_back(argv[k]);
+            options.push_back(nullptr);
+        } else if (argv[k][0] == '-' && argv[k][1] != '\0')
             die(1, "Unknown option %s\n", argv[k]);
         else
             files.push_back(argv[k]);
@@ -110,9 +113,14 @@ static std::vector<char *> viewer_arguments(int argc, char **argv)
         if (!sequence_file_opens(file))
             die(1, "Can't open %s for input!\n", file);
     }
-    static char f1[] = "-f1", f2[] = "-f2";
-    args.insert(args.end(), {f1, files[0], f2, files[1]});
-    return args;
+    for (size_t k = 0; k < options.size(); k += 2)
+        if (!align_option(options[k], options[k + 1]))
+            take_option(options[k], options[k + 1], program_name);
+    for (int n = 1; n <= 2; n++) {
+        name_sequence(n, files[n - 1]);
+        open_sequence(n, files[n - 1]);
+    }
+    check_options(program_name);
 }
 
 static int64_t match_cost(int received, int reference, void *)
@@ -131,7 +139,7 @@ static const unsigned char *luma_of(int n, int frame)
     static int frame_held[2] = {-1, -1};  // the refinement asks for the same frame in turn
     if (frame_held[n - 1] != frame) {
         if (!read_luma_at(n, frame, luma_planes[n - 1].data()))
-            die(1, "%s: could not read frame %d\n", yuv_path[n], frame);
+            die(1, "%s: could not read frame %d\n", sequences[n].path, frame);
         frame_held[n - 1] = frame;
     }
     return luma_planes[n - 1].data();
@@ -187,11 +195,11 @@ int main(int argc, char **argv)
     if (help_requested(argc, argv))
         return print_help("trivista-align", align_help_text);
     select_quality_kernels();
-    std::vector<char *> args = viewer_arguments(argc, argv);
-    parse_options((int)args.size(), args.data(), align_option);
+    read_command_line(argc, argv);
     for (int n = 1; n <= 2; n++)
         if (sequence_streamed(n))
-            die(1, "%s: the sequences are read twice; give a file, not a pipe\n", yuv_path[n]);
+            die(1, "%s: the sequences are read twice; give a file, not a pipe\n",
+                sequences[n].path);
     compute_geometry();
     compute_frame_range();
     if (start_frame > end_frame)
@@ -199,7 +207,7 @@ int main(int argc, char **argv)
     int reference = end_frame - start_frame + 1;
     int64_t available = whole_frames(2) - start_frame;
     if (available < 1)
-        die(1, "%s holds no whole frame from frame %d on\n", yuv_path[2], start_frame);
+        die(1, "%s holds no whole frame from frame %d on\n", sequences[2].path, start_frame);
     int received = available > (int64_t)reference + max_insert ? reference + max_insert : (int)available;
     int beyond = (int)(available - received);  // received frames that cannot fit the window
     bool range_cut = end_frame < whole_frames(1) - 1;

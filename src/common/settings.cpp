@@ -14,8 +14,6 @@ int nodiff = 0;
 int fps = 25;
 char fps_label[24] = "";
 int loop = 0;
-int fr2 = 0;
-int fr3 = 0;
 int expand = 0;
 int colordepth = 16;
 int frame = 0;
@@ -23,18 +21,10 @@ int frame = 0;
 int start_frame = 0;
 int end_frame = INT_MAX - 1;  // until lowered to the last whole frame of the first file
 int frame_period = 40000;
-int fr2_count = 0;
-int fr3_count = 0;
 
 int64_t luma_size = 0;
 int64_t chroma_size = 0;
 int64_t frame_size = 0;
-
-char yuvname1[256];
-char yuvname2[256];
-char yuvname3[256];
-char fr2_name[256];
-char fr3_name[256];
 
 #include "pixel_format.h"
 

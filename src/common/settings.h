@@ -18,8 +18,6 @@ extern int fps;         // target frame rate, rounded to whole frames per second
 // The target rate as the info window shows it when it is not whole ("29.97"); else empty.
 extern char fps_label[24];
 extern int loop;        // 0: one pass; otherwise the number of the current pass
-extern int fr2;         // a freeze file was given for sequence 2
-extern int fr3;         // ... for sequence 3
 extern int expand;      // number of sequences, 1 to 3
 extern int colordepth;  // bits per rendered pixel: 16 or 32
 extern int frame;       // the frame being processed
@@ -27,20 +25,11 @@ extern int frame;       // the frame being processed
 extern int start_frame;   // first frame of every pass
 extern int end_frame;     // last frame of every pass
 extern int frame_period;  // microseconds per frame
-extern int fr2_count;     // entries read from each freeze file
-extern int fr3_count;
 
 // Bytes of one picture in a sequence file; 64-bit so that offsets never wrap.
 extern int64_t luma_size;
 extern int64_t chroma_size;
 extern int64_t frame_size;
-
-// Names for display only (cut at 255 characters); files are opened by their full path.
-extern char yuvname1[256];
-extern char yuvname2[256];
-extern char yuvname3[256];
-extern char fr2_name[256];
-extern char fr3_name[256];
 
 // The sample format every sequence of the run shares: -pix_fmt, a YUV4MPEG2 header, the
 // first file's name, or yuv420p.

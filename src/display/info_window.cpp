@@ -10,6 +10,7 @@
 #include "common/pairs.h"
 #include "common/settings.h"
 #include "convert/color_tables.h"
+#include "source/sequence.h"
 
 static const int logo_width = 300;  // the image has 301 columns; the last is not shown
 static const int logo_height = 44;
@@ -119,10 +120,11 @@ void draw_status()
         draw_line(x11.green_gc, text_base + 60, 25, "Looping Enabled (%i)", loop);
     else
         draw_line(x11.red_gc, text_base + 60, 20, "Looping Disabled");
-    if (fr2)
-        draw_line(x11.green_gc, text_base + 75, 30, "Encoded freezing %i", fr2_count);
-    if (fr3)
-        draw_line(x11.green_gc, text_base + 90, 30, "Transmitted freezing %i", fr3_count);
+    if (sequences[2].fr)
+        draw_line(x11.green_gc, text_base + 75, 30, "Encoded freezing %i", sequences[2].fr_count);
+    if (sequences[3].fr)
+        draw_line(x11.green_gc, text_base + 90, 30, "Transmitted freezing %i",
+                  sequences[3].fr_count);
     if (psnr) {
         draw_line(x11.green_gc, text_base + 105, 20, "PSNR    On");
         draw_text(x11.status_gc, 100, text_base + 125, "Current");
@@ -133,11 +135,11 @@ void draw_status()
     } else {
         draw_line(x11.red_gc, text_base + 105, 20, "PSNR    Off");
     }
-    draw_line(x11.status_gc, text_base + 250, 50, "Org: %s", yuvname1);
+    draw_line(x11.status_gc, text_base + 250, 50, "Org: %s", sequences[1].yuvname);
     if (expand > 1)
-        draw_line(x11.status_gc, text_base + 275, 50, "Enc: %s", yuvname2);
+        draw_line(x11.status_gc, text_base + 275, 50, "Enc: %s", sequences[2].yuvname);
     if (expand > 2)
-        draw_line(x11.status_gc, text_base + 300, 50, "Tra: %s", yuvname3);
+        draw_line(x11.status_gc, text_base + 300, 50, "Tra: %s", sequences[3].yuvname);
 
     // Without a logo image (it could not be made) the strip stays gray.
     if (x11.kestrin && x11.kestrin->width >= logo_width && x11.kestrin->height >= logo_height)

@@ -1,8 +1,8 @@
 #include "colour_choice.h"
 
-#include "sequence.h"
 #include "common/settings.h"
 #include "convert/color_tables.h"
+#include "source/sequence.h"
 
 // Pictures larger than this are taken for HD material: BT.709 on limited range.
 static const int largest_sd_width = 720;
@@ -25,7 +25,7 @@ static ColourConversion choose(bool *named)
 {
     ColourConversion said = {-1, -1};
     for (int n = expand; n >= 1; n--) {  // the first sequence that says it wins
-        ColourConversion colours = sequence_colours(n);
+        ColourConversion colours = sequences[n].source.colours;
         if (colours.matrix >= 0)
             said.matrix = colours.matrix;
         if (colours.range >= 0)

@@ -1,7 +1,6 @@
 // The entry point: start-up in its fixed order, then playback.
 #include "colour_choice.h"
 #include "help_text.h"
-#include "options.h"
 #include "playback.h"
 #include "startup.h"
 #include "common/help_request.h"
@@ -11,6 +10,9 @@
 #include "display/events.h"
 #include "display/psnr_graph.h"
 #include "quality/quality_kernels.h"
+#include "source/freeze.h"
+#include "source/geometry.h"
+#include "source/options.h"
 
 int main(int argc, char **argv)
 {

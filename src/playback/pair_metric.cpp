@@ -1,7 +1,8 @@
 #include "pair_metric.h"
 
-#include "startup.h"
 #include "common/pairs.h"
+#include "quality/difference_pictures.h"
+#include "source/sequence.h"
 
 MetricSample measure_shown_metric(int pair, int metric)
 {

@@ -7,11 +7,9 @@
 #include <climits>
 #include <cstdio>
 
-#include "frame_advance.h"
-#include "pair_metric.h"
 #include "pacing.h"
+#include "pair_metric.h"
 #include "seek.h"
-#include "sequence.h"
 #include "startup.h"
 #include "common/pairs.h"
 #include "common/panes.h"
@@ -23,7 +21,10 @@
 #include "display/events.h"
 #include "display/layout.h"
 #include "display/psnr_graph.h"
+#include "quality/difference_pictures.h"
 #include "quality/metric_series.h"
+#include "source/frame_advance.h"
+#include "source/sequence.h"
 
 // Each pair's values of each metric over the current pass, for the info window's mean, and
 // the last value shown, for repainting it.
@@ -281,8 +282,8 @@ static bool obey_user(bool *more)
             int target = move_target(command);
             show_frame_again(target);
             // Notes stay one per frozen frame that play passes, one frame at a time.
-            if (command.kind == command_step && command.frames == 1 && fr2 &&
-                frame_frozen(&fr2_table, target))
+            if (command.kind == command_step && command.frames == 1 && sequences[2].fr &&
+                frame_frozen(&sequences[2].fr_table, target))
                 note_frozen();
             *more = pass_goes_on(frame);
             break;

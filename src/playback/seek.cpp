@@ -2,12 +2,12 @@
 
 #include <cstdlib>
 
-#include "frame_advance.h"
 #include "pair_metric.h"
-#include "sequence.h"
-#include "startup.h"
 #include "common/pairs.h"
+#include "common/picture_memory.h"
 #include "common/settings.h"
+#include "source/frame_advance.h"
+#include "source/sequence.h"
 
 static bool possible = false;
 static int64_t range_frames = 0;
@@ -22,7 +22,7 @@ void prepare_seeking()
 {
     possible = true;
     for (int n = 1; n <= expand; n++)
-        possible = possible && !sequence_streamed(n);
+        possible = possible && sequence_seekable(n);
     range_frames = end_frame >= start_frame ? (int64_t)end_frame - start_frame + 1 : 0;
     if (!possible || !psnr || range_frames == 0)
         return;
@@ -72,7 +72,7 @@ static void load_pictures(int frame_number, int kind)
             else
                 fill_picture(picture_of(n), 128);  // black, as pictures start out
         }
-        position_sequence(n, (int)(k + 1));
+        position_sequence(n, k + 1);
     }
 }
 

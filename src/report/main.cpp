@@ -8,10 +8,12 @@
 #include "common/help_request.h"
 #include "common/settings.h"
 #include "common/standard_descriptors.h"
-#include "playback/options.h"
-#include "playback/sequence.h"
-#include "playback/startup.h"
+#include "quality/difference_pictures.h"
 #include "quality/quality_kernels.h"
+#include "source/freeze.h"
+#include "source/geometry.h"
+#include "source/options.h"
+#include "source/sequence.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // fontconfig, under cairo's text, loses a block or two while it parses its configuration, with
@@ -71,7 +73,8 @@ int main(int argc, char **argv)
         die(1, "%s: give at least two sequences (-f1 and -f2) to compare\n", program_name);
     compute_geometry();
     compute_frame_range();
-    allocate_measured_pictures();
+    allocate_sequence_pictures();
+    allocate_difference_pictures();
     allocate_measure_buffers();
     load_freeze_tables();
     if (plot_path) {

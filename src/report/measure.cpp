@@ -7,8 +7,9 @@
 #include "common/pairs.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
-#include "playback/startup.h"
+#include "quality/difference_pictures.h"
 #include "quality/ssim.h"
+#include "source/sequence.h"
 
 int pair_count = 0;
 MetricSample pair_frame[4][metric_count];
@@ -82,14 +83,14 @@ static void share_jobs()
 void allocate_measure_buffers()
 {
     pair_count = pair_count_for(expand);
-    int largest_value = largest_sample_value(picture1);
+    int largest_value = largest_sample_value(*picture_of(1));
     for (int pair = 1; pair <= pair_count; pair++) {
         for (unsigned char *&plane : chroma_difference[pair]) {
             plane = (unsigned char *)malloc((size_t)chroma_size + 1);
             if (!plane)
                 die(1, "Out of memory: could not allocate the measurement buffers\n");
         }
-        if (report_ssim && !(ssim_scratch[pair] = malloc(ssim_scratch_bytes(picture1.width))))
+        if (report_ssim && !(ssim_scratch[pair] = malloc(ssim_scratch_bytes(picture_of(1)->width))))
             die(1, "Out of memory: could not allocate the measurement buffers\n");
         for (MetricSeries &series : pair_summary[pair])
             series_reset(&series, largest_value);

@@ -18,6 +18,7 @@
 #include "common/die.h"
 #include "common/pairs.h"
 #include "common/settings.h"
+#include "source/sequence.h"
 
 static const double title_right_margin = 16;  // the file names end this far from the edge
 
@@ -265,7 +266,8 @@ static void draw_title(cairo_t *cr, int with_ssim)
              with_ssim ? " and SSIM" : "", start_frame, start_frame + plot_frames - 1);
     if (plot_frames == 0)
         snprintf(title, sizeof title, "Luma PSNR per frame: no frames measured");
-    const char *const names[3] = {yuvname1, yuvname2, yuvname3};
+    const char *const names[3] = {sequences[1].yuvname, sequences[2].yuvname,
+                                  sequences[3].yuvname};
     set_colour(cr, axis_colour);
     cairo_select_font_face(cr, font, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
     cairo_set_font_size(cr, title_size);
@@ -323,7 +325,7 @@ static void draw_plot(cairo_t *cr, const PlotPanel *psnr, const PlotPanel *ssim,
     if (with_ssim)
         draw_frame_axis(cr, ssim);
     for (int n = 2, row = 0; n <= expand; n++)
-        if (n == 2 ? fr2 : fr3)
+        if (sequences[n].fr)
             draw_frozen_row(cr, psnr, row++, n);
     draw_legends(cr, psnr, ssim, with_ssim, any_frozen);
 }

@@ -4,7 +4,7 @@
 #include "helper_thread.h"
 #include "report.h"
 #include "common/settings.h"
-#include "playback/frame_advance.h"
+#include "source/frame_advance.h"
 
 int frozen2 = 0;
 int frozen3 = 0;

@@ -11,9 +11,9 @@
 #include "common/pixel_format.h"
 #include "common/settings.h"
 #include "convert/render_kernels.h"
-#include "playback/options.h"
-#include "playback/sequence.h"
-#include "playback/startup.h"
+#include "source/geometry.h"
+#include "source/options.h"
+#include "source/sequence.h"
 #include "startup_state.h"
 
 namespace {

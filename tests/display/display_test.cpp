@@ -18,6 +18,7 @@
 #include "common/settings.h"
 #include "display/shm_transfer.h"
 #include "display/layout.h"
+#include "source/sequence.h"
 
 static const std::string banner = "\nkestrin Trivista\nhttps://trivista.example/\n\n";
 
@@ -230,14 +231,14 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
         };
         const XPoint at[16] = {{5, 75},  {5, 90},  {5, 105},  {5, 120},   {5, 135},   {5, 150},   {5, 165},   {5, 180},  {5, 325},
                                {5, 350}, {5, 375},  {100, 200}, {210, 200}, {110, 290}, {155, 290}, {215, 290}};
-        snprintf(yuvname3, 256, "tra.yuv");
+        snprintf(sequences[3].yuvname, 256, "tra.yuv");
         for (const auto &c : cases) {
             frame = c.frame, fps = c.fps, start_frame = c.start, end_frame = c.end, loop = c.loop;
             snprintf(fps_label, sizeof fps_label, "%s", c.fps_label);
-            fr2 = c.fr2 != 0, fr2_count = c.fr2, fr3 = c.fr3 != 0, fr3_count = c.fr3;
+            sequences[2].fr = c.fr2 != 0, sequences[2].fr_count = c.fr2, sequences[3].fr = c.fr3 != 0, sequences[3].fr_count = c.fr3;
             psnr = c.with_psnr, expand = c.sequences, x11.kestrin = c.logo ? x11.kestrin : nullptr;
             colour_conversion_named = c.colours >= 0, colour_conversion = ColourConversion{c.colours / 2, c.colours % 2};
-            snprintf(yuvname1, 256, "%s", c.name1), snprintf(yuvname2, 256, "%s", c.name2);
+            snprintf(sequences[1].yuvname, 256, "%s", c.name1), snprintf(sequences[2].yuvname, 256, "%s", c.name2);
             XClearWindow(x11.display, x11.status_win);
             draw_status();
             Sketch expected(300, 400, gray);

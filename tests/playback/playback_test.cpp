@@ -23,30 +23,34 @@
 #endif
 
 #include "harness.h"
-#include "playback/options.h"
 #include "playback/pacing.h"
-#include "playback/picture_size.h"
 #include "playback/playback.h"
 #include "playback/seek.h"
 #include "display/screen_fit.h"
-#include "playback/sequence.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
 #include "playback/startup.h"
+#include "quality/difference_pictures.h"
+#include "source/freeze.h"
+#include "source/geometry.h"
+#include "source/options.h"
+#include "source/picture_size.h"
+#include "source/sequence.h"
 #include "startup_state.h"
-#include "playback/y4m.h"
+#include "source/y4m.h"
 
 namespace {
 
 using Strings = std::vector<std::string>;
-Strings arguments;  // outlive start-up: fr2_path points into them
+Strings arguments;  // outlive start-up: the paths point into them
+YuvFrame &picture1 = sequences[1].picture, &picture2 = sequences[2].picture, &picture3 = sequences[3].picture;
 
 Strings words(std::string text) { std::istringstream in(text); return {std::istream_iterator<std::string>(in), {}}; }
 
 void reset_settings()
 {
     close_sequences();
-    free_freeze_table(&fr2_table), free_freeze_table(&fr3_table), reset_startup_state();
+    free_freeze_table(&sequences[2].fr_table), free_freeze_table(&sequences[3].fr_table), reset_startup_state();
 }
 
 // The command line "trivista <args>", then geometry, frame range and frame period.
@@ -254,7 +258,7 @@ TEST_F(Startup, EachFormatReadsItsSamplesAtTheirPositions)
 #if defined(__SANITIZE_ADDRESS__)
                 __lsan::ScopedDisabler one_start_up_of_many;  // these buffers are dropped on purpose
 #endif
-                allocate_measured_pictures();
+                allocate_sequence_pictures(), allocate_difference_pictures();
             }
             auto sample = [&](const unsigned char *plane, ptrdiff_t stride, int x, int y) {
                 return bytes == 2 ? plane[y * stride + 2 * x] | plane[y * stride + 2 * x + 1] << 8 : plane[y * stride + x];
@@ -304,6 +308,23 @@ TEST_F(Startup, FfmpegYuv4mpegReadsLikeItsRawPlanesAndFrameParametersAreSkipped)
     }
 }
 
+// Every kind reads into the picture's rows wherever its strides put them and leaves the gaps between them.
+TEST_F(Startup, ReadsHonourThePicturesStridesAndLeaveTheGapsAlone)
+{
+    start("-f1 RAW -f2 PAL -s 1");
+    for (int n = 1; n <= 2; n++) {
+        std::vector<uint8_t> y(56 * 32, 0xEE), u(32 * 16, 0xEE), v(32 * 16, 0xEE), packed, gaps;
+        YuvFrame picture = {y.data(), u.data(), v.data(), 48, 32, 8, chroma_420, 56, 32};
+        position_sequence(n, 1);
+        ASSERT_TRUE(read_picture(n, &picture));
+        for (auto [plane, width, stride] : {std::tuple{&y, 48, 56}, {&u, 24, 32}, {&v, 24, 32}})
+            for (size_t i = 0; i < plane->size(); i++)
+                (i % stride < (size_t)width ? packed : gaps).push_back((*plane)[i]);
+        EXPECT_EQ(packed, make_test_frame(48, 32, n, 1)) << n;
+        EXPECT_EQ(gaps, std::vector<uint8_t>(8 * 32 + 2 * 8 * 16, 0xEE)) << n;
+    }
+}
+
 // The default end is the last whole frame of the first file at any length; only the frame headers of the
 // range are checked, so frames 3 and 4 with longer headers pass outside it; CRLF line ends are accepted.
 TEST_F(Startup, RangeReachesTheEndOfLongFilesAndFrameHeadersAreCheckedInItAlone)
@@ -348,10 +369,10 @@ TEST_F(Startup, FreezeFilesMarkTheFramesOfTheirLines)
         start("-size 16x16 -f1 small -fr2 " + list + " -fr3 " + list);
         testing::internal::CaptureStderr(), load_freeze_tables();
         EXPECT_EQ(testing::internal::GetCapturedStderr(), row.warnings + row.warnings) << row.text;
-        for (FreezeTable *table : {&fr2_table, &fr3_table})
+        for (FreezeTable *table : {&sequences[2].fr_table, &sequences[3].fr_table})
             for (int n = 0; n <= 20; n++)
                 marked += frame_frozen(table, n) ? std::to_string(n) + " " : "";
-        EXPECT_EQ(marked + std::to_string(fr2_count) + std::to_string(fr3_count),
+        EXPECT_EQ(marked + std::to_string(sequences[2].fr_count) + std::to_string(sequences[3].fr_count),
                   row.marked + row.marked + row.count + row.count) << row.text;
         reset_settings();
     }
@@ -387,9 +408,9 @@ TEST_F(Startup, FreezeTablesFollowTheListsNotTheRangeAndOnlyTextWithinTheBoundIs
         setrlimit(RLIMIT_AS, &limit);
 #endif
         start("-size 16x16 -f1 huge -f2 huge " + args), load_freeze_tables();
-        fprintf(stderr, "%d frames:", fr2_count);
+        fprintf(stderr, "%d frames:", sequences[2].fr_count);
         for (int n : {0, 5, 6, 7, 1000000, 1000001, 2147482998, 2147482999, 2147483000})
-            if (frame_frozen(&fr2_table, n)) fprintf(stderr, " %d", n);
+            if (frame_frozen(&sequences[2].fr_table, n)) fprintf(stderr, " %d", n);
         exit(fprintf(stderr, "\n") - 1);
     };
     for (const auto &row : rows) {
@@ -521,10 +542,10 @@ TEST_F(Startup, PicturesStartBlackAndBuffersFollowThePictureSizeOrTheMessageEnds
 #endif
         allocate_buffers();
     }
-    EXPECT_EQ(std::string(yuvname1), long_name.substr(0, 255));  // the window's copy is cut, the file opened
+    EXPECT_EQ(std::string(sequences[1].yuvname), long_name.substr(0, 255));  // the window's copy is cut, the file opened
     EXPECT_EQ(render_buffer_size, 811016);
     for (int64_t i : {(int64_t)0, chroma_size - 1})
-        EXPECT_EQ(planes(picture2)[i] + planes(picture2)[luma_size + i] + planes(diff1)[luma_size + i], 0 + 128 + 124);
+        EXPECT_EQ(planes(picture2)[i] + planes(picture2)[luma_size + i] + planes(*difference_of(1))[luma_size + i], 0 + 128 + 124);
     reset_settings();
     ASSERT_EQ(truncate("RAW", 4096 * 2304 * 3 / 2), 0);
     start("-size 4096x2304 -f1 RAW");

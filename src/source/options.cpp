@@ -13,8 +13,6 @@
 #include "common/pixel_format.h"
 #include "common/settings.h"
 
-const char *fr2_path = nullptr;
-const char *fr3_path = nullptr;
 int fps_given = 0;
 int size_given = 0;
 Fraction fps_rate = {25, 1};
@@ -90,15 +88,29 @@ static void copy_display_name(char (&name)[256], const char *path)
     snprintf(name, sizeof name, "%s", path);
 }
 
+void name_sequence(int n, const char *path)
+{
+    expand = n;
+    copy_display_name(sequences[n].yuvname, path);
+    sequences[n].path = path;
+}
+
 // Sequence options: -f1, then -f2, then -f3, each once; anything else would leave a
-// counted sequence without an open stream.
+// counted sequence without an open stream. The loop opens the file.
 static void take_sequence_option(int n, const char *path, const char *program_name)
 {
     if (expand != n - 1)
         usage_and_exit(program_name);
-    expand = n;
-    copy_display_name(n == 1 ? yuvname1 : n == 2 ? yuvname2 : yuvname3, path);
-    open_sequence(n, path);
+    name_sequence(n, path);
+}
+
+// -fr2 and -fr3: only the name is taken; the list is read once the range is known.
+static void take_freeze_option(int n, const char *path)
+{
+    Sequence &s = sequences[n];
+    copy_display_name(s.fr_name, path);
+    s.fr_path = path;
+    s.fr = 1;
 }
 
 // -zoom F: out by N as 1/N, in by N as N, or 1.
@@ -131,9 +143,7 @@ static const struct ColourOption {
      "the range must be tv, pc, limited or full"},
 };
 
-// Returns how many arguments the option took (1: switch, 2: with its value), or 0 when
-// the name is not an option of ours.
-static int take_option(const char *name, const char *value, const char *program_name)
+int take_option(const char *name, const char *value, const char *program_name)
 {
     if (strcmp(name, "-zoom") == 0) {
         if (value == nullptr)
@@ -178,15 +188,11 @@ static int take_option(const char *name, const char *value, const char *program_
         take_frame_or_time(name, value, &end_value, &end_frame);
     else if (strcmp(name, "-fps") == 0)
         take_frame_rate(value);
-    else if (strcmp(name, "-fr2") == 0) {
-        copy_display_name(fr2_name, value);
-        fr2_path = value;
-        fr2 = 1;
-    } else if (strcmp(name, "-fr3") == 0) {
-        copy_display_name(fr3_name, value);
-        fr3_path = value;
-        fr3 = 1;
-    } else if (strcmp(name, "-size") == 0) {
+    else if (strcmp(name, "-fr2") == 0)
+        take_freeze_option(2, value);
+    else if (strcmp(name, "-fr3") == 0)
+        take_freeze_option(3, value);
+    else if (strcmp(name, "-size") == 0) {
         int width, height;
         if (!parse_picture_size(value, &width, &height))
             die(1, "-size %s: width and height must be even numbers from %dx%d up to %dx%d\n",
@@ -218,7 +224,7 @@ static int take_option(const char *name, const char *value, const char *program_
     return 2;
 }
 
-static void check_options(const char *program_name)
+void check_options(const char *program_name)
 {
     if (expand < 1)
         usage_and_exit(program_name);
@@ -233,12 +239,10 @@ static void check_options(const char *program_name)
         die(1, "Frame rate (-fps) must be at least 1: %s\n", fps_text);
     }
     // The list is still read (a missing file still ends the run), but holds nothing back.
-    if (fr2 && expand < 2)
-        fprintf(stderr, "Warning: -fr2 %s has no sequence to freeze: -f2 was not given\n",
-                fr2_path);
-    if (fr3 && expand < 3)
-        fprintf(stderr, "Warning: -fr3 %s has no sequence to freeze: -f3 was not given\n",
-                fr3_path);
+    for (int n = 2; n <= 3; n++)
+        if (sequences[n].fr && expand < n)
+            fprintf(stderr, "Warning: -fr%d %s has no sequence to freeze: -f%d was not given\n",
+                    n, sequences[n].fr_path, n);
 }
 
 void parse_options(int argc, char **argv, extra_option_fn extra)
@@ -250,9 +254,13 @@ void parse_options(int argc, char **argv, extra_option_fn extra)
     for (int i = 2; i <= argc; i += 2) {
         const char *name = argv[i - 1];
         const char *value = i < argc ? argv[i] : nullptr;
+        int named = expand;
         int taken = take_option(name, value, program_name);
         if (taken == 0 && extra)
             taken = extra(name, value);
+        // A file that cannot be opened ends the run before the next option is looked at.
+        if (expand != named)
+            open_sequence(expand, sequences[expand].path);
         if (taken == 1)
             i--;
         else if (taken == 0) {

@@ -9,8 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "freeze.h"
 #include "open_file.h"
-#include "startup.h"
+#include "sequence.h"
 #include "common/die.h"
 #include "common/settings.h"
 
@@ -158,4 +159,18 @@ void free_freeze_table(FreezeTable *table)
     free(table->frames);
     table->frames = nullptr;
     table->size = 0;
+}
+
+void load_freeze_tables()
+{
+    for (int n = 2; n <= 3; n++) {
+        Sequence &s = sequences[n];
+        if (s.fr)
+            s.fr_count = loadfreezefile(s.fr_path, &s.fr_table);
+    }
+}
+
+const FreezeTable *freeze_table_of(int sequence)
+{
+    return sequence >= 2 && sequences[sequence].fr ? &sequences[sequence].fr_table : nullptr;
 }

@@ -16,3 +16,12 @@ FILE *open_for_reading(const char *path)
         close(fd);
     return file;
 }
+
+size_t read_line(FILE *file, char *buffer, size_t capacity)
+{
+    size_t got = 0;
+    int c = 0;
+    while (got < capacity && c != '\n' && (c = getc(file)) != EOF)
+        buffer[got++] = (char)c;
+    return got;
+}

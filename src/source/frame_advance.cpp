@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "freeze.h"
 #include "sequence.h"
-#include "startup.h"
 #include "common/settings.h"
 
 int64_t file_frame_shown(int n, int frame_number)
@@ -17,17 +17,19 @@ int64_t file_frame_shown(int n, int frame_number)
 
 void read_as_play(int n, int64_t k)
 {
-    int64_t whole = sequence_streamed(n) ? k + 1 : whole_frames(n);
+    int64_t whole = whole_frames(n);
+    if (whole < 0)  // a pipe: as long as it goes on
+        whole = k + 1;
     if (k < whole) {
-        position_sequence(n, (int)k);
+        position_sequence(n, k);
         read_picture(n, picture_of(n));
         return;
     }
     if (whole > 0) {
-        position_sequence(n, (int)(whole - 1));
+        position_sequence(n, whole - 1);
         read_picture(n, picture_of(n));
     }
-    position_sequence(n, (int)whole);
+    position_sequence(n, whole);
     read_picture(n, picture_of(n));
 }
 
@@ -40,7 +42,7 @@ bool start_pass(int frame_number)
         // Held at the start, it shows what play from frame 0 read last.
         if (held && shown >= 0)
             read_as_play(n, shown);
-        position_sequence(n, (int)(held ? shown + 1 : shown));
+        position_sequence(n, held ? shown + 1 : shown);
     }
     return !sequence_ended(1);
 }

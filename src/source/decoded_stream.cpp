@@ -1,0 +1,100 @@
+// Encoded sequences: a container or a bitstream, decoded frame by frame (decoded_source.cpp).
+#include "decoded_source.h"
+#include "picture_size.h"
+#include "settle.h"
+#include "source.h"
+#include "common/die.h"
+
+struct DecodedStream {
+    DecodedSource *decoder;
+    int64_t frames;  // counted when first asked for; -1 before
+};
+
+static DecodedStream *stream(const Source *source)
+{
+    return (DecodedStream *)source->priv;
+}
+
+// By the name or, in a file of another name, by what the ffmpeg libraries recognise; a pipe is
+// claimed by its name only, to be refused when opened.
+static int probe_decoded_stream(const SourceProbe *probe)
+{
+    return looks_encoded(probe->path, !probe->streamed) ? 50 : 0;
+}
+
+// The stream gives size and format; both must agree with the other sequences' as a
+// YUV4MPEG2 header's must. A pipe cannot be decoded: its frames are counted first and read
+// again at every pass.
+static void open_decoded_stream(Source *source, SourceProbe *)
+{
+    if (source->streamed)
+        die(1, "%s: an encoded sequence must be a file, not a pipe\n", source->path);
+    DecodedSource *decoder = open_decoded(source->path);
+    source->priv = new DecodedStream{decoder, -1};
+    const PixelFormat *format = decoded_format(decoder);
+    if (!format)
+        die(1, "%s: decodes to %s, which is not supported\n", source->path,
+            decoded_format_name(decoder));
+    int width = decoded_width(decoder), height = decoded_height(decoder);
+    if (!picture_size_allowed(width, height))
+        die(1, "%s: picture size %dx%d is not supported (even, %dx%d up to %dx%d)\n",
+            source->path, width, height, min_picture_width, min_picture_height,
+            max_picture_width, max_picture_height);
+    settle_picture_size(source->path, width, height, "picture size");
+    settle_decoded_format(source->path, format);
+    source->colours = decoded_colours(decoder);
+    decoded_rate(decoder, &source->rate_numerator, &source->rate_denominator);
+}
+
+static int64_t decoded_frame_count(Source *source)
+{
+    DecodedStream *s = stream(source);
+    if (s->frames < 0)
+        s->frames = count_decoded_frames(s->decoder);
+    return s->frames;
+}
+
+static void refuse_empty_stream(const Source *source)
+{
+    die(1, "%s: holds no video frame\n", source->path);
+}
+
+static void seek_decoded(Source *source, int64_t frame)
+{
+    position_decoded(stream(source)->decoder, frame);
+}
+
+static bool read_decoded(Source *source, YuvFrame *picture)
+{
+    return decode_next(stream(source)->decoder, picture);
+}
+
+static bool decoded_stream_ended(const Source *source)
+{
+    return decoded_ended(stream(source)->decoder);
+}
+
+// Also after an open that was refused before the record was made.
+static void close_decoded_stream(Source *source)
+{
+    if (!stream(source))
+        return;
+    close_decoded(stream(source)->decoder);
+    delete stream(source);
+    source->priv = nullptr;
+}
+
+extern const SourceKind decoded_stream_kind = {
+    "encoded stream",
+    probe_decoded_stream,
+    open_decoded_stream,
+    decoded_frame_count,
+    nullptr,  // leftover_bytes: the decoder takes what it can
+    refuse_empty_stream,
+    nullptr,  // check_range: nothing to check before reading
+    seek_decoded,
+    nullptr,  // skip: seek moves it
+    read_decoded,
+    decoded_stream_ended,
+    close_decoded_stream,
+};

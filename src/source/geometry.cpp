@@ -1,0 +1,84 @@
+#include "geometry.h"
+
+#include <climits>
+#include <cstdio>
+
+#include "options.h"
+#include "sequence.h"
+#include "settle.h"
+#include "common/pixel_format.h"
+#include "common/settings.h"
+
+void compute_geometry()
+{
+    read_sequence_headers();
+    luma_size = luma_plane_bytes(pixel_format, horizontal_size, vertical_size);
+    chroma_size = chroma_plane_bytes(pixel_format, horizontal_size, vertical_size);
+    frame_size = luma_size + 2 * chroma_size;
+    if (expand <= 1)
+        psnr = 0;
+}
+
+// Play reads the whole frames and stops; a tail that is not one hints at a wrong size.
+static void warn_of_leftover_bytes()
+{
+    for (int n = 1; n <= expand; n++) {
+        const Source &source = sequences[n].source;
+        int64_t left = source.kind->leftover_bytes ? source.kind->leftover_bytes(&source) : 0;
+        if (left == 0)
+            continue;
+        if (n == 1 && picture_size_assumed())
+            fprintf(stderr, "%s: no picture size given: 176x144 assumed, which leaves %lld "
+                            "bytes after the last whole frame\n", source.path, (long long)left);
+        else
+            fprintf(stderr, "%s: %lld bytes after the last whole frame are not read\n",
+                    source.path, (long long)left);
+    }
+}
+
+Fraction original_rate()
+{
+    if (sequence_rate_numerator > 0)
+        return {sequence_rate_numerator, sequence_rate_denominator};
+    return {0, 1};
+}
+
+// Times on the command line count in the Original's own rate, where -fps stands makes no
+// difference, and a slowed or hurried play still starts at the same picture; a raw file
+// has no rate of its own, so -fps gives it one (25 without it).
+static Fraction timeline_rate()
+{
+    Fraction rate = original_rate();
+    return rate.numerator > 0 ? rate : fps_given ? fps_rate : Fraction{25, 1};
+}
+
+// Frames outside the range are never read, so they cost nothing at start-up; a sequence
+// with a freeze list starts before the start frame by what it lists.
+static void check_ranges()
+{
+    for (int n = 1; n <= expand; n++) {
+        Source &source = sequences[n].source;
+        if (!source.kind->check_range)
+            continue;
+        int64_t whole = whole_frames(n);
+        int64_t last = whole - 1 < end_frame ? whole - 1 : end_frame;
+        source.kind->check_range(&source, sequences[n].fr ? 0 : start_frame, last);
+    }
+}
+
+void compute_frame_range()
+{
+    frames_from_times(timeline_rate());
+    Source &first = sequences[1].source;
+    int64_t frames = whole_frames(1);
+    if (frames < 1)
+        first.kind->refuse_empty(&first);
+    warn_of_leftover_bytes();
+    // end_frame + 1 must still be an int: it ends the pass.
+    int last = frames - 1 > INT_MAX - 1 ? INT_MAX - 1 : (int)(frames - 1);
+    if (end_frame > last)
+        end_frame = last;
+    if (start_frame > last)
+        start_frame = last;
+    check_ranges();
+}
