@@ -33,6 +33,9 @@ static UserCommand command(CommandKind kind, int frames = 0)
 
 static UserCommand key_command(XKeyEvent *event)
 {
+    // '?' is a shifted key on most keyboards; the unshifted column names the key.
+    if ((event->state & ShiftMask) && XLookupKeysym(event, 1) == XK_question)
+        return command(command_help);
     switch (XLookupKeysym(event, 0)) {
     case XK_space: return command(command_pause);
     case XK_Right: return command(command_step, 1);
@@ -45,6 +48,10 @@ static UserCommand key_command(XKeyEvent *event)
     case XK_End: return command(command_last);
     case XK_q:
     case XK_Escape: return command(command_quit);
+    case XK_d: return command(command_difference_view);
+    case XK_g: return command(command_gain);
+    case XK_h:
+    case XK_question: return command(command_help);
     default: return command(command_none);
     }
 }

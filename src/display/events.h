@@ -13,6 +13,9 @@ enum CommandKind {
     command_quit,     // q, Escape, or the close button of either window
     command_sample,   // button 1 on a pane: read the samples at `x`, `y` of the picture
     command_repaint,  // part of a window was exposed
+    command_difference_view,  // d: the next view of the difference panes
+    command_gain,             // g: the next gain of the difference views
+    command_help,             // h or ?: the key table until the next key
 };
 
 struct UserCommand {

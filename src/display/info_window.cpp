@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "layout.h"
+#include "look.h"
 #include "common/die.h"
 #include "common/pairs.h"
 #include "common/settings.h"
@@ -24,6 +25,11 @@ static const int text_base = 75;
 // One PSNR row per pair from here down, in the order of the pair table.
 static const int psnr_row_first = 225;
 static const int psnr_row_step = 20;
+// The difference view's row, between the limits and the file names, and its colour bar.
+static const int view_row = text_base + 232;
+static const int scale_bar_x = 80;
+static const int scale_bar_width = 128;  // two levels a column
+static const int scale_bar_height = 10;
 
 // The X server is asked for the main window's place and size, which makes init_display
 // the one place that decides them.
@@ -103,8 +109,45 @@ static void draw_line(GC context, int y, size_t size, const char *format, ...)
     draw_text(context, 5, y, buffer);
 }
 
+void draw_view_scale()
+{
+    static DifferenceView drawn_view = view_plain;
+    static int drawn_gain = 0;
+    if (drawn_view != look.difference_view || drawn_gain != view_gain()) {
+        if (drawn_view != view_plain)
+            XClearArea(x11.display, x11.status_win, 0, view_row - 12, info_window_width, 15,
+                       False);
+        drawn_view = look.difference_view;
+        drawn_gain = view_gain();
+    }
+    int gain = view_gain();
+    if (look.difference_view == view_centred) {
+        draw_line(x11.status_gc, view_row, 50, "Differences 128 + %i d", gain);
+        return;
+    }
+    if (look.difference_view != view_heat)
+        return;
+    // |d| x gain, clamped: the brightest colour from |d| = 255 / gain up.
+    draw_line(x11.status_gc, view_row, 20, "Heat |d| 0");
+    uint32_t pixels[256];
+    build_view_pixels(view_heat, pixels);
+    for (int column = 0; column < scale_bar_width; column++) {
+        XSetForeground(x11.display, x11.status_gc, pixels[2 * column + 1]);
+        XFillRectangle(x11.display, x11.status_win, x11.status_gc, scale_bar_x + column,
+                       view_row - scale_bar_height, 1, scale_bar_height);
+    }
+    XSetForeground(x11.display, x11.status_gc, 0);
+    char top[12];
+    snprintf(top, sizeof top, "%i", (255 + gain - 1) / gain);
+    draw_text(x11.status_gc, scale_bar_x + scale_bar_width + 5, view_row, top);
+}
+
 void draw_status()
 {
+    if (look.help_shown) {
+        draw_key_help();
+        return;
+    }
     if (fps_label[0])
         draw_line(x11.status_gc, text_base, 50, "Frame %6i @ %s fps target rate", frame, fps_label);
     else
@@ -141,6 +184,7 @@ void draw_status()
     if (expand > 2)
         draw_line(x11.status_gc, text_base + 300, 50, "Tra: %s", sequences[3].yuvname);
 
+    draw_view_scale();
     // Without a logo image (it could not be made) the strip stays gray.
     if (x11.kestrin && x11.kestrin->width >= logo_width && x11.kestrin->height >= logo_height)
         XPutImage(x11.display, x11.status_win, x11.status_gc, x11.kestrin, 0, 0, 0, 0, logo_width,
@@ -158,6 +202,8 @@ static GC gc_for_psnr(double value)
 
 void PSNRstatus(double current, double mean, int pair)
 {
+    if (look.help_shown)
+        return;
     char current_text[25];
     char mean_text[25];
     snprintf(current_text, sizeof current_text, "%6.2f", current);

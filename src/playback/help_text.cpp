@@ -47,7 +47,9 @@ and format of raw files: -size/-CIF and -pix_fmt, else the Original's name
 every name must agree. Freeze files: one frame number a line.
 
 Keys, in either window: Space pause/resume; Right/Left one frame, Up/Down 10,
-Page Up/Page Down 100 forward/back; Home/End the first/last frame; q, Escape
+Page Up/Page Down 100 forward/back; Home/End the first/last frame; d the next
+difference view (gray, centred gray 128 + gain x d, heat map of |d| x gain);
+g the next gain (1, 2, 4, 8, 16); h or ? the keys until the next key; q, Escape
 or the close button end the run. Mouse button 1 on a pane prints on standard
 output, for example:
 pixel: frame 12 x 40 y 33 org 120 128 130 enc 118 127 131 tra 118 127 131 org-enc 2 enc-tra 0 org-tra 2

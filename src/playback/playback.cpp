@@ -9,17 +9,16 @@
 
 #include "pacing.h"
 #include "pair_metric.h"
+#include "pane_render.h"
 #include "seek.h"
 #include "startup.h"
 #include "common/pairs.h"
 #include "common/panes.h"
 #include "common/settings.h"
-#include "convert/reduce.h"
-#include "convert/renderers.h"
-#include "convert/zoom.h"
 #include "display/display.h"
 #include "display/events.h"
 #include "display/layout.h"
+#include "display/look.h"
 #include "display/psnr_graph.h"
 #include "quality/difference_pictures.h"
 #include "quality/metric_series.h"
@@ -31,59 +30,12 @@
 static MetricSeries pass_series[4][metric_count];
 static double shown_value[4][metric_count];
 
-// The picture zoomed out into zoom_picture's planes at the shown size, described by `out`.
-// A difference pane keeps the largest error of each block, which needs the pair's two
-// pictures; a picture of another format than 8-bit 4:2:0 has its difference averaged.
-static void zoom_out_into(const YuvFrame *picture, int pane, YuvFrame *out)
-{
-    *out = zoom_picture;
-    out->width = shown_width();
-    out->height = shown_height();
-    const Pane &shown = panes[pane];
-    const YuvFrame *first = nullptr, *second = nullptr;
-    if (shown.kind == pane_pair) {
-        first = picture_of(pairs[shown.source].first);
-        second = picture_of(pairs[shown.source].second);
-    }
-    if (first && first->bit_depth == 8 && first->chroma == chroma_420)
-        zoom_kernels.zoom_out_difference(first, second, picture, out, zoom_out);
-    else
-        zoom_kernels.zoom_out(picture, out, zoom_out);
-}
-
-static void render(const YuvFrame *picture, void (*renderer)(const YuvFrame *, unsigned char *,
-                                                              ptrdiff_t), int pane)
-{
-    ptrdiff_t shown_row = (ptrdiff_t)shown_width() * rendered_pixel_bytes();
-    unsigned char *rendered = panes[pane].rendered;
-    if (zoom_out > 1) {
-        YuvFrame zoomed;
-        zoom_out_into(picture, pane, &zoomed);
-        renderer(&zoomed, rendered, shown_row);
-    } else {
-        // Rendered on every zoom_in-th row, then widened in place.
-        renderer(picture, rendered, shown_row * zoom_in);
-        if (zoom_in > 1)
-            zoom_kernels.zoom_in(rendered, picture->width, picture->height, rendered_pixel_bytes(),
-                                 shown_row, zoom_in);
-    }
-}
-
-// The picture in the form the renderers take: 8-bit 4:2:0.
-static const YuvFrame *displayable(const YuvFrame *picture)
-{
-    if (picture->bit_depth == 8 && picture->chroma == chroma_420)
-        return picture;
-    reduce_for_display(picture, &display_picture);  // rendered before the next one comes
-    return &display_picture;
-}
-
 // A held sequence shows again the picture it rendered last.
 static void show_sequence(int n, bool held)
 {
     int pane = pane_of_sequence(n);
     if (!held)
-        render(displayable(picture_of(n)), render_colour, pane);
+        render_sequence_pane(n);
     display_image(x11.ximage, panes[pane].rendered, pane);
 }
 
@@ -105,7 +57,7 @@ static void show_pair(int pair, bool record)
     }
     int pane = pane_of_pair(pair);
     if (!nodiff) {
-        render(difference_of(pair), render_gray, pane);
+        render_pair_pane(pair);
         display_image(x11.ximage, panes[pane].rendered, pane);
     }
     if (!psnr)
@@ -133,6 +85,8 @@ static void show_frame(const FrameStep &step, bool record)
             if (pairs[pair].second == n)
                 show_pair(pair, record);
     }
+    if (quiet && look.help_shown)
+        draw_key_help();
 }
 
 static void note_frozen()
@@ -203,7 +157,40 @@ static void repaint()
             PSNRstatus(shown_value[pair][metric_psnr_y],
                        series_mean(&pass_series[pair][metric_psnr_y]), pair);
     }
+    if (quiet && look.help_shown)
+        draw_key_help();
     present_frame();
+}
+
+// The difference panes again in the view just chosen, from the pictures of the frame
+// shown, with the info window's scale; play goes on in that view.
+static void show_view_change()
+{
+    for (int pair = 1; pair <= pair_count_for(expand); pair++) {
+        int pane = pane_of_pair(pair);
+        if (!pane_shown(pane))
+            continue;
+        render_pair_pane(pair);
+        display_image(x11.ximage, panes[pane].rendered, pane);
+    }
+    if (!quiet)
+        draw_status();
+    else if (look.help_shown)
+        draw_key_help();
+    present_frame();
+}
+
+// The key table goes at the next key, whatever that key does then.
+static void hide_key_help()
+{
+    look.help_shown = false;
+    clear_key_help();
+    repaint();
+}
+
+static bool is_key(CommandKind kind)
+{
+    return kind != command_none && kind != command_sample && kind != command_repaint;
 }
 
 static int sample_at(const unsigned char *plane, ptrdiff_t stride, int bit_depth, int x, int y)
@@ -256,6 +243,11 @@ static bool obey_user(bool *more)
     bool paused = false;
     for (;;) {
         UserCommand command = next_command(paused);
+        if (look.help_shown && is_key(command.kind)) {
+            hide_key_help();
+            if (command.kind == command_help)
+                continue;
+        }
         switch (command.kind) {
         case command_none:
             return true;
@@ -273,6 +265,21 @@ static bool obey_user(bool *more)
             if (paused)
                 repaint();
             break;
+        case command_difference_view:
+            look.difference_view =
+                (DifferenceView)((look.difference_view + 1) % difference_view_count);
+            show_view_change();
+            break;
+        case command_gain:
+            look.gain_index = (look.gain_index + 1) % view_gain_count;
+            show_view_change();
+            break;
+        case command_help:
+            look.help_shown = true;
+            draw_key_help();
+            present_frame();
+            break;
+
         case command_step:
         case command_first:
         case command_last: {

@@ -12,6 +12,7 @@
 
 #include "common/pixel_format.h"
 #include "convert/color_tables.h"
+#include "convert/difference_view.h"
 #include "convert/reduce.h"
 #include "quality/difference_fast.h"
 #include "quality/quality_kernels.h"
@@ -437,4 +438,88 @@ TEST(Reduction, RoundsEachFormatToEightBitsAndAveragesChromaOntoTheFourTwoZeroGr
                     ASSERT_EQ((p == 1 ? out.u : out.v)[i], expected) << format.name << " plane " << p << " " << i;
                 }
         }
+}
+
+// Each view's level of d = (a - b) >> (depth - 8), at 8 and 10 bits, over every difference.
+TEST(DifferenceViews, LevelsAreCentredGrayOrMagnitudeTimesTheGainClampedAtEveryDepth)
+{
+    for (int depth : {8, 10})
+        for (DifferenceView view : {view_centred, view_heat})
+            for (int gain : view_gains) {
+                const int top = (1 << depth) - 1, bytes = depth > 8 ? 2 : 1, w = 64;
+                std::vector<int> a, b;
+                for (int x = 0; x <= top; x += top / 200 + 1)
+                    for (int y : {0, x / 2, top - x, top})
+                        a.push_back(x), b.push_back(y);
+                const int count = (int)a.size(), h = (count + w - 1) / w;
+                a.resize(w * h, 0), b.resize(w * h, 0);
+                std::vector<uint8_t> pa(w * h * bytes), pb(w * h * bytes), out(w * h, 7);
+                for (int i = 0; i < w * h; i++)
+                    for (int k = 0; k < bytes; k++)
+                        pa[i * bytes + k] = (uint8_t)(a[i] >> 8 * k), pb[i * bytes + k] = (uint8_t)(b[i] >> 8 * k);
+                YuvFrame fa = packed_frame(pa.data(), nullptr, nullptr, w, h, depth, chroma_gray);
+                YuvFrame fb = packed_frame(pb.data(), nullptr, nullptr, w, h, depth, chroma_gray);
+                uint8_t levels[view_level_count];
+                build_view_levels(view, gain, levels);
+                difference_view_levels_C(&fa, &fb, levels, out.data(), w);
+                for (int i = 0; i < w * h; i++) {
+                    int d = (int)std::floor((a[i] - b[i]) / double(1 << (depth - 8)));
+                    int level = view == view_heat ? std::abs(d) * gain : 128 + gain * d;
+                    ASSERT_EQ(out[i], std::clamp(level, 0, 255)) << depth << " " << a[i] << " " << b[i];
+                }
+            }
+}
+
+// The published scheme at its ends and middle, and a brightness that never falls.
+TEST(DifferenceViews, TheHeatMapRunsFromBlackToWhiteThroughCubehelixWithRisingBrightness)
+{
+    auto expected = [](int level, int channel) {
+        const double coefficients[3][2] = {{-0.14861, 1.78277}, {-0.29227, -0.90649}, {1.97294, 0}};
+        double l = level / 255.0, a = l * (1 - l) / 2, phi = 2 * M_PI * (0.5 / 3 - 1.5 * l);
+        double v = l + a * (coefficients[channel][0] * std::cos(phi) + coefficients[channel][1] * std::sin(phi));
+        return (int)std::lround(std::clamp(v, 0.0, 1.0) * 255);
+    };
+    double brightness = -1;
+    for (int level = 0; level < 256; level++) {
+        uint8_t rgb[3];
+        heat_map_colour(level, rgb);
+        for (int c = 0; c < 3; c++)
+            ASSERT_EQ(rgb[c], expected(level, c)) << level;
+        double now = 0.30 * rgb[0] + 0.59 * rgb[1] + 0.11 * rgb[2];
+        EXPECT_GE(now, brightness - 1.0) << level;  // one step of rounding at most
+        brightness = now;
+    }
+    uint8_t black[3], white[3];
+    heat_map_colour(0, black), heat_map_colour(255, white);
+    EXPECT_EQ(black[0] + black[1] + black[2], 0);
+    EXPECT_EQ(white[0] + white[1] + white[2], 3 * 255);
+}
+
+// Levels through the pixel table of the visual: gray in every channel, or the heat colour.
+TEST(DifferenceViews, LevelsBecomeTheirGrayOrHeatPixelAtEachPixelWidth)
+{
+    for (int deep : {0, 1}) {
+        wpixel[0] = deep ? 0xff0000 : 0xf800, wpixel[1] = deep ? 0xff00 : 0x7e0, wpixel[2] = deep ? 0xff : 0x1f;
+        InitColorDither(deep);
+        for (DifferenceView view : {view_centred, view_heat}) {
+            std::vector<uint8_t> levels(256);
+            for (int i = 0; i < 256; i++)
+                levels[i] = (uint8_t)(255 - i);
+            YuvFrame picture = packed_frame(levels.data(), nullptr, nullptr, 16, 16, 8, chroma_gray);
+            uint32_t pixels[256];
+            build_view_pixels(view, pixels);
+            std::vector<uint8_t> out(16 * 16 * 4 + 4, 0xee);
+            render_view_levels_C(&picture, pixels, deep ? 4 : 2, out.data(), 16 * (deep ? 4 : 2));
+            for (int i = 0; i < 256; i++) {
+                uint8_t rgb[3] = {levels[i], levels[i], levels[i]};
+                if (view == view_heat)
+                    heat_map_colour(levels[i], rgb);
+                uint32_t want = deep ? rgb[0] << 16 | rgb[1] << 8 | rgb[2]
+                                     : (rgb[0] >> 3) << 11 | (rgb[1] >> 2) << 5 | rgb[2] >> 3;
+                uint32_t got = deep ? ((uint32_t *)out.data())[i] : ((uint16_t *)out.data())[i];
+                ASSERT_EQ(got, want) << i;
+            }
+            EXPECT_EQ(out[16 * 16 * (deep ? 4 : 2)], 0xee);
+        }
+    }
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "convert/color_tables.h"
+#include "convert/difference_view.h"
 #include "harness.h"
 // After the test framework, whose names the X headers' macros would clash with.
 #include <X11/extensions/XTest.h>
@@ -777,3 +778,81 @@ TEST(Zoom, OtherValuesAndZoomsBeyondTheLargestPictureAreRefusedWithStatusOne)
         expect_end(child, 1, "", r.err);
     }
 }
+
+// Pane 4 of sequences 1 and 2 (frame 0 each) in a difference view at 1/out, on depth 24:
+// the level of d = a - b, zoomed out keeping the largest error's, as gray or heat colour.
+static Capture expected_view(ViewerRun &run, DifferenceView view, int gain, int out)
+{
+    std::vector<uint8_t> a = make_test_frame(W, V, 1, 0), b = make_test_frame(W, V, 2, 0), levels = a;
+    for (int i = 0; i < W * V; ++i) {
+        int d = a[i] - b[i];
+        levels[i] = (uint8_t)std::clamp(view == view_heat ? std::abs(d) * gain : 128 + gain * d, 0, 255);
+    }
+    int zw = W / out / 2 * 2, zh = V / out / 2 * 2;
+    if (out > 1)
+        levels = zoomed_out(levels, W, V, out, a.data(), b.data());
+    Capture shown{zw, zh, {}};
+    for (int i = 0; i < zw * zh; ++i) {
+        uint8_t rgb[3] = {levels[i], levels[i], levels[i]};
+        if (view == view_heat)
+            heat_map_colour(levels[i], rgb);
+        shown.pixels.push_back((rgb[0] << 16 | rgb[1] << 8 | rgb[2]) & run.bits);
+    }
+    return shown;
+}
+
+// d steps through the views and g through the gains, playing and paused; zoomed out, each
+// block shows its largest error's level. The info window names the view and shows the heat
+// map's scale, and h puts up the key table until the next key.
+class Views : public ::testing::TestWithParam<int> {};
+TEST_P(Views, DAndGShowTheCentredAndHeatViewsOfEachGainAndHShowsTheKeysUntilTheNextKey)
+{
+    const int out = GetParam(), zw = W / out / 2 * 2, zh = V / out / 2 * 2;
+    ViewerRun run;
+    auto child = run.start({"-l", "-zoom", out > 1 ? "1/2" : "1", "-f1", run.sequence(1, 1), "-f2", run.sequence(2, 1)});
+    WindowGeometry w = run.window(), info = wait_for_window(run.x.get(), "Trivista info");
+    ASSERT_TRUE(w.id && info.id) << child->stderr_text();
+    Display *dpy = run.x.get();
+    auto pane4 = [&] { return crop(run.rows(w, 0, w.height), 0, zh + 30, zw, zh); };
+    const std::vector<uint8_t> frames[3] = {make_test_frame(W, V, 1, 0), make_test_frame(W, V, 2, 0), {}};
+    auto shows = [&](DifferenceView view, int gain) {
+        return wait_until([&] { return pane4() == expected_view(run, view, gain, out); }, 5);
+    };
+    press(dpy, w.id, XK_d);  // playing
+    EXPECT_TRUE(shows(view_centred, 1));
+    press(dpy, w.id, XK_space);
+    press(dpy, info.id, XK_g);  // paused
+    EXPECT_TRUE(shows(view_centred, 2));
+    press(dpy, w.id, XK_d);
+    EXPECT_TRUE(shows(view_heat, 2));
+    uint32_t heat[256];
+    Visual *visual = DefaultVisual(dpy, DefaultScreen(dpy));
+    wpixel[0] = visual->red_mask, wpixel[1] = visual->green_mask, wpixel[2] = visual->blue_mask;
+    InitColorDither(1);
+    build_view_pixels(view_heat, heat);
+    Capture bar = run.rows(info, 302, 1);
+    for (int column = 0; column < 128; ++column)
+        EXPECT_EQ(bar.at(80 + column, 0), heat[2 * column + 1] & run.bits) << column;
+    press(dpy, w.id, XK_space);
+    for (int presses = 0; presses < 4; ++presses)  // gains 4, 8, 16, then 1 again
+        press(dpy, w.id, XK_g);
+    EXPECT_TRUE(shows(view_heat, 1));
+    press(dpy, w.id, XK_d);
+    press(dpy, w.id, XK_space);
+    EXPECT_TRUE(wait_until([&] { return pane4() == expected_zoomed_pane(run, frames, 4, out, 1); }, 5));
+    usleep(200000);
+    Capture plain = run.rows(info, 0, info.height);
+    for (uint32_t pixel : crop(plain, 0, 295, info.width, 15).pixels)
+        EXPECT_EQ(pixel, plain.at(info.width - 1, 300)) << "the scale stayed";
+    press(dpy, w.id, XK_h);
+    EXPECT_TRUE(wait_until([&] { return !(run.rows(info, 0, info.height) == plain); }, 5));
+    usleep(200000);
+    EXPECT_FALSE(run.rows(info, 0, info.height) == plain) << "the keys went before a key";
+    press(dpy, info.id, XK_g);
+    EXPECT_TRUE(wait_until([&] { return run.rows(info, 0, info.height) == plain; }, 5));
+    EXPECT_TRUE(pane4() == expected_zoomed_pane(run, frames, 4, out, 1));
+    press(dpy, w.id, XK_q);
+    ASSERT_TRUE(child->wait(5));
+    EXPECT_EQ(child->exit_status(), 0);
+}
+INSTANTIATE_TEST_SUITE_P(Viewer, Views, ::testing::Values(1, 2));

@@ -1,0 +1,113 @@
+// Pictures into their panes' buffers: reduced, zoomed and rendered, differences in their view.
+#include "pane_render.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "startup.h"
+#include "common/die.h"
+#include "common/pairs.h"
+#include "common/panes.h"
+#include "common/settings.h"
+#include "convert/difference_view.h"
+#include "convert/reduce.h"
+#include "convert/renderers.h"
+#include "convert/zoom.h"
+#include "display/layout.h"
+#include "display/look.h"
+#include "quality/difference_pictures.h"
+#include "source/sequence.h"
+
+// The levels of a difference view at the picture size, over the chroma of a difference
+// picture; allocated when a view is first asked for.
+static YuvFrame view_levels;
+static unsigned char *view_levels_plane;
+// What the level and pixel tables were last built for.
+static DifferenceView built_view = view_plain;
+static int built_gain = 0;
+static uint8_t levels_table[view_level_count];
+
+// The picture zoomed out into zoom_picture's planes at the shown size, described by `out`.
+// A difference pane keeps the largest error of each block, which needs the pair's two
+// pictures; a picture of another format than 8-bit 4:2:0 has its difference averaged.
+static void zoom_out_into(const YuvFrame *picture, int pane, YuvFrame *out)
+{
+    *out = zoom_picture;
+    out->width = shown_width();
+    out->height = shown_height();
+    const Pane &shown = panes[pane];
+    const YuvFrame *first = nullptr, *second = nullptr;
+    if (shown.kind == pane_pair) {
+        first = picture_of(pairs[shown.source].first);
+        second = picture_of(pairs[shown.source].second);
+    }
+    if (first && first->bit_depth == 8 && first->chroma == chroma_420)
+        zoom_kernels.zoom_out_difference(first, second, picture, out, zoom_out);
+    else
+        zoom_kernels.zoom_out(picture, out, zoom_out);
+}
+
+static void render(const YuvFrame *picture, void (*renderer)(const YuvFrame *, unsigned char *,
+                                                              ptrdiff_t), int pane)
+{
+    ptrdiff_t shown_row = (ptrdiff_t)shown_width() * rendered_pixel_bytes();
+    unsigned char *rendered = panes[pane].rendered;
+    if (zoom_out > 1) {
+        YuvFrame zoomed;
+        zoom_out_into(picture, pane, &zoomed);
+        renderer(&zoomed, rendered, shown_row);
+    } else {
+        // Rendered on every zoom_in-th row, then widened in place.
+        renderer(picture, rendered, shown_row * zoom_in);
+        if (zoom_in > 1)
+            zoom_kernels.zoom_in(rendered, picture->width, picture->height, rendered_pixel_bytes(),
+                                 shown_row, zoom_in);
+    }
+}
+
+// The picture in the form the renderers take: 8-bit 4:2:0.
+static const YuvFrame *displayable(const YuvFrame *picture)
+{
+    if (picture->bit_depth == 8 && picture->chroma == chroma_420)
+        return picture;
+    reduce_for_display(picture, &display_picture);  // rendered before the next one comes
+    return &display_picture;
+}
+
+void render_sequence_pane(int n)
+{
+    render(displayable(picture_of(n)), render_colour, pane_of_sequence(n));
+}
+
+// The pair's levels in the current view, its tables brought up to date first.
+static const YuvFrame *levels_of(int pair)
+{
+    const YuvFrame *difference = difference_of(pair);
+    if (!view_levels_plane) {
+        size_t bytes = (size_t)difference->width * (size_t)difference->height;
+        view_levels_plane = (unsigned char *)malloc(bytes);
+        if (!view_levels_plane)
+            die(1, "Out of memory: could not allocate %lld bytes for %s\n", (long long)bytes,
+                "view_levels");
+    }
+    view_levels = packed_420_frame(view_levels_plane, difference->u, difference->v,
+                                   difference->width, difference->height);
+    if (built_view != look.difference_view || built_gain != view_gain()) {
+        built_view = look.difference_view;
+        built_gain = view_gain();
+        build_view_levels(built_view, built_gain, levels_table);
+        set_view_pixels(built_view);
+    }
+    difference_view_levels_C(picture_of(pairs[pair].first), picture_of(pairs[pair].second),
+                             levels_table, view_levels.y, view_levels.luma_stride);
+    return &view_levels;
+}
+
+void render_pair_pane(int pair)
+{
+    int pane = pane_of_pair(pair);
+    if (look.difference_view == view_plain)
+        render(difference_of(pair), render_gray, pane);
+    else
+        render(levels_of(pair), render_view, pane);
+}

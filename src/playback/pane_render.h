@@ -1,0 +1,14 @@
+// Pictures into their panes' rendered buffers at the shown size: reduced to 8-bit 4:2:0
+// where needed, zoomed, rendered, and a pair's difference in the view the user chose.
+#pragma once
+
+#include <cstddef>
+
+#include "common/yuv_frame.h"
+
+// Renders the picture of sequence n into its pane's buffer.
+void render_sequence_pane(int n);
+
+// Renders the difference of pair 1..3 into its pane's buffer in the current view. The
+// plain view shows the difference picture, which the pair's measurement has filled.
+void render_pair_pane(int pair);
