@@ -8,7 +8,7 @@
 #include "layout.h"
 #include "look.h"
 #include "common/die.h"
-#include "common/pairs.h"
+#include "common/labels.h"
 #include "common/settings.h"
 #include "convert/color_tables.h"
 #include "source/sequence.h"
@@ -109,6 +109,16 @@ static void draw_line(GC context, int y, size_t size, const char *format, ...)
     draw_text(context, 5, y, buffer);
 }
 
+// "Org: name", or with a label "Org CRF23: name".
+static void draw_file_line(int n, int y, const char *name)
+{
+    static const char *const short_names[4] = {"", "Org", "Enc", "Tra"};
+    if (sequence_labels[n])
+        draw_line(x11.status_gc, y, 50, "%s %s: %s", short_names[n], sequence_labels[n], name);
+    else
+        draw_line(x11.status_gc, y, 50, "%s: %s", short_names[n], name);
+}
+
 void draw_view_scale()
 {
     static DifferenceView drawn_view = view_plain;
@@ -178,11 +188,8 @@ void draw_status()
     } else {
         draw_line(x11.red_gc, text_base + 105, 20, "PSNR    Off");
     }
-    draw_line(x11.status_gc, text_base + 250, 50, "Org: %s", sequences[1].yuvname);
-    if (expand > 1)
-        draw_line(x11.status_gc, text_base + 275, 50, "Enc: %s", sequences[2].yuvname);
-    if (expand > 2)
-        draw_line(x11.status_gc, text_base + 300, 50, "Tra: %s", sequences[3].yuvname);
+    for (int n = 1; n <= expand; n++)
+        draw_file_line(n, text_base + 225 + 25 * n, sequences[n].yuvname);
 
     draw_view_scale();
     // Without a logo image (it could not be made) the strip stays gray.
@@ -213,8 +220,8 @@ void PSNRstatus(double current, double mean, int pair)
         die(255, "%s", "");
     int y = psnr_row_first + psnr_row_step * (pair - 1);
 
-    char label[25];
-    snprintf(label, sizeof label, "%s", pairs[pair].caption);
+    char label[16];  // what fits before the values
+    snprintf(label, sizeof label, "%s", pair_caption(pair));
     draw_text(x11.status_gc, 5, y, label);
     draw_text(gc_for_psnr(current), 100, y, current_text);
     draw_text(gc_for_psnr(mean), 200, y, mean_text);

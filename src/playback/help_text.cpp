@@ -31,6 +31,8 @@ What is shown (default: everything but PSNR, at zoom 1):
   -PSNR          luma PSNR of every pair: graphs and info-window table
   -nodiff        no difference pictures (with -PSNR the graphs stay)
   -quiet         no info window
+  -label1 TEXT   name the Original in captions and the info window; -label2
+                 and -label3 name the others (pairs become CRF23<->CRF40)
   -zoom F        1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4 (default: 1, or
                  less, so that both windows fit the screen)
   -shm           pictures through X shared memory when the server offers it

@@ -4,6 +4,7 @@
 #include "playback.h"
 #include "startup.h"
 #include "common/help_request.h"
+#include "common/labels.h"
 #include "common/settings.h"
 #include "common/standard_descriptors.h"
 #include "display/display.h"
@@ -25,6 +26,7 @@ int main(int argc, char **argv)
         return -1;
     }
     parse_options(argc, argv);
+    caption_panes_by_labels();
     compute_geometry();
     compute_frame_range();
     choose_colour_conversion();

@@ -28,6 +28,8 @@ Report (default: CSV with SSIM, one thread, no limit, no plot):
   -min-psnr X     exit status 2 when a pair's luma PSNR falls below X dB
   -threads N      1 or 2: a second thread reads and measures alongside
   -plot FILE      also draw per-frame PSNR and SSIM into FILE: .png, .svg, .pdf
+  -label1 TEXT    name the Original in the plot; -label2 and -label3 the
+                  others (legend CRF23<->CRF40); the columns keep their keys
   -l, -PSNR, -nodiff, -quiet, -shm, -zoom F, -colorspace M, -color_range R
                   the viewer's options: accepted and ignored
   -h, --help      this text

@@ -16,6 +16,7 @@
 #include "plot_title.h"
 #include "report.h"
 #include "common/die.h"
+#include "common/labels.h"
 #include "common/pairs.h"
 #include "common/settings.h"
 #include "source/sequence.h"
@@ -39,8 +40,6 @@ static const double title_size = 15;
 static const double series_line_width = 1.5;
 static const double band_alpha = 0.35;     // the fill between a column's minimum and maximum
 static const double mean_dash[] = {6, 4};
-
-static const char *const sequence_caption[4] = {"", "Org", "Enc", "Tra"};
 
 static FILE *plot_file;  // opened before the run, written and closed at its end
 static float column_low[plot_page_width];  // one column's minimum and maximum, per column
@@ -195,7 +194,7 @@ static void draw_frozen_row(cairo_t *cr, const PlotPanel *panel, int row, int se
     double top =
         panel->top + panel->height + plot_tick_label_height + row * plot_frozen_row_height + 3;
     char name[32];
-    snprintf(name, sizeof name, "%s frozen", sequence_caption[sequence]);
+    snprintf(name, sizeof name, "%s frozen", sequence_short_name(sequence));
     set_colour(cr, axis_colour);
     text(cr, panel->left - 7, top + 9, 1, name);
     set_colour(cr, frozen_colour);
@@ -240,7 +239,8 @@ static void draw_legends(cairo_t *cr, const PlotPanel *psnr, const PlotPanel *ss
     double x = psnr->left + psnr->width + 16, y = psnr->top + 12;
     char label[64];
     for (int pair = 1; pair <= pair_count; pair++, y += 34) {
-        legend_entry(cr, x, y, plot_pair_colour[pair], series_line_width, 0, pairs[pair].caption);
+        snprintf(label, sizeof label, "%s", pair_caption(pair));  // a long label is cut
+        legend_entry(cr, x, y, plot_pair_colour[pair], series_line_width, 0, label);
         snprintf(label, sizeof label, "mean %.2f dB",
                  series_mean(&pair_summary[pair][metric_psnr_y]));
         if (plot_frames)
@@ -274,7 +274,9 @@ static void draw_title(cairo_t *cr, int with_ssim)
     text(cr, plot_margin_left, 24, 0, title);
     cairo_select_font_face(cr, font, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, text_size);
-    std::string files = plot_file_names(cr, sequence_caption + 1, names, expand,
+    const char *const captions[3] = {sequence_short_name(1), sequence_short_name(2),
+                                     sequence_short_name(3)};
+    std::string files = plot_file_names(cr, captions, names, expand,
                                         plot_page_width - plot_margin_left - title_right_margin);
     text(cr, plot_margin_left, 44, 0, files.c_str());
 }

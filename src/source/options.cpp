@@ -9,6 +9,7 @@
 #include "sequence.h"
 #include "common/colour_conversion.h"
 #include "common/die.h"
+#include "common/labels.h"
 #include "common/numbers.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
@@ -168,6 +169,14 @@ int take_option(const char *name, const char *value, const char *program_name)
             *option.setting = option.named(value);
             if (*option.setting < 0)
                 die(1, "%s %s: %s\n", name, value, option.refusal);
+            return 2;
+        }
+    static const char *const label_options[4] = {"", "-label1", "-label2", "-label3"};
+    for (int n = 1; n <= 3; n++)
+        if (strcmp(name, label_options[n]) == 0) {
+            if (value == nullptr)
+                usage_and_exit(program_name);
+            set_sequence_label(n, value);
             return 2;
         }
     static const char *const value_options[] = {"-f1", "-f2", "-f3", "-s",   "-e",

@@ -454,6 +454,25 @@ TEST(ReportPlot, WritesEachFormatLeavesTheReportAloneAndRefusesBadFiles)
     }
 }
 
+// Labels rename the sequences in the plot alone: labels that are the usual short names draw the
+// same plot, others another one; the report's lines stay as they are.
+TEST(ReportPlot, LabelsNameTheSequencesInThePlotAndLeaveTheReportAlone)
+{
+    TempDir dir;
+    Strings plotting = plot_pair(dir, 20, 9, {3});
+    auto plot_with = [&](Strings labels, const std::string &file) {
+        plotting.back() = dir.file(file);
+        Result result = run(report, labels, dir, plotting);
+        EXPECT_EQ(result.status, 0) << result.err;
+        return result.out + read_text_file(dir.file(file));
+    };
+    std::string plain = plot_with({}, "plain.png"), same = plot_with({"-label1", "Org", "-label2", "Enc"}, "same.png");
+    std::string other = plot_with({"-label1", "Black", "-label2", "CRF40"}, "other.png");
+    EXPECT_EQ(same, plain);
+    EXPECT_NE(other, plain);
+    EXPECT_EQ(other.substr(0, other.find("\x89PNG")), plain.substr(0, plain.find("\x89PNG")));
+}
+
 // Long names lose their middle, all by the same cap, so that every name stays on the title line.
 TEST(ReportPlot, TitleShortensLongNamesSoThatAllFit)
 {

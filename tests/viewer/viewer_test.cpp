@@ -856,3 +856,23 @@ TEST_P(Views, DAndGShowTheCentredAndHeatViewsOfEachGainAndHShowsTheKeysUntilTheN
     EXPECT_EQ(child->exit_status(), 0);
 }
 INSTANTIATE_TEST_SUITE_P(Viewer, Views, ::testing::Values(1, 2));
+
+// Labels name the panes: with -label2 Org -label3 Enc the pair Enc<->Tra is captioned as
+// Org<->Enc is without labels, and the Encoded pane's caption changes.
+TEST(Labels, PairCaptionsAreMadeOfTheSequencesLabels)
+{
+    auto shown = [&](std::vector<std::string> args) {
+        ViewerRun run;
+        for (int n = 1; n <= 3; ++n)
+            args.insert(args.end(), {"-f" + std::to_string(n), run.sequence(n, 1)});
+        auto child = run.start(args);
+        WindowGeometry w = run.window();
+        usleep(300000);
+        return run.rows(w, 0, w.height);
+    };
+    Capture plain = shown({"-quiet", "-l"}), labelled = shown({"-quiet", "-l", "-label2", "Org", "-label3", "Enc"});
+    ASSERT_FALSE(plain.empty() || labelled.empty());
+    EXPECT_TRUE(crop(labelled, W, 2 * V + 30, W, 20) == crop(plain, 0, 2 * V + 30, W, 20));
+    EXPECT_FALSE(crop(labelled, W, V, W, 30) == crop(plain, W, V, W, 30));
+    EXPECT_TRUE(crop(labelled, 0, V, W, 30) == crop(plain, 0, V, W, 30));
+}
