@@ -34,6 +34,7 @@ int pix_fmt_given = 0;
 int zoom_in = 1;
 int zoom_out = 1;
 int zoom_given = 0;
+const char *shots_directory = nullptr;
 
 int colorspace_option = -1;
 int color_range_option = -1;

@@ -43,6 +43,9 @@ extern int zoom_in;
 extern int zoom_out;
 extern int zoom_given;
 
+// Where the viewer's s saves its screenshots (-shots); null for the current directory.
+extern const char *shots_directory;
+
 // -colorspace and -color_range: a ColourMatrix and a ColourRange, -1 when not given.
 extern int colorspace_option;
 extern int color_range_option;

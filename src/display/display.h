@@ -44,6 +44,12 @@ void display_image(XImage *image, unsigned char *buffer, int pane);
 // Sends what a frame drew to the server, so that it is seen before the frame's wait.
 void present_frame();
 
+// Writes the main window and, unless -quiet, the info window right of it, as the server
+// shows them, into one PNG trivista-<frame>.png in shots_directory and prints
+// "saved: PATH"; a file that cannot be written gets one line on standard error and the run
+// goes on.
+void save_screenshot(int shown_frame);
+
 // Info window: created once, text redrawn every frame, one PSNR row per pair.
 void init_status();
 void create_logo();

@@ -52,6 +52,7 @@ static UserCommand key_command(XKeyEvent *event)
     case XK_g: return command(command_gain);
     case XK_h:
     case XK_question: return command(command_help);
+    case XK_s: return command(command_screenshot);
     default: return command(command_none);
     }
 }

@@ -16,6 +16,7 @@ enum CommandKind {
     command_difference_view,  // d: the next view of the difference panes
     command_gain,             // g: the next gain of the difference views
     command_help,             // h or ?: the key table until the next key
+    command_screenshot,       // s: both windows as shown into a PNG file
 };
 
 struct UserCommand {

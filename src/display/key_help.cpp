@@ -19,6 +19,7 @@ static const char *const key_table[] = {
     "            gray 128 + gain x d, heat map",
     "g           gain 1, 2, 4, 8, 16",
     "h ?         these keys, until the next key",
+    "s           save both windows into a PNG",
     "q Escape    quit",
     "Button 1    print the samples there",
 };

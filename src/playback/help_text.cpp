@@ -36,6 +36,7 @@ What is shown (default: everything but PSNR, at zoom 1):
   -zoom F        1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4 (default: 1, or
                  less, so that both windows fit the screen)
   -shm           pictures through X shared memory when the server offers it
+  -shots DIR     where s saves its screenshots (default: the current directory)
   -h, --help     this text
 Options are read in pairs of name and value; an unknown name is skipped
 together with the next argument, with a warning. A number followed by anything
@@ -51,7 +52,8 @@ every name must agree. Freeze files: one frame number a line.
 Keys, in either window: Space pause/resume; Right/Left one frame, Up/Down 10,
 Page Up/Page Down 100 forward/back; Home/End the first/last frame; d the next
 difference view (gray, centred gray 128 + gain x d, heat map of |d| x gain);
-g the next gain (1, 2, 4, 8, 16); h or ? the keys until the next key; q, Escape
+g the next gain (1, 2, 4, 8, 16); h or ? the keys until the next key; s saves
+both windows as shown into trivista-FRAME.png and prints saved: PATH; q, Escape
 or the close button end the run. Mouse button 1 on a pane prints on standard
 output, for example:
 pixel: frame 12 x 40 y 33 org 120 128 130 enc 118 127 131 tra 118 127 131 org-enc 2 enc-tra 0 org-tra 2

@@ -279,6 +279,9 @@ static bool obey_user(bool *more)
             draw_key_help();
             present_frame();
             break;
+        case command_screenshot:
+            save_screenshot(frame);
+            break;
 
         case command_step:
         case command_first:

@@ -30,7 +30,8 @@ Report (default: CSV with SSIM, one thread, no limit, no plot):
   -plot FILE      also draw per-frame PSNR and SSIM into FILE: .png, .svg, .pdf
   -label1 TEXT    name the Original in the plot; -label2 and -label3 the
                   others (legend CRF23<->CRF40); the columns keep their keys
-  -l, -PSNR, -nodiff, -quiet, -shm, -zoom F, -colorspace M, -color_range R
+  -l, -PSNR, -nodiff, -quiet, -shm, -shots DIR, -zoom F, -colorspace M,
+  -color_range R
                   the viewer's options: accepted and ignored
   -h, --help      this text
 

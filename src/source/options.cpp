@@ -1,6 +1,8 @@
 // The command line: the option loop, the usage text and the checks that follow it.
 #include "options.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -179,6 +181,15 @@ int take_option(const char *name, const char *value, const char *program_name)
             set_sequence_label(n, value);
             return 2;
         }
+    if (strcmp(name, "-shots") == 0) {  // where s saves; checked now, not at the first shot
+        struct stat status;
+        if (value == nullptr)
+            usage_and_exit(program_name);
+        if (stat(value, &status) != 0 || !S_ISDIR(status.st_mode))
+            die(1, "-shots %s: not a directory\n", value);
+        shots_directory = value;
+        return 2;
+    }
     static const char *const value_options[] = {"-f1", "-f2", "-f3", "-s",   "-e",
                                                 "-fps", "-fr2", "-fr3", "-size"};
     for (const char *option : value_options)

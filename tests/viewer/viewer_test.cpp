@@ -1,7 +1,9 @@
 // Whole runs of the trivista executable, each on its own private Xvfb seen from the test's
 // own connection: pixels on screen, messages, exit statuses, faults and memory.
+#include <cairo.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -875,4 +877,48 @@ TEST(Labels, PairCaptionsAreMadeOfTheSequencesLabels)
     EXPECT_TRUE(crop(labelled, W, 2 * V + 30, W, 20) == crop(plain, 0, 2 * V + 30, W, 20));
     EXPECT_FALSE(crop(labelled, W, V, W, 30) == crop(plain, W, V, W, 30));
     EXPECT_TRUE(crop(labelled, 0, V, W, 30) == crop(plain, 0, V, W, 30));
+}
+
+// s writes both windows as shown, side by side, into DIR/trivista-<frame>.png and says so; the
+// PNG holds the captured pixels of each window, black below the shorter one. -shots takes
+// directories only.
+TEST(Screenshots, SWritesBothWindowsAsShownIntoOnePngNamedByTheFrame)
+{
+    ViewerRun run;
+    mkdir(run.dir.file("shots").c_str(), 0700);
+    auto child = run.start({"-l", "-PSNR", "-shots", run.dir.file("shots"), "-f1", run.sequence(1, 4), "-f2", run.sequence(2, 4)});
+    WindowGeometry w = run.window(), info = wait_for_window(run.x.get(), "Trivista info");
+    ASSERT_TRUE(w.id && info.id) << child->stderr_text();
+    press(run.x.get(), w.id, XK_space);
+    usleep(300000);
+    Capture shown = run.rows(w, 0, w.height), shown_info = run.rows(info, 0, info.height);
+    press(run.x.get(), info.id, XK_s);
+    std::smatch saved;
+    ASSERT_TRUE(wait_until([&] { std::string out = child->stdout_text();
+                                 return std::regex_search(out, saved, std::regex("saved: (.*/trivista-([0-9]+)\\.png)\n")); }, 5));
+    EXPECT_EQ(saved[1].str(), run.dir.file("shots") + "/trivista-" + saved[2].str() + ".png");
+    EXPECT_TRUE(crop(shown, 0, 0, W, V) == expected_pane(run, 1, std::stoi(saved[2].str()), 0, 0));
+    cairo_surface_t *png = cairo_image_surface_create_from_png(saved[1].str().c_str());
+    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+    int width = cairo_image_surface_get_width(png), height = cairo_image_surface_get_height(png);
+    ASSERT_EQ(width, w.width + info.width);
+    ASSERT_EQ(height, std::max(w.height, info.height));
+    Capture decoded{width, height, {}};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            decoded.pixels.push_back(((uint32_t *)(cairo_image_surface_get_data(png) +
+                                                   y * cairo_image_surface_get_stride(png)))[x] & run.bits);
+    cairo_surface_destroy(png);
+    EXPECT_TRUE(crop(decoded, 0, 0, w.width, w.height) == shown);
+    EXPECT_TRUE(crop(decoded, w.width, 0, info.width, info.height) == shown_info);
+    for (int y = std::min(w.height, info.height); y < height; ++y)
+        EXPECT_EQ(decoded.at(w.height < info.height ? 0 : w.width, y), 0u);
+    press(run.x.get(), w.id, XK_q);
+    ASSERT_TRUE(child->wait(5));
+    EXPECT_EQ(child->exit_status(), 0);
+
+    auto refused = run.start({"-shots", run.sequence(1, 1), "-f1", run.sequence(1, 1)});
+    ASSERT_TRUE(refused->wait(5));
+    EXPECT_EQ(refused->exit_status(), 1);
+    EXPECT_EQ(refused->stderr_text(), "-shots " + run.sequence(1, 1) + ": not a directory\n");
 }
