@@ -820,6 +820,8 @@ TEST_P(Views, DAndGShowTheCentredAndHeatViewsOfEachGainAndHShowsTheKeysUntilTheN
     auto shows = [&](DifferenceView view, int gain) {
         return wait_until([&] { return pane4() == expected_view(run, view, gain, out); }, 5);
     };
+    // Keys count once the first frame is shown: the windows are there a little before.
+    ASSERT_TRUE(wait_until([&] { return pane4() == expected_zoomed_pane(run, frames, 4, out, 1); }, 10));
     press(dpy, w.id, XK_d);  // playing
     EXPECT_TRUE(shows(view_centred, 1));
     press(dpy, w.id, XK_space);
@@ -869,7 +871,7 @@ TEST(Labels, PairCaptionsAreMadeOfTheSequencesLabels)
             args.insert(args.end(), {"-f" + std::to_string(n), run.sequence(n, 1)});
         auto child = run.start(args);
         WindowGeometry w = run.window();
-        usleep(300000);
+        EXPECT_TRUE(wait_until([&] { return crop(run.rows(w, 0, w.height), 0, 0, W, V) == expected_pane(run, 1, 0, 0, 0); }, 10));
         return run.rows(w, 0, w.height);
     };
     Capture plain = shown({"-quiet", "-l"}), labelled = shown({"-quiet", "-l", "-label2", "Org", "-label3", "Enc"});
@@ -889,6 +891,8 @@ TEST(Screenshots, SWritesBothWindowsAsShownIntoOnePngNamedByTheFrame)
     auto child = run.start({"-l", "-PSNR", "-shots", run.dir.file("shots"), "-f1", run.sequence(1, 4), "-f2", run.sequence(2, 4)});
     WindowGeometry w = run.window(), info = wait_for_window(run.x.get(), "Trivista info");
     ASSERT_TRUE(w.id && info.id) << child->stderr_text();
+    auto first_pane = [&] { return crop(run.rows(w, 0, w.height), 0, 0, W, V); };
+    ASSERT_TRUE(wait_until([&] { return first_pane() == expected_pane(run, 1, 0, 0, 0); }, 10));
     press(run.x.get(), w.id, XK_space);
     usleep(300000);
     Capture shown = run.rows(w, 0, w.height), shown_info = run.rows(info, 0, info.height);
@@ -921,4 +925,35 @@ TEST(Screenshots, SWritesBothWindowsAsShownIntoOnePngNamedByTheFrame)
     ASSERT_TRUE(refused->wait(5));
     EXPECT_EQ(refused->exit_status(), 1);
     EXPECT_EQ(refused->stderr_text(), "-shots " + run.sequence(1, 1) + ": not a directory\n");
+}
+
+// With -quiet the key table goes over the main window until the next key, which brings back
+// every pixel, and s saves the main window alone.
+TEST(Screenshots, QuietRunsShowTheKeysOverTheMainWindowAndSaveItAlone)
+{
+    ViewerRun run;
+    auto child = run.start({"-quiet", "-l", "-shots", run.dir.path(), "-f1", run.sequence(1, 2), "-f2", run.sequence(2, 2)});
+    WindowGeometry w = run.window();
+    ASSERT_TRUE(w.id) << child->stderr_text();
+    ASSERT_TRUE(wait_until([&] { return crop(run.rows(w, 0, w.height), 0, 0, W, V) == expected_pane(run, 1, 0, 0, 0); }, 10));
+    press(run.x.get(), w.id, XK_space);
+    usleep(300000);
+    Capture paused = run.rows(w, 0, w.height);
+    press(run.x.get(), w.id, XK_question);  // unshifted: the slash, which is no key of ours
+    usleep(200000);
+    EXPECT_TRUE(run.rows(w, 0, w.height) == paused);
+    XTestFakeKeyEvent(run.x.get(), XKeysymToKeycode(run.x.get(), XK_Shift_L), True, 0);
+    press(run.x.get(), w.id, XK_question);
+    XTestFakeKeyEvent(run.x.get(), XKeysymToKeycode(run.x.get(), XK_Shift_L), False, 0);
+    EXPECT_TRUE(wait_until([&] { return !(crop(run.rows(w, 0, w.height), 0, 0, 200, 100) == crop(paused, 0, 0, 200, 100)); }, 5));
+    press(run.x.get(), w.id, XK_s);
+    EXPECT_TRUE(wait_until([&] { return run.rows(w, 0, w.height) == paused; }, 5));
+    ASSERT_TRUE(wait_until([&] { return child->stdout_text().find("saved: ") != std::string::npos; }, 5));
+    std::string path = child->stdout_text().substr(child->stdout_text().find("saved: ") + 7);
+    path.pop_back();
+    EXPECT_EQ(path.substr(0, path.rfind('/') + 1), run.dir.path() + "/");
+    cairo_surface_t *png = cairo_image_surface_create_from_png(path.c_str());
+    EXPECT_EQ(cairo_image_surface_get_width(png), w.width);
+    EXPECT_EQ(cairo_image_surface_get_height(png), w.height);
+    cairo_surface_destroy(png);
 }
