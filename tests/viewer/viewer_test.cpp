@@ -898,7 +898,8 @@ TEST(Screenshots, SWritesBothWindowsAsShownIntoOnePngNamedByTheFrame)
     Capture shown = run.rows(w, 0, w.height), shown_info = run.rows(info, 0, info.height);
     press(run.x.get(), info.id, XK_s);
     std::smatch saved;
-    ASSERT_TRUE(wait_until([&] { std::string out = child->stdout_text();
+    std::string out;  // the match points into it
+    ASSERT_TRUE(wait_until([&] { out = child->stdout_text();
                                  return std::regex_search(out, saved, std::regex("saved: (.*/trivista-([0-9]+)\\.png)\n")); }, 5));
     EXPECT_EQ(saved[1].str(), run.dir.file("shots") + "/trivista-" + saved[2].str() + ".png");
     EXPECT_TRUE(crop(shown, 0, 0, W, V) == expected_pane(run, 1, std::stoi(saved[2].str()), 0, 0));
