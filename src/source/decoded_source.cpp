@@ -6,7 +6,6 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
-#include <strings.h>
 #include <sys/time.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@ extern "C" {
 #include <cstring>
 #include <vector>
 
+#include "decoded_copy.h"
 #include "common/die.h"
 
 struct DecodedSource {
@@ -21,86 +21,40 @@ struct DecodedSource {
     AVFormatContext *format;
     AVCodecContext *codec;
     int stream;
-    int pix_fmt;        // as the stream was opened the first time: what the pictures hold
+    // The first frame's geometry and format: what every picture of the sequence holds.
+    int width, height, pix_fmt;
     AVPacket *packet;
     AVFrame *frame;
     bool flushed;       // the demuxer ran out and the decoder was told so
     bool ended;         // the decoder has given its last frame
     bool pending;       // `frame` holds the next frame already, received while seeking
+    bool gave_up;       // no first frame in the first first_frame_bytes of the file
     int64_t next_frame; // the number of the frame decode_next gives next
-    // Made while counting, for steps back: the presentation time of every frame in output
-    // order, and those of the key frames. Empty when the stream does not give them all, or
-    // when a frame decoded from the start came at another time than its place says (one
-    // the decoder could not give, say).
-    std::vector<int64_t> frame_times, key_times;
-    int64_t verified;   // frames from the first on that came at their times
-    bool from_start;    // decoding since the start, not since a seek
+    int64_t frames;     // what the decoder gives from the start, counted at opening
+    int64_t lost;       // of those, frames of another size or format
+    std::vector<bool> lost_at;  // which they are
+    int64_t held_to;    // after a seek to a lost frame: decode_next drops the frames up to it
+    // Made while counting: the time of every frame in output order and whether it is a key
+    // frame. Empty when a frame has no time or times do not rise, which leaves only the
+    // way back by starting over.
+    std::vector<int64_t> frame_times;
+    std::vector<bool> key_frames;
 };
 
-// Containers and bitstreams by their usual extensions, and raw YUV by its own.
-static const char *const encoded_extensions[] = {
-    "mkv", "mp4", "mov", "m4v", "webm", "ivf", "264", "h264", "avc", "265", "h265", "hevc",
-    "ts",  "m2ts", "mts", "avi", "obu", "mpg", "mpeg", "m2v", "flv", "3gp", "mxf", "nut"};
-static const char *const raw_extensions[] = {"yuv", "raw", "i420", "iyuv", "yv12", "nv12",
-                                              "y4m", "rgb", "gray", "grey"};
+// How far into a file its first frame must lie: what it cannot settle there is refused.
+// A bitstream parser may read a whole device without finding one.
+static const int64_t first_frame_bytes = (int64_t)8 << 20;
 
-// What a content probe may claim: containers and bitstreams of encoded video, never the
-// raw and picture formats that raw YUV or a damaged YUV4MPEG2 file could pass for.
-static const char *const probed_formats[] = {
-    "matroska,webm", "mov,mp4,m4a,3gp,3g2,mj2", "ivf", "h264", "hevc", "mpegts", "avi",
-    "obu", "mpeg", "mpegvideo", "m4v", "flv", "mxf", "nut"};
-
-static bool name_in(const char *name, const char *const *list, size_t count)
+// Called by the library's reads: ends them when the first frame has not come in time.
+static int read_too_far(void *opaque)
 {
-    for (size_t i = 0; i < count; i++)
-        if (strcmp(name, list[i]) == 0)
-            return true;
-    return false;
+    DecodedSource *s = (DecodedSource *)opaque;
+    if (s->frames == 0 && s->format && s->format->pb &&
+        avio_tell(s->format->pb) > first_frame_bytes)
+        s->gave_up = true;
+    return s->gave_up;
 }
 
-static bool extension_in(const char *path, const char *const *list, size_t count)
-{
-    const char *dot = strrchr(path, '.');
-    const char *slash = strrchr(path, '/');
-    if (!dot || (slash && dot < slash))
-        return false;
-    for (size_t i = 0; i < count; i++)
-        if (strcasecmp(dot + 1, list[i]) == 0)
-            return true;
-    return false;
-}
-
-static void quiet_library()
-{
-    static bool done = false;
-    if (!done)
-        av_log_set_level(AV_LOG_QUIET);  // decode errors are concealed, not reported
-    done = true;
-}
-
-bool looks_encoded(const char *path, bool read_content)
-{
-    if (extension_in(path, raw_extensions, sizeof raw_extensions / sizeof *raw_extensions))
-        return false;
-    if (extension_in(path, encoded_extensions,
-                     sizeof encoded_extensions / sizeof *encoded_extensions))
-        return true;
-    if (!read_content)
-        return false;
-    // Content: only what a video demuxer claims more firmly than a guess by the name would.
-    quiet_library();
-    FILE *file = fopen(path, "rb");
-    if (!file)
-        return false;
-    unsigned char buffer[4096 + AVPROBE_PADDING_SIZE] = {};
-    size_t got = fread(buffer, 1, 4096, file);
-    fclose(file);
-    AVProbeData probe = {path, buffer, (int)got, nullptr};
-    int score = 0;
-    const AVInputFormat *format = av_probe_input_format3(&probe, 1, &score);
-    return format && score > AVPROBE_SCORE_EXTENSION &&
-           name_in(format->name, probed_formats, sizeof probed_formats / sizeof *probed_formats);
-}
 
 static void close_streams(DecodedSource *s)
 {
@@ -115,8 +69,23 @@ static bool fail(DecodedSource *s, char *why, size_t size, const char *text, int
     if (error)
         av_strerror(error, reason, sizeof reason);
     snprintf(why, size, "%s%s", text, reason);
+    if (s->gave_up)
+        snprintf(why, size, "holds no video frame in its first %lld MB",
+                 (long long)(first_frame_bytes >> 20));
     close_streams(s);
     return false;
+}
+
+// The video stream that moves: cover art is one picture attached to other media.
+static int moving_video_stream(AVFormatContext *format, const AVCodec **decoder)
+{
+    for (unsigned i = 0; i < format->nb_streams; i++)
+        if (format->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC)
+            format->streams[i]->discard = AVDISCARD_ALL;
+    int best = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, decoder, 0);
+    if (best >= 0 && format->streams[best]->disposition & AV_DISPOSITION_ATTACHED_PIC)
+        return AVERROR_STREAM_NOT_FOUND;
+    return best;
 }
 
 // Opens the container and the decoder afresh: the way back to the first frame that every
@@ -125,6 +94,12 @@ static bool fail(DecodedSource *s, char *why, size_t size, const char *text, int
 static bool open_streams(DecodedSource *s, char *why, size_t size)
 {
     const char *unusable = "can not be opened as video: ";
+    s->format = avformat_alloc_context();
+    if (!s->format)
+        return fail(s, why, size, unusable, AVERROR(ENOMEM));
+    s->format->probesize = 5 << 20;  // the library's own bounds, stated: a device never ends
+    s->format->format_probesize = 1 << 20;
+    s->format->interrupt_callback = {read_too_far, s};
     int error = avformat_open_input(&s->format, s->path, nullptr, nullptr);
     if (error < 0)
         return fail(s, why, size, unusable, error);
@@ -132,7 +107,7 @@ static bool open_streams(DecodedSource *s, char *why, size_t size)
     if (error < 0)
         return fail(s, why, size, unusable, error);
     const AVCodec *decoder = nullptr;
-    s->stream = av_find_best_stream(s->format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+    s->stream = moving_video_stream(s->format, &decoder);
     if (s->stream == AVERROR_STREAM_NOT_FOUND)
         return fail(s, why, size, "holds no video stream");
     if (s->stream < 0 || !decoder)
@@ -142,14 +117,15 @@ static bool open_streams(DecodedSource *s, char *why, size_t size)
         return fail(s, why, size, unusable, AVERROR(ENOMEM));
     error = avcodec_parameters_to_context(s->codec, s->format->streams[s->stream]->codecpar);
     if (error >= 0) {
-        s->codec->thread_count = 0;  // as many as libavcodec finds useful
+        // One thread: frames decoded in parallel conceal damage differently from run to
+        // run, and slices in parallel differently from one thread.
+        s->codec->thread_count = 1;
         error = avcodec_open2(s->codec, decoder, nullptr);
     }
     if (error < 0)
         return fail(s, why, size, unusable, error);
     s->flushed = s->ended = s->pending = false;
     s->next_frame = 0;
-    s->from_start = true;
     return true;
 }
 
@@ -170,12 +146,97 @@ void close_decoded(DecodedSource *s)
     delete s;
 }
 
+// The next frame the decoder gives, feeding it packets as it asks; false at the end.
+static bool receive_frame(DecodedSource *s)
+{
+    if (s->pending) {
+        s->pending = false;
+        return true;
+    }
+    while (!s->ended) {
+        int result = avcodec_receive_frame(s->codec, s->frame);
+        if (result == 0)
+            return true;
+        if (result == AVERROR_EOF) {
+            s->ended = true;
+            break;
+        }
+        if (result != AVERROR(EAGAIN))
+            continue;  // a frame that could not be decoded is missing, as in the tools
+        if (s->flushed) {
+            s->ended = true;
+            break;
+        }
+        if (read_too_far(s)) {
+            s->ended = true;
+            break;
+        }
+        if (av_read_frame(s->format, s->packet) < 0) {
+            avcodec_send_packet(s->codec, nullptr);
+            s->flushed = true;
+            continue;
+        }
+        if (s->packet->stream_index == s->stream)
+            avcodec_send_packet(s->codec, s->packet);  // damage is concealed by the decoder
+        av_packet_unref(s->packet);
+    }
+    return false;
+}
+
+static double seconds_now()
+{
+    timeval t;
+    gettimeofday(&t, nullptr);
+    return t.tv_sec + t.tv_usec / 1e6;
+}
+
+static bool like_first_frame(const DecodedSource *s, const AVFrame *frame)
+{
+    return frame->width == s->width && frame->height == s->height && frame->format == s->pix_fmt;
+}
+
+// Every frame the decoder gives from the start: the length of the sequence, whatever the
+// container says, and the times that make steps back to a key frame safe.
+static void count_frames(DecodedSource *s)
+{
+    double start = seconds_now();
+    bool timed = true;
+    for (; receive_frame(s); s->frames++) {
+        if (s->frames == 0)
+            s->width = s->frame->width, s->height = s->frame->height,
+            s->pix_fmt = s->frame->format;
+        s->lost_at.push_back(!like_first_frame(s, s->frame));
+        s->lost += s->lost_at.back();
+        int64_t time = s->frame->best_effort_timestamp;
+        timed = timed && time != AV_NOPTS_VALUE &&
+                (s->frame_times.empty() || time > s->frame_times.back());
+        if (timed)
+            s->frame_times.push_back(time), s->key_frames.push_back(s->frame->key_frame);
+        av_frame_unref(s->frame);
+    }
+    if (!timed)
+        s->frame_times.clear(), s->key_frames.clear();
+    double took = seconds_now() - start;
+    if (took > 1.0)
+        fprintf(stderr, "%s: counting its %lld frames took %.1f s\n", s->path,
+                (long long)s->frames, took);
+    if (s->lost > 0)
+        fprintf(stderr, "%s: %lld frames of another picture size or format are lost: the "
+                        "picture before each is held\n", s->path, (long long)s->lost);
+    if (s->frames > 0)
+        reopen_streams(s);
+}
+
 DecodedSource *open_decoded(const char *path)
 {
-    quiet_library();
-    DecodedSource *s = new DecodedSource{path,  nullptr, nullptr, -1, AV_PIX_FMT_NONE,
-                                         av_packet_alloc(), av_frame_alloc(), false, false,
-                                         false, 0, {}, {}, 0, true};
+    quiet_decoder_library();
+    DecodedSource *s = new DecodedSource{};
+    s->path = path;
+    s->stream = -1;
+    s->pix_fmt = AV_PIX_FMT_NONE;
+    s->held_to = -1;
+    s->packet = av_packet_alloc();
+    s->frame = av_frame_alloc();
     if (!s->packet || !s->frame)
         die(1, "Out of memory: could not allocate a decoder for %s\n", path);
     char why[300];
@@ -183,12 +244,21 @@ DecodedSource *open_decoded(const char *path)
         close_decoded(s);
         die(1, "%s: %s\n", path, why);
     }
-    s->pix_fmt = s->codec->pix_fmt;
+    count_frames(s);
+    if (s->frames == 0) {
+        bool gave_up = s->gave_up;
+        close_decoded(s);
+        if (gave_up)
+            die(1, "%s: holds no video frame in its first %lld MB\n", path,
+                (long long)(first_frame_bytes >> 20));
+        die(1, "%s: holds no video frame\n", path);
+    }
     return s;
 }
 
-int decoded_width(const DecodedSource *s) { return s->codec->width; }
-int decoded_height(const DecodedSource *s) { return s->codec->height; }
+int decoded_width(const DecodedSource *s) { return s->width; }
+int decoded_height(const DecodedSource *s) { return s->height; }
+int64_t decoded_frame_count(const DecodedSource *s) { return s->frames; }
 
 const char *decoded_format_name(const DecodedSource *s)
 {
@@ -198,8 +268,7 @@ const char *decoded_format_name(const DecodedSource *s)
 
 const PixelFormat *decoded_format(const DecodedSource *s)
 {
-    const char *name = av_get_pix_fmt_name((AVPixelFormat)s->pix_fmt);
-    return name ? find_pixel_format(name) : nullptr;
+    return planar_twin(decoded_format_name(s));
 }
 
 bool decoded_rate(const DecodedSource *s, int *numerator, int *denominator)
@@ -224,150 +293,59 @@ ColourConversion decoded_colours(const DecodedSource *s)
     }
     if (s->codec->color_range == AVCOL_RANGE_MPEG)
         said.range = range_limited;
-    else if (s->codec->color_range == AVCOL_RANGE_JPEG)
+    else if (s->codec->color_range == AVCOL_RANGE_JPEG || full_range_name(decoded_format_name(s)))
         said.range = range_full;
     return said;
 }
 
-static double seconds_now()
+// The frame just received is frame next_frame: false when its time says otherwise.
+static bool at_its_place(const DecodedSource *s)
 {
-    timeval t;
-    gettimeofday(&t, nullptr);
-    return t.tv_sec + t.tv_usec / 1e6;
-}
-
-int64_t count_decoded_frames(DecodedSource *s)
-{
-    double start = seconds_now();
-    int64_t frames = 0;
-    bool timed = true;
-    while (av_read_frame(s->format, s->packet) >= 0) {
-        if (s->packet->stream_index == s->stream) {
-            frames++;
-            timed = timed && s->packet->pts != AV_NOPTS_VALUE;
-            if (timed) {
-                s->frame_times.push_back(s->packet->pts);
-                if (s->packet->flags & AV_PKT_FLAG_KEY)
-                    s->key_times.push_back(s->packet->pts);
-            }
-        }
-        av_packet_unref(s->packet);
-    }
-    // Frames come out in the order of their times; equal times would make that ambiguous.
-    std::sort(s->frame_times.begin(), s->frame_times.end());
-    std::sort(s->key_times.begin(), s->key_times.end());
-    if (!timed ||
-        std::adjacent_find(s->frame_times.begin(), s->frame_times.end()) != s->frame_times.end())
-        s->frame_times.clear(), s->key_times.clear();
-    double took = seconds_now() - start;
-    if (took > 1.0)
-        fprintf(stderr, "%s: counting its %lld frames took %.1f s\n", s->path,
-                (long long)frames, took);
-    reopen_streams(s);
-    return frames;
-}
-
-// Rows of each plane of the decoded frame into the picture's own planes.
-static void copy_frame(const AVFrame *frame, YuvFrame *picture)
-{
-    int bytes = sample_bytes(picture->bit_depth);
-    unsigned char *planes[3] = {picture->y, picture->u, picture->v};
-    for (int p = 0; p < 3 && planes[p]; p++) {
-        int width = p ? chroma_width(*picture) : picture->width;
-        int height = p ? chroma_height(*picture) : picture->height;
-        ptrdiff_t stride = p ? picture->chroma_stride : picture->luma_stride;
-        for (int row = 0; row < height; row++)
-            memcpy(planes[p] + row * stride, frame->data[p] + (ptrdiff_t)row * frame->linesize[p],
-                   (size_t)width * bytes);
-    }
-}
-
-// The next frame the decoder gives, feeding it packets as it asks; false at the end.
-static bool receive_frame(DecodedSource *s)
-{
-    if (s->pending) {
-        s->pending = false;
-        return true;
-    }
-    while (!s->ended) {
-        int result = avcodec_receive_frame(s->codec, s->frame);
-        if (result == 0)
-            return true;
-        if (result == AVERROR_EOF) {
-            s->ended = true;
-            break;
-        }
-        if (result != AVERROR(EAGAIN))
-            continue;  // a frame that could not be decoded is missing, as in the tools
-        if (s->flushed) {
-            s->ended = true;
-            break;
-        }
-        if (av_read_frame(s->format, s->packet) < 0) {
-            avcodec_send_packet(s->codec, nullptr);
-            s->flushed = true;
-            continue;
-        }
-        if (s->packet->stream_index == s->stream)
-            avcodec_send_packet(s->codec, s->packet);  // damage is concealed by the decoder
-        av_packet_unref(s->packet);
-    }
-    return false;
-}
-
-// The frame just received is frame next_frame: its time checks the index of times.
-static void take_frame(DecodedSource *s)
-{
-    if (s->frame_times.empty())
-        return;
     size_t at = (size_t)s->next_frame;
-    if (at >= s->frame_times.size() || s->frame->best_effort_timestamp != s->frame_times[at]) {
-        s->frame_times.clear();
-        s->key_times.clear();
-    } else if (s->from_start && s->next_frame == s->verified) {
-        s->verified++;
-    }
+    return s->frame_times.empty() ||
+           (at < s->frame_times.size() && s->frame->best_effort_timestamp == s->frame_times[at]);
 }
 
 bool decode_next(DecodedSource *s, YuvFrame *picture)
 {
-    if (!receive_frame(s))
+    // The stream ends where counting from the start ended, also after a seek.
+    if (s->next_frame >= s->frames || !receive_frame(s)) {
+        s->ended = true;
         return false;
-    take_frame(s);
-    // A stream that changes size or format on the way cannot be held by the run's pictures.
-    if (s->frame->width != picture->width || s->frame->height != picture->height ||
-        s->frame->format != s->pix_fmt)
-        die(1, "%s: frame %lld changes the picture size or format of the stream\n", s->path,
-            (long long)s->next_frame);
-    copy_frame(s->frame, picture);
+    }
+    // A frame of another size or format is lost: the picture before it stays.
+    if (like_first_frame(s, s->frame))
+        copy_decoded_frame(s->frame->data, s->frame->linesize, picture);
     av_frame_unref(s->frame);
     s->next_frame++;
+    // The frame play reaches at a lost one is the one before it.
+    for (; s->next_frame <= s->held_to && receive_frame(s); s->next_frame++)
+        av_frame_unref(s->frame);
+    s->held_to = -1;
     return true;
 }
 
 // Back to the latest key frame at or before frame `frame_number`, by the container's
 // index. Only a key frame that the decoder gives first, at its own place in output order,
-// is taken: decoding on from it gives the frames that decoding from the start gives.
-// Otherwise, and for streams without times, false, and the decoder is where it was or
-// needs reopening.
+// is taken. Otherwise false, and the decoder is where it was or needs reopening.
 static bool seek_back(DecodedSource *s, int64_t frame_number)
 {
-    if (s->frame_times.empty() || frame_number >= s->verified)
+    if (s->frame_times.empty() || frame_number >= (int64_t)s->frame_times.size())
         return false;
-    int64_t time = s->frame_times[(size_t)frame_number];
-    auto key = std::upper_bound(s->key_times.begin(), s->key_times.end(), time);
-    if (key == s->key_times.begin())
-        return false;
-    if (av_seek_frame(s->format, s->stream, *(key - 1), AVSEEK_FLAG_BACKWARD) < 0)
+    int64_t key = frame_number;
+    while (key >= 0 && !s->key_frames[(size_t)key])
+        key--;
+    if (key < 0 ||
+        av_seek_frame(s->format, s->stream, s->frame_times[(size_t)key], AVSEEK_FLAG_BACKWARD) < 0)
         return false;
     avcodec_flush_buffers(s->codec);
     s->flushed = s->ended = s->pending = false;
-    s->next_frame = -1;  // unknown until the first frame says
     if (!receive_frame(s))
         return false;
-    int64_t first = s->frame->best_effort_timestamp;
-    auto at = std::lower_bound(s->frame_times.begin(), s->frame_times.end(), first);
-    bool usable = s->frame->key_frame && at != s->frame_times.end() && *at == first &&
+    auto at = std::lower_bound(s->frame_times.begin(), s->frame_times.end(),
+                               s->frame->best_effort_timestamp);
+    bool usable = s->frame->key_frame && at != s->frame_times.end() &&
+                  *at == s->frame->best_effort_timestamp &&
                   at - s->frame_times.begin() <= frame_number;
     if (!usable) {
         av_frame_unref(s->frame);
@@ -375,18 +353,45 @@ static bool seek_back(DecodedSource *s, int64_t frame_number)
     }
     s->next_frame = at - s->frame_times.begin();
     s->pending = true;
-    s->from_start = false;
+    return true;
+}
+
+// Decodes and drops up to frame `frame_number`, which then waits as the pending frame.
+// False when a frame came at another place than decoding from the start put it.
+static bool decode_up_to(DecodedSource *s, int64_t frame_number)
+{
+    while (s->next_frame <= frame_number && s->next_frame < s->frames && receive_frame(s)) {
+        if (!at_its_place(s)) {
+            av_frame_unref(s->frame);
+            return false;
+        }
+        if (s->next_frame == frame_number) {
+            s->pending = true;
+            return true;
+        }
+        av_frame_unref(s->frame);
+        s->next_frame++;
+    }
     return true;
 }
 
 void position_decoded(DecodedSource *s, int64_t frame_number)
 {
-    if (frame_number < s->next_frame && !seek_back(s, frame_number))
+    // A lost frame shows the picture before it, as play would: that frame is read instead.
+    s->held_to = -1;
+    if (frame_number < s->frames && s->lost_at[(size_t)frame_number]) {
+        s->held_to = frame_number;
+        while (s->lost_at[(size_t)frame_number])
+            frame_number--;  // frame 0 sets the format, so it is never lost
+    }
+    if (frame_number == s->next_frame)
+        return;
+    bool sought = frame_number < s->next_frame && seek_back(s, frame_number);
+    if (frame_number < s->next_frame && !sought)
         reopen_streams(s);
-    while (s->next_frame < frame_number && receive_frame(s)) {
-        take_frame(s);
-        av_frame_unref(s->frame);
-        s->next_frame++;
+    if (!decode_up_to(s, frame_number)) {  // the seek gave other frames: from the start
+        reopen_streams(s);
+        decode_up_to(s, frame_number);
     }
 }
 

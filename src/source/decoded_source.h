@@ -10,17 +10,25 @@
 
 struct DecodedSource;
 
-// Whether the file at `path` is to be decoded: its extension names a container or bitstream,
-// or, for a file with another extension (raw YUV names excepted) whose content may be read,
-// libavformat recognises one in it with confidence. Raw files stay raw whatever their name.
+// Whether the file at `path` is to be decoded: its extension names a container, bitstream
+// or picture format, or, for a file with another name that says no size or format (raw YUV
+// names excepted), whose content may be read, a demuxer recognises its first megabyte with
+// confidence. Raw files stay raw whatever their name.
 bool looks_encoded(const char *path, bool read_content);
 
-// Opens the file's best video stream and its decoder. A file that cannot be opened, holds no
-// video stream or has no decoder ends the run with a message naming it and status 1.
+// The library's own messages off: damage is concealed, not reported.
+void quiet_decoder_library();
+
+// Opens the file's video stream (cover art is none) and its decoder, and counts the frames
+// the decoder gives from the start; frames of another size or format than the first are
+// lost (one line on standard error counts them). A file that cannot be opened, holds no
+// video stream, no frame, or no frame in its first megabytes, or has no decoder ends the
+// run with a message naming it and status 1.
 DecodedSource *open_decoded(const char *path);
 
-// The stream's picture size and sample format; the format is null when the run cannot hold
-// it, and `format_name` names it either way.
+// The first frame's picture size and sample format; the format is null when the run cannot
+// hold it, and `format_name` names it either way. Full-range "yuvj" formats are their planar
+// twins.
 int decoded_width(const DecodedSource *source);
 int decoded_height(const DecodedSource *source);
 const PixelFormat *decoded_format(const DecodedSource *source);
@@ -33,16 +41,15 @@ bool decoded_rate(const DecodedSource *source, int *numerator, int *denominator)
 // names one the viewer does not convert with.
 ColourConversion decoded_colours(const DecodedSource *source);
 
-// Frames in the stream, one a packet, counted by demuxing without decoding; a count that
-// takes longer than a second is said on standard error.
-int64_t count_decoded_frames(DecodedSource *source);
+// The frames the decoder gives, counted when the file was opened.
+int64_t decoded_frame_count(const DecodedSource *source);
 
-// The next frame into `picture` (whose geometry and format match the stream's); false when
-// the decoder has no more, and the picture is left as it was.
+// The next frame into `picture` (of the stream's geometry and format); false at the end of the count, and the picture is left as it was. A lost frame leaves it
+// too, and counts as read.
 bool decode_next(DecodedSource *source, YuvFrame *picture);
 
 // Frames are next delivered from frame `frame_number` on: forward by decoding and dropping,
-// back by starting the decoder over.
+// back by a key frame whose frames come at their places, or else by starting over.
 void position_decoded(DecodedSource *source, int64_t frame_number);
 
 // Whether a decode met the end of the stream.

@@ -7,7 +7,6 @@
 
 struct DecodedStream {
     DecodedSource *decoder;
-    int64_t frames;  // counted when first asked for; -1 before
 };
 
 static DecodedStream *stream(const Source *source)
@@ -30,7 +29,7 @@ static void open_decoded_stream(Source *source, SourceProbe *)
     if (source->streamed)
         die(1, "%s: an encoded sequence must be a file, not a pipe\n", source->path);
     DecodedSource *decoder = open_decoded(source->path);
-    source->priv = new DecodedStream{decoder, -1};
+    source->priv = new DecodedStream{decoder};
     const PixelFormat *format = decoded_format(decoder);
     if (!format)
         die(1, "%s: decodes to %s, which is not supported\n", source->path,
@@ -48,10 +47,7 @@ static void open_decoded_stream(Source *source, SourceProbe *)
 
 static int64_t decoded_frame_count(Source *source)
 {
-    DecodedStream *s = stream(source);
-    if (s->frames < 0)
-        s->frames = count_decoded_frames(s->decoder);
-    return s->frames;
+    return decoded_frame_count(stream(source)->decoder);
 }
 
 static void refuse_empty_stream(const Source *source)

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <regex>
 #include <set>
 
 #include "convert/color_tables.h"
@@ -81,7 +83,7 @@ Rows rows_of(const Result &r)
 
 // Steps back, as pause and step make them, give the frames decoding from the start gives,
 // whether the decoder seeks back to a key frame (containers with times) or starts over.
-void expect_steps_back_exact(const std::string &file, const std::string &format)
+void expect_steps_back_exact(const std::string &file, const std::string &format, size_t frames_given = N)
 {
     reset_startup_state();
     Strings words = {"trivista", "-pix_fmt", format, "-f1", file};
@@ -96,8 +98,10 @@ void expect_steps_back_exact(const std::string &file, const std::string &format)
     std::vector<std::vector<unsigned char>> frames;
     for (position_sequence(1, 0); read_picture(1, &p);)
         frames.push_back(planes);
-    ASSERT_EQ(frames.size(), size_t(N));
+    ASSERT_EQ(frames.size(), frames_given);
     for (int t : {11, 6, 2, 9, 0, 5, 1}) {
+        if (t >= (int)frames_given)
+            continue;
         position_sequence(1, t), read_picture(1, &p);
         EXPECT_TRUE(planes == frames[t]) << file << " frame " << t;
     }
@@ -140,16 +144,6 @@ TEST_P(Decodes, EveryFrameAsFfmpegDecodesItInTheReportBothWays)
 INSTANTIATE_TEST_SUITE_P(Decoder, Decodes, ::testing::ValuesIn(encodes),
                          [](const auto &info) { std::string n = info.param.file; std::replace(n.begin(), n.end(), '.', '_'); return n; });
 
-TEST(Decoder, ADamagedStreamDecodesToWhatFfmpegConcealsFrameForFrame)
-{
-    encode("damaged.mkv", "copy", {"-bsf:v", "noise=amount=not(key)*1000"}, "h264.mkv");
-    std::string concealed = decode("damaged.mkv", "yuv420p", {"-err_detect", "ignore_err"});
-    ASSERT_NE(read_text_file(concealed), read_text_file(decode("h264.mkv")));  // the damage shows
-    Rows rows = rows_of(run(report, {"-size", size, "-f1", concealed, "-f2", at("damaged.mkv")}, dir()));
-    EXPECT_EQ(rows.fields.size(), read_text_file(concealed).size() / frame_bytes);
-    EXPECT_TRUE(rows.identical);
-}
-
 TEST(Decoder, FramesDroppedAsPacketsAreFoundByAlignAndHeldByTheFreezeList)
 {
     ASSERT_NE(encode("intra.mkv", "libx264", {"-g", "1", "-crf", "16"}), "");  // intra only: a lost packet is a missing frame
@@ -167,6 +161,69 @@ TEST(Decoder, FramesDroppedAsPacketsAreFoundByAlignAndHeldByTheFreezeList)
         EXPECT_TRUE(f == 5 || f == 9 || rows.luma[f] > 35) << f << ": " << rows.luma[f] << " dB, not aligned";
     }
     EXPECT_EQ(rows_of(run(report, {"-f1", received, "-f2", source}, dir())).fields.size(), size_t(N - 2));  // first, its 10 set the range
+}
+
+// Streams that lie about their length or their pictures, each against ffmpeg's own decode
+// with one thread: as many rows as frames it gives, every one identical, whichever side
+// the stream is on; a seek back gives what decoding from the start gave.
+struct Lying { const char *name; std::function<std::string()> make, oracle; const char *warning; };
+std::string cut(const std::string &from, const std::string &file, size_t numerator, size_t denominator)
+{
+    std::string bytes = read_text_file(from);
+    write_text_file(at(file), bytes.substr(0, bytes.size() * numerator / denominator));
+    return at(file);
+}
+std::string single(const std::string &file, const std::string &format = "yuv420p") { return decode(file, format, {"-threads", "1"}); }
+const Strings h264 = {"-preset", "veryfast", "-bf", "3", "-g", "4"};
+const Lying lying[] = {
+    {"av1 cut mid packet", [] { return cut(encode("av1.ivf", "libaom-av1", {"-cpu-used", "8", "-g", "4"}), "av1_cut.ivf", 5, 8); }, [] { return single("av1_cut.ivf"); }, ""},
+    {"no first IDR", [] { return encode("no_idr.264", "copy", {"-bsf:v", "noise=drop=eq(n\\,0)"}, "h264.mkv"); }, [] { return single("no_idr.264"); }, ""},
+    {"mp4 cut with copy", [] { return encode("copied_cut.mp4", "copy", {"-ss", "0.15"}, "h264.mkv"); }, [] { return single("copied_cut.mp4"); }, ""},
+    {"damaged", [] { return encode("damaged.mkv", "copy", {"-bsf:v", "noise=amount=not(key)*1000"}, "h264.mkv"); },
+     [] { return decode("damaged.mkv", "yuv420p", {"-threads", "1", "-err_detect", "ignore_err"}); }, ""},
+    {"full range mjpeg", [] { return encode("mjpeg.avi", "mjpeg", {"-pix_fmt", "yuvj420p"}); }, [] { return single("mjpeg.avi", "yuvj420p"); }, ""},
+    {"theora by content", [] { return encode("theora", "libtheora", {"-f", "ogg"}); }, [] { return single("theora"); }, ""},
+    {"size changes", [] {  // 4 frames of twice the size in the middle: lost, the frame before held
+         std::string parts;
+         for (const char *part : {"part1.264", "part2.264", "part3.264"})
+             parts += read_text_file(encode(part, "libx264", {"-vf", std::string("select=between(n\\,") + (part[4] == '1' ? "0\\,3)" : part[4] == '2' ? "4\\,7),scale=320:256" : "8\\,11)"), "-fps_mode", "passthrough"}));
+         return write_text_file(at("changes.264"), parts), at("changes.264"); },
+     [] {
+         std::string first = read_text_file(single("part1.264")), held = first.substr(first.size() - frame_bytes);
+         write_text_file(at("changes.yuv"), first + held + held + held + held + read_text_file(single("part3.264")));
+         return at("changes.yuv"); }, "changes.264: 4 frames of another picture size or format are lost: the picture before each is held\n"}};
+class LyingStreams : public ::testing::TestWithParam<Lying> {};
+void PrintTo(const Lying &l, std::ostream *os) { *os << l.name; }
+
+TEST_P(LyingStreams, GiveTheFramesFfmpegGivesAndNoMore)
+{
+    encode("h264.mkv", "libx264", h264);
+    std::string stream = GetParam().make(), oracle = GetParam().oracle();
+    size_t frames = read_text_file(oracle).size() / frame_bytes;
+    ASSERT_GT(frames, 0u);
+    Result second = run(report, {"-size", size, "-f1", oracle, "-f2", stream}, dir()), first = run(report, {"-f1", stream, "-f2", oracle}, dir());
+    Rows rows = rows_of(second);
+    EXPECT_EQ(rows.fields.size(), frames);
+    EXPECT_TRUE(rows.identical) << second.out;
+    EXPECT_EQ(second.err.substr(0, second.err.find("Org<->Enc")), *GetParam().warning ? at(GetParam().warning) : "");
+    EXPECT_EQ(first.out, second.out);
+    Result aligned = run(align, {"-size", size, oracle, stream}, dir());
+    EXPECT_EQ(aligned.out + std::to_string(aligned.status), "0") << aligned.err;
+    expect_steps_back_exact(stream, "yuv420p", frames);
+}
+INSTANTIATE_TEST_SUITE_P(Decoder, LyingStreams, ::testing::ValuesIn(lying), [](const auto &info) {
+    std::string n = info.param.name;
+    std::replace(n.begin(), n.end(), ' ', '_');
+    return n; });
+
+// An encoded Original's own rate counts the times on the command line: 0.2 s is frame 6 at 30.
+TEST(Decoder, TimesCountInTheStreamsOwnRate)
+{
+    encode("h264.mkv", "libx264", h264);  // and the source
+    ASSERT_TRUE(ffmpeg({"-f", "rawvideo", "-s", size, "-r", "30", "-i", "@source.yuv", "-c:v", "libx264", "@rate30.mkv"}));
+    Rows rows = rows_of(run(report, {"-s", "0:0.2", "-f1", at("rate30.mkv"), "-f2", at("source.yuv")}, dir()));
+    ASSERT_FALSE(rows.fields.empty());
+    EXPECT_EQ(rows.fields[0][0], "6");
 }
 
 // Frame f of raw 4:2:0 `bytes` by the reference renderer for depth 24; `gray`: the difference of equal frames.
@@ -230,6 +287,10 @@ TEST(Decoder, UnusableFilesAreRefusedByEveryProgramWithOneLineAndStatus1)
     std::string cut = read_text_file(at("cut.mp4"));
     write_text_file(at("cut.mp4"), cut.substr(0, cut.size() / 2));  // the index is at the end
     write_text_file(at("text.mkv"), "not a video\n");
+    write_text_file(at("empty.264"), "");
+    write_text_file(at("zeros.264"), std::string(64 << 20, '\0'));  // no frame to be found: refused early
+    ASSERT_TRUE(ffmpeg({"-f", "rawvideo", "-s", size, "-i", "@source.yuv", "-frames:v", "1", "@still.png"}));
+    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "sine=duration=0.3", "-i", "@still.png", "-map", "0", "-map", "1", "-c:a", "libmp3lame", "-c:v", "png", "-disposition:v", "attached_pic", "@cover.mp3"}));
     ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "sine=duration=0.3", "-c:a", "pcm_s16le", "@audio.mka", "@audio.mp4"}));
     const std::string source = at("source.yuv");
     const struct { std::string first, second, message; } cases[] = {
@@ -239,6 +300,9 @@ TEST(Decoder, UnusableFilesAreRefusedByEveryProgramWithOneLineAndStatus1)
         {at("audio.mp4"), source, "audio\\.mp4: holds no video stream"},
         {source, at("x444.mkv"), "x444\\.mkv: decodes to yuv444p, but the run's format is yuv420p"},
         {at("h264.mkv"), at("hevc10.mp4"), "hevc10\\.mp4: decodes to yuv420p10le, but the run's format is yuv420p"},
+        {at("empty.264"), source, "empty\\.264: holds no video frame"},
+        {source, at("zeros.264"), "zeros\\.264: holds no video frame in its first 8 MB"},
+        {source, at("cover.mp3"), "cover\\.mp3: holds no video stream"},
         {source, at("bgr0.mkv"), "bgr0\\.mkv: decodes to bgr0, which is not supported"},
         {source, at("big.mkv"), "big\\.mkv: picture size 320x256 does not match (160x128 of .*/source\\.yuv|the size 160x128 given on the command line)"}};
     XvfbServer server;
