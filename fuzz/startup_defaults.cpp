@@ -15,7 +15,6 @@ void reset_startup_state()
     fps = 25;
     fps_label[0] = '\0';
     loop = expand = 0;
-    colordepth = 16;
     frame = 0;
     start_frame = 0;
     end_frame = INT_MAX - 1;

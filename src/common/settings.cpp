@@ -4,8 +4,6 @@
 
 int horizontal_size = 176;
 int vertical_size = 144;
-int coded_picture_width = 176;
-int coded_picture_height = 144;
 
 int psnr = 0;
 int quiet = 0;
@@ -15,7 +13,6 @@ int fps = 25;
 char fps_label[24] = "";
 int loop = 0;
 int expand = 0;
-int colordepth = 16;
 int frame = 0;
 
 int start_frame = 0;

@@ -6,9 +6,6 @@
 // Picture size used for the layout of the windows.
 extern int horizontal_size;
 extern int vertical_size;
-// Picture size used by the renderers and the X image; always equal to the above.
-extern int coded_picture_width;
-extern int coded_picture_height;
 
 extern int psnr;        // PSNR calculation on (needs two sequences)
 extern int quiet;       // no info window
@@ -19,7 +16,6 @@ extern int fps;         // target frame rate, rounded to whole frames per second
 extern char fps_label[24];
 extern int loop;        // 0: one pass; otherwise the number of the current pass
 extern int expand;      // number of sequences, 1 to 3
-extern int colordepth;  // bits per rendered pixel: 16 or 32
 extern int frame;       // the frame being processed
 
 extern int start_frame;   // first frame of every pass

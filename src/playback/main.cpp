@@ -33,7 +33,7 @@ int main(int argc, char **argv)
     refuse_oversized_zoom();
     open_display("");  // the screen's size settles the zoom, which sizes the buffers
     allocate_buffers();
-    colordepth = init_display("");
+    init_display("");
     init_psnr_histories();  // on the graphs' baseline, which follows the zoom the display chose
     if (!quiet)
         init_status();

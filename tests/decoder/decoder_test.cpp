@@ -231,7 +231,7 @@ Capture rendered(Display *dpy, const std::string &bytes, int f, bool gray)
 {
     Visual *visual = DefaultVisual(dpy, DefaultScreen(dpy));
     wpixel[0] = visual->red_mask, wpixel[1] = visual->green_mask, wpixel[2] = visual->blue_mask;
-    coded_picture_width = horizontal_size = W, coded_picture_height = vertical_size = H;
+    horizontal_size = W, vertical_size = H;
     InitColorDither(1);
     std::vector<uint8_t> yuv(bytes.begin() + f * frame_bytes, bytes.begin() + (f + 1) * frame_bytes), out(W * H * 4);
     if (gray)

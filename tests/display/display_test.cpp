@@ -44,7 +44,7 @@ static std::string in_child(const std::function<void()> &body)
 
 static void use_layout(int width, int height, int sequences, int with_psnr = 0, int no_differences = 0)
 {
-    horizontal_size = coded_picture_width = width, vertical_size = coded_picture_height = height;
+    horizontal_size = width, vertical_size = height;
     expand = sequences, psnr = with_psnr, nodiff = no_differences;
 }
 

@@ -69,9 +69,9 @@ void start(const std::string &args)
 std::string settings()
 {
     char text[340];
-    snprintf(text, sizeof text, " s=%d e=%d fps=%d period=%d size=%dx%d coded=%dx%d frame=%lld l=%d "
+    snprintf(text, sizeof text, " s=%d e=%d fps=%d period=%d size=%dx%d frame=%lld l=%d "
              "psnr=%d nodiff=%d quiet=%d shm=%d n=%d given=%d%d fmt=%s%s ", start_frame, end_frame, fps,
-             frame_period, horizontal_size, vertical_size, coded_picture_width, coded_picture_height,
+             frame_period, horizontal_size, vertical_size,
              (long long)frame_size, loop, psnr, nodiff, quiet, shm, expand, fps_given, size_given,
              pixel_format->name, pix_fmt_given ? "!" : "");
     return text;
@@ -145,7 +145,7 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
         open = "Can't open yuvfile", rate = "Frame rate (-fps) must be at least 1: ";
     struct Row { std::string args; int status; std::string expected, warnings = ""; };
     std::vector<Row> rows = {
-        {"-f1 A", 0, "s=0 e=9 fps=25 period=40000 size=176x144 coded=176x144 frame=38016 l=0 psnr=0 nodiff=0 "
+        {"-f1 A", 0, "s=0 e=9 fps=25 period=40000 size=176x144 frame=38016 l=0 psnr=0 nodiff=0 "
                      "quiet=0 shm=0 n=1 given=00"},
         // A switch steps the cursor back: the argument after it is read as an option.
         {"-f1 A -l -PSNR -nodiff -quiet -shm -f2 B -f3 fifo", 0, "l=1 psnr=1 nodiff=1 quiet=1 shm=1 n=3 e=9"},
@@ -162,10 +162,10 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
         {"-f1 A -s 0:00.2 -e 0:0:0.25 -fps 29.97", 0, "s=5 e=7 fps=30 period=33366"},
         {"-f1 A -s 0:01", 0, "s=9"}, {"-f1 NTSC -fps 10 -s 0:00.05", 0, "s=1 fps=10 period=100000"},
         {"-f1 A -fps 30000/1001 -e 0:00.3", 0, "e=8 fps=30 period=33366"},
-        {"-f1 A -s 5 -e 3", 0, "s=5 e=3"}, {"-f1 A -size 320x240", 0, "size=320x240 coded=320x240 e=2 given=01"},
-        {"-f1 A -size 320x240 -CIF", 0, "size=352x288 coded=352x288 e=1"}, {"-f1 A -CIF -size 64x32", 0, "size=64x32"},
+        {"-f1 A -s 5 -e 3", 0, "s=5 e=3"}, {"-f1 A -size 320x240", 0, "size=320x240 e=2 given=01"},
+        {"-f1 A -size 320x240 -CIF", 0, "size=352x288 e=1"}, {"-f1 A -CIF -size 64x32", 0, "size=64x32"},
         // The first YUV4MPEG2 header sets the size, the first file's F tag the default rate.
-        {"-f1 NTSC -f2 PAL", 0, "size=48x32 coded=48x32 e=2 fps=30 period=33366"}, {"-f1 CUT", 0, "e=3"},
+        {"-f1 NTSC -f2 PAL", 0, "size=48x32 e=2 fps=30 period=33366"}, {"-f1 CUT", 0, "e=3"},
         {"-f1 NTSC -fps 10", 0, "fps=10 period=100000 given=10"}, {"-f1 PAL -f2 NTSC", 0, "e=3 fps=50 period=20000"},
         {"-f1 RAW -f2 PAL", 0, "size=48x32 frame=2304 e=2 fps=25 period=40000"},
         {"", 255, "usage"}, {"-f1", 255, "usage"}, {"-f1 short", 1, "short" + whole + qcif},

@@ -76,8 +76,8 @@ static Capture expected_pane(ViewerRun &run, int a, int fa, int b, int fb)
     Visual *visual = DefaultVisual(run.x.get(), DefaultScreen(run.x.get()));
     bool deep = DefaultDepth(run.x.get(), DefaultScreen(run.x.get())) != 16;
     wpixel[0] = visual->red_mask, wpixel[1] = visual->green_mask, wpixel[2] = visual->blue_mask;
-    coded_picture_width = horizontal_size = W;
-    coded_picture_height = vertical_size = V;
+    horizontal_size = W;
+    vertical_size = V;
     InitColorDither(deep);
     std::vector<uint8_t> yuv = make_test_frame(W, V, a, fa);
     if (b) {
