@@ -101,6 +101,11 @@ void read_sequence_headers()
         paths[n - 1] = sequences[n].path;
     }
     settle_from_names(paths, expand);
+    for (int n = 1; n <= expand; n++) {
+        const SourceKind *kind = sequences[n].source.kind;
+        if (kind == &raw_file_kind || kind == &raw_pipe_kind)
+            refuse_format_borrowed_from_stream(sequences[n].path);
+    }
 }
 
 void allocate_sequence_picture(int n)

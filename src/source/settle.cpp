@@ -12,11 +12,14 @@
 // "" when the command line gave them, null while unsettled.
 static const char *size_source = nullptr;
 static const char *format_source = nullptr;
+// The stream that settled the format, if one did: a raw file must not borrow it.
+static const char *format_stream = nullptr;
 
 void begin_settling()
 {
     size_source = size_given ? "" : nullptr;
     format_source = pix_fmt_given ? "" : nullptr;
+    format_stream = nullptr;
 }
 
 void settle_picture_size(const char *path, int width, int height, const char *what)
@@ -60,7 +63,23 @@ void settle_decoded_format(const char *path, const PixelFormat *format)
             pixel_format->name);
     pixel_format = format;
     if (!format_source)
-        format_source = path;
+        format_source = format_stream = path;
+}
+
+// A raw file has no format of its own but -pix_fmt's, its name's or the default. Reading it in
+// a stream's format would measure a 10-bit encode against an 8-bit source read as 10-bit:
+// wrong numbers with no warning.
+void refuse_format_borrowed_from_stream(const char *raw_path)
+{
+    if (!format_stream || pixel_format == default_pixel_format)
+        return;
+    NameHints hints;
+    read_name_hints(raw_path, &hints);
+    if (!hints.format)
+        die(1, "%s: a raw file without -pix_fmt or a format in its name is %s, but %s decodes "
+               "to %s; give -pix_fmt if the file is %s\n",
+            raw_path, default_pixel_format->name, format_stream, pixel_format->name,
+            pixel_format->name);
 }
 
 // What neither the command line nor a header settled comes from the first file's name,

@@ -18,6 +18,9 @@ void settle_header_format(const char *path, const PixelFormat *format);
 // the first file's name, but not for one given or settled by an earlier sequence.
 void settle_decoded_format(const char *path, const PixelFormat *format);
 
+// Refuses a raw file whose format would only come from the stream that settled the run's.
+void refuse_format_borrowed_from_stream(const char *raw_path);
+
 // What is still unsettled, from the first file's name when it says (one line on standard
 // error says what was taken); then every name that says a size or format must agree with the
 // run's. `paths` are the sequences' in order.

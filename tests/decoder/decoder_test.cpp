@@ -317,6 +317,16 @@ TEST(Decoder, UnusableFilesAreRefusedByEveryProgramWithOneLineAndStatus1)
             EXPECT_TRUE(std::regex_match(one.err, expected)) << c.message << " got: " << one.err;
         }
     }
+    // Without -pix_fmt a raw file keeps yuv420p, whichever side the 10-bit stream is on.
+    std::regex borrowed(".*/source\\.yuv: a raw file without -pix_fmt or a format in its name is yuv420p, but "
+                        ".*/hevc10\\.mp4 decodes to yuv420p10le; give -pix_fmt if the file is yuv420p10le\n");
+    for (const Strings &files : {Strings{"-f1", source, "-f2", at("hevc10.mp4")}, Strings{"-f1", at("hevc10.mp4"), "-f2", source}}) {
+        Strings words = {"-size", size};
+        words.insert(words.end(), files.begin(), files.end());
+        Result r = run(report, words, dir());
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(std::regex_match(r.err, borrowed)) << r.err;
+    }
 }
 
 }  // namespace
