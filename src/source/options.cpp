@@ -111,7 +111,6 @@ static void take_sequence_option(int n, const char *path, const char *program_na
 static void take_freeze_option(int n, const char *path)
 {
     Sequence &s = sequences[n];
-    copy_display_name(s.fr_name, path);
     s.fr_path = path;
     s.fr = 1;
 }

@@ -15,7 +15,6 @@ struct Sequence {
     // The freeze list (sequences 2 and 3): the file given, its entries, the frames held.
     int fr;               // a freeze file was given
     const char *fr_path;  // its full path, as given
-    char fr_name[256];    // its name shown (cut at 255 characters)
     int fr_count;         // entries read from it
     FreezeTable fr_table;
     YuvFrame picture;     // the current picture
