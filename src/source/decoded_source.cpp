@@ -315,7 +315,8 @@ bool decode_next(DecodedSource *s, YuvFrame *picture)
     }
     // A frame of another size or format is lost: the picture before it stays.
     if (like_first_frame(s, s->frame))
-        copy_decoded_frame(s->frame->data, s->frame->linesize, picture);
+        copy_decoded_frame(s->frame->data, s->frame->linesize, decoded_format(s)->bit_depth,
+                           picture);
     av_frame_unref(s->frame);
     s->next_frame++;
     // The frame play reaches at a lost one is the one before it.

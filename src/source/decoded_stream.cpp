@@ -21,8 +21,8 @@ static int probe_decoded_stream(const SourceProbe *probe)
     return looks_encoded(probe->path, !probe->streamed) ? 50 : 0;
 }
 
-// The stream gives size and format; both must agree with the other sequences' as a
-// YUV4MPEG2 header's must. A pipe cannot be decoded: its frames are counted first and read
+// The stream gives size and format; the size must agree with the other sequences' as a
+// YUV4MPEG2 header's must, the format is its own. A pipe cannot be decoded: its frames are counted first and read
 // again at every pass.
 static void open_decoded_stream(Source *source, SourceProbe *)
 {
@@ -40,7 +40,7 @@ static void open_decoded_stream(Source *source, SourceProbe *)
             source->path, width, height, min_picture_width, min_picture_height,
             max_picture_width, max_picture_height);
     settle_picture_size(source->path, width, height, "picture size");
-    settle_decoded_format(source->path, format);
+    source->format = format;
     source->colours = decoded_colours(decoder);
     decoded_rate(decoder, &source->rate_numerator, &source->rate_denominator);
 }

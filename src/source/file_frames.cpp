@@ -25,7 +25,7 @@ size_t peek_file(const Source *source, int64_t offset, char *buffer, size_t capa
 int64_t file_frame_offset(const Source *source, int64_t frame)
 {
     const FileFrames *f = file_frames(source);
-    return f->header_bytes + frame * (f->frame_header_bytes + frame_size);
+    return f->header_bytes + frame * (f->frame_header_bytes + source_picture_bytes(source));
 }
 
 int64_t file_frame_count(Source *source)
@@ -37,7 +37,7 @@ int64_t file_frame_count(Source *source)
     int64_t payload = (int64_t)info.st_size - f->header_bytes;
     if (payload <= 0)
         return 0;
-    return payload / (f->frame_header_bytes + frame_size);
+    return payload / (f->frame_header_bytes + source_picture_bytes(source));
 }
 
 void file_refuse_empty(const Source *source)
@@ -60,7 +60,7 @@ bool file_read(Source *source, YuvFrame *picture)
     int64_t frame_header = file_frames(source)->frame_header_bytes;
     if (frame_header > 0)
         fseeko(source->file, (off_t)frame_header, SEEK_CUR);
-    return take_planes(source, picture, take_from_file);
+    return take_picture(source, picture, take_from_file);
 }
 
 bool file_ended(const Source *source)

@@ -1,5 +1,5 @@
 // What raw and YUV4MPEG2 files share: whole pictures at fixed offsets. Frame n starts at
-// header + n * (frame header + frame_size).
+// header + n * (frame header + one picture of the file's format).
 #pragma once
 
 #include <cstdint>

@@ -88,7 +88,8 @@ bool read_name_hints(const char *path, NameHints *hints)
     static const std::regex layout("(?:yuv)?(420|422|444)p(?:(10|12|16)(?:le)?)?|yuv(420|444)");
     static const std::regex gray("gray(?:(10|12|16)(?:le)?)?");
     static const std::regex depth("(8|10|12|16)bits?");
-    // What reads as a format but is none of the above: "yuv420p10be", "yuv422", "p010", "nv12".
+    static const std::regex interleaved("nv12|nv21|p010(?:le)?");
+    // What reads as a format but is none of the above: "yuv420p10be", "yuv422", "p010be", "nv16".
     static const std::regex format_like("yuvj?[0-9].*|(?:420|422|444|411|440)p.*|gray.+|nv[0-9]+.*"
                                         "|p0[0-9][0-9].*");
     *hints = NameHints{0, 0, nullptr, ""};
@@ -99,6 +100,7 @@ bool read_name_hints(const char *path, NameHints *hints)
     int layout_depth = 0, named_depth = 0;
     ChromaLayout chroma = chroma_420;
     bool layout_named = false, size_allowed = false;
+    const PixelFormat *interleaved_format = nullptr;  // its depth is part of it
     size_t start = 0;
     while (start < name.size()) {
         size_t end = name.find(' ', start);
@@ -128,6 +130,11 @@ bool read_name_hints(const char *path, NameHints *hints)
             chroma = chroma_gray;
             layout_depth = m[1].matched ? std::stoi(m[1]) : 8;
             layout_named = true;
+        } else if (std::regex_match(token, interleaved)) {
+            if (layout_named)
+                continue;
+            interleaved_format = find_pixel_format(token == "p010" ? "p010le" : token.c_str());
+            layout_named = true;
         } else if (std::regex_match(token, m, depth)) {
             if (named_depth == 0)
                 named_depth = std::stoi(m[1]);
@@ -139,7 +146,7 @@ bool read_name_hints(const char *path, NameHints *hints)
     if (layout_named || named_depth) {
         bool explicit_depth = layout_named && layout_depth != 8;
         int bits = explicit_depth ? layout_depth : named_depth ? named_depth : layout_depth;
-        hints->format = pixel_format_of(bits, chroma);
+        hints->format = interleaved_format ? interleaved_format : pixel_format_of(bits, chroma);
     }
     return hints->width > 0 || hints->format || !hints->unread_format.empty();
 }

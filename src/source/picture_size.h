@@ -22,7 +22,7 @@ void set_picture_size(int width, int height);
 
 // What a file name says of its pictures, the way codec people name their files
 // ("foreman_1920x1080_60fps_420p10le.yuv", "clip_1080p_10bit.yuv"): a size "WxH" or a size
-// word ("1080p", "cif", "4k"; 0 x 0 when none) and a format from its name ("yuv422p12le",
+// word ("1080p", "cif", "4k"; 0 x 0 when none) and a format from its name ("yuv422p12le", "nv12",
 // "422p12", "gray10", "yuv444") or a depth ("10bit": 4:2:0 unless the name gives the layout);
 // null when none. Tokens are whole words between separators, in the last part of the path
 // only; the first of each kind wins, except that an allowed size replaces one that is not.

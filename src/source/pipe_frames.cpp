@@ -64,7 +64,7 @@ bool pipe_skip(Source *source)
     static char sink[65536];
     if (!take_frame_header(source))
         return false;
-    for (int64_t left = frame_size; left > 0; left -= (int64_t)sizeof sink) {
+    for (int64_t left = source_picture_bytes(source); left > 0; left -= (int64_t)sizeof sink) {
         size_t part = left < (int64_t)sizeof sink ? (size_t)left : sizeof sink;
         if (take(source, sink, part) != part)
             return false;
@@ -74,7 +74,7 @@ bool pipe_skip(Source *source)
 
 bool pipe_read(Source *source, YuvFrame *picture)
 {
-    return take_frame_header(source) && take_planes(source, picture, take);
+    return take_frame_header(source) && take_picture(source, picture, take);
 }
 
 bool pipe_ended(const Source *source)

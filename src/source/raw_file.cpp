@@ -22,7 +22,7 @@ static int64_t raw_leftover_bytes(const Source *source)
     struct stat info;
     if (fstat(fileno(source->file), &info) != 0 || !S_ISREG(info.st_mode))
         return 0;
-    return (int64_t)info.st_size % frame_size;
+    return (int64_t)info.st_size % source_picture_bytes(source);
 }
 
 extern const SourceKind raw_file_kind = {

@@ -25,7 +25,8 @@ int sequence_rate_denominator = 0;
 void open_sequence(int n, const char *path)
 {
     Source &source = sequences[n].source;
-    source = Source{nullptr, path, open_for_reading(path), false, nullptr, 0, 0, {-1, -1}, 0};
+    source = Source{nullptr, path, open_for_reading(path), false, nullptr, 0, 0, {-1, -1}, 0,
+                    nullptr, {}, false};
     if (!source.file)
         die(3, "Can't open yuvfile%d for input!\n", n);
     // A directory or a file that fails to read would otherwise play as black frames.
@@ -93,19 +94,14 @@ void read_sequence_headers()
     static char buffer[y4m_max_header_length];
     begin_settling();
     sequence_rate_numerator = sequence_rate_denominator = 0;
-    const char *paths[3];
+    Source *sources[3];
     for (int n = 1; n <= expand; n++) {
         open_source(&sequences[n].source, buffer);
         if (n == 1)
             take_rate(sequences[n].source);
-        paths[n - 1] = sequences[n].path;
+        sources[n - 1] = &sequences[n].source;
     }
-    settle_from_names(paths, expand);
-    for (int n = 1; n <= expand; n++) {
-        const SourceKind *kind = sequences[n].source.kind;
-        if (kind == &raw_file_kind || kind == &raw_pipe_kind)
-            refuse_format_borrowed_from_stream(sequences[n].path);
-    }
+    settle_formats(sources, expand);
 }
 
 void allocate_sequence_picture(int n)

@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "common/colour_conversion.h"
 #include "common/yuv_frame.h"
 
+struct PixelFormat;
 struct SourceKind;
 
 // One open source.
@@ -23,6 +25,11 @@ struct Source {
     int rate_numerator, rate_denominator;
     ColourConversion colours;  // what its header or stream says; -1 where it says nothing
     int64_t next_frame;      // the frame the next read gives
+    // What the file holds: the run's format, or one that reads convert into it (a lower depth
+    // of its chroma layout, interleaved chroma); null until settled.
+    const PixelFormat *format;
+    std::vector<unsigned char> file_picture;  // one picture of `format` while it is converted
+    bool peak_warned;  // samples above the peak of its depth were reported
 };
 
 // What a kind is shown to tell whether a file is its own: its first bytes. Of a pipe these are
@@ -73,9 +80,15 @@ extern const SourceKind *const source_kinds[];
 // Takes up to `count` bytes from a source in order; returns how many came.
 typedef size_t (*take_bytes_fn)(Source *source, void *to, size_t count);
 
-// Reads the planes Y, U, V of `picture` in file order through `take`: one read a plane when
-// its rows lie without gaps, one a row otherwise. True when every plane came whole.
-bool take_planes(Source *source, YuvFrame *picture, take_bytes_fn take);
+// Reads the next picture of the source's format through `take` into `picture`, of the run's.
+// In the run's format the planes Y, U, V go straight into place, in file order: one read a
+// plane when its rows lie without gaps, one a row otherwise. Another format is read whole and
+// then converted; a short read leaves the picture as it was. True when the picture came whole.
+// The first picture whose samples exceed the peak of their depth gets one warning.
+bool take_picture(Source *source, YuvFrame *picture, take_bytes_fn take);
+
+// Bytes of one picture of the source's format.
+int64_t source_picture_bytes(const Source *source);
 
 // Ends the run: the source holds not one picture of the run's size behind a frame header of
 // `frame_header_bytes`.

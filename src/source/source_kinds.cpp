@@ -1,6 +1,7 @@
 // The list of kinds and what their reads share.
 #include "source.h"
 
+#include "file_samples.h"
 #include "common/die.h"
 #include "common/pixel_format.h"
 #include "common/settings.h"
@@ -27,7 +28,7 @@ static size_t take_plane(Source *source, unsigned char *plane, int rows, size_t 
     return got;
 }
 
-bool take_planes(Source *source, YuvFrame *picture, take_bytes_fn take)
+static bool take_planes(Source *source, YuvFrame *picture, take_bytes_fn take)
 {
     size_t bytes = (size_t)sample_bytes(picture->bit_depth);
     size_t luma_row = (size_t)picture->width * bytes;
@@ -41,9 +42,48 @@ bool take_planes(Source *source, YuvFrame *picture, take_bytes_fn take)
     return luma == luma_row * (size_t)picture->height && u == chroma && v == chroma;
 }
 
+int64_t source_picture_bytes(const Source *source)
+{
+    return frame_bytes(source->format, horizontal_size, vertical_size);
+}
+
+// 8-bit data read as 10-bit would otherwise only show as odd pictures and odd numbers.
+static void check_peak(Source *source, const YuvFrame &picture)
+{
+    if (source->peak_warned || !picture_exceeds_peak(picture))
+        return;
+    source->peak_warned = true;
+    fprintf(stderr, "%s: frame %lld holds samples above %d: is the format right?\n",
+            source->path, (long long)source->next_frame - 1, (1 << picture.bit_depth) - 1);
+}
+
+bool take_picture(Source *source, YuvFrame *picture, take_bytes_fn take)
+{
+    if (source->format == pixel_format) {
+        bool whole = take_planes(source, picture, take);
+        check_peak(source, *picture);
+        return whole;
+    }
+    std::vector<unsigned char> &bytes = source->file_picture;
+    bytes.resize((size_t)source_picture_bytes(source));
+    if (take(source, bytes.data(), bytes.size()) != bytes.size())
+        return false;
+    if (source->format->planes == chroma_planar) {
+        const PixelFormat *f = source->format;
+        int64_t luma = luma_plane_bytes(f, horizontal_size, vertical_size);
+        int64_t chroma = chroma_plane_bytes(f, horizontal_size, vertical_size);
+        unsigned char *u = chroma ? bytes.data() + luma : nullptr;
+        check_peak(source, packed_frame(bytes.data(), u, u ? u + chroma : nullptr,
+                                        horizontal_size, vertical_size, f->bit_depth, f->chroma));
+    }
+    convert_file_picture(bytes.data(), source->format, picture);
+    return true;
+}
+
 void refuse_no_whole_frame(const Source *source, int64_t frame_header_bytes)
 {
+    const PixelFormat *format = source->format;
     die(1, "%s holds no whole frame of %lld bytes (%dx%d %s)\n", source->path,
-        (long long)(frame_header_bytes + frame_size), horizontal_size, vertical_size,
-        pixel_format == default_pixel_format ? "YUV 4:2:0" : pixel_format->name);
+        (long long)(frame_header_bytes + source_picture_bytes(source)), horizontal_size,
+        vertical_size, format == default_pixel_format ? "YUV 4:2:0" : format->name);
 }

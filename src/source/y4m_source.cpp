@@ -12,6 +12,7 @@ int64_t take_y4m_header(Source *source, const char *bytes, size_t length)
         die(1, "%s: %s\n", source->path, error);
     settle_picture_size(source->path, header.width, header.height, "YUV4MPEG2 picture size");
     settle_header_format(source->path, header.format);
+    source->format = header.format;
     source->colours.range = header.colour_range;
     if (header.rate_numerator > 0) {
         source->rate_numerator = header.rate_numerator;

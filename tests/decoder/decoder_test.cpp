@@ -226,6 +226,38 @@ TEST(Decoder, TimesCountInTheStreamsOwnRate)
     EXPECT_EQ(rows.fields[0][0], "6");
 }
 
+// An 8-bit raw Original against a 10-bit encode of it, and an 8-bit encode against it: compared at 10 bits, the 8-bit
+// samples times 4, as if they had been given so; one line says it for each.
+TEST(Decoder, ALowerDepthOfOneLayoutIsWidenedToTheHigher)
+{
+    std::string stream = encode("hevc10.mp4", "libx265", hevc10), eight = encode("h264.mkv", "libx264", {"-preset", "veryfast", "-bf", "3", "-g", "4"});
+    if (stream.empty() || eight.empty())
+        GTEST_SKIP() << "ffmpeg has no libx265 or libx264";
+    std::string bytes = read_text_file(at("source.yuv")), wide;
+    for (unsigned char c : bytes)
+        wide += (char)(c << 2), wide += (char)(c >> 6);
+    write_text_file(at("source10.yuv"), wide);
+    ASSERT_TRUE(ffmpeg({"-i", "@h264.mkv", "-f", "rawvideo", "-pix_fmt", "yuv420p", "@h264.yuv"}));
+    std::string h264_10 = read_text_file(at("h264.yuv"));
+    wide.clear();
+    for (unsigned char c : h264_10)
+        wide += (char)(c << 2), wide += (char)(c >> 6);
+    write_text_file(at("h264_10.yuv"), wide);
+    const struct { Strings narrow, wide; std::string line; } rows[] = {
+        {{"-f1", at("source.yuv"), "-f2", stream}, {"-f1", at("source10.yuv"), "-f2", stream}, at("source.yuv") + ": its 8-bit samples are "
+         "compared with the 10-bit ones of " + stream + ", shifted left by 2\n"},
+        {{"-f1", eight, "-f2", at("source10.yuv"), "-pix_fmt", "yuv420p10le"}, {"-f1", at("h264_10.yuv"), "-f2", at("source10.yuv")},
+         eight + ": its 8-bit samples are compared with the 10-bit ones of " + at("source10.yuv") + ", shifted left by 2\n"}};
+    for (const auto &row : rows) {
+        Strings wide_args = {"-size", size, "-pix_fmt", "yuv420p10le"};
+        wide_args.insert(wide_args.end(), row.wide.begin(), row.wide.end());
+        Result narrow = run(report, Strings{"-size", size}, dir(), row.narrow), expected = run(report, wide_args, dir());
+        EXPECT_EQ(narrow.status, 0);
+        EXPECT_EQ(narrow.out, expected.out);
+        EXPECT_EQ(narrow.err.substr(0, narrow.err.find("Org<->Enc")), row.line);
+    }
+}
+
 // Frame f of raw 4:2:0 `bytes` by the reference renderer for depth 24; `gray`: the difference of equal frames.
 Capture rendered(Display *dpy, const std::string &bytes, int f, bool gray)
 {
@@ -298,8 +330,7 @@ TEST(Decoder, UnusableFilesAreRefusedByEveryProgramWithOneLineAndStatus1)
         {source, at("cut.mp4"), "cut\\.mp4: can not be opened as video: .+"},
         {source, at("audio.mka"), "audio\\.mka: holds no video stream"},
         {at("audio.mp4"), source, "audio\\.mp4: holds no video stream"},
-        {source, at("x444.mkv"), "x444\\.mkv: decodes to yuv444p, but the run's format is yuv420p"},
-        {at("h264.mkv"), at("hevc10.mp4"), "hevc10\\.mp4: decodes to yuv420p10le, but the run's format is yuv420p"},
+        {source, at("x444.mkv"), "source\\.yuv holds yuv420p and .*/x444\\.mkv holds yuv444p: sequences of different chroma layouts can not be compared"},
         {at("empty.264"), source, "empty\\.264: holds no video frame"},
         {source, at("zeros.264"), "zeros\\.264: holds no video frame in its first 8 MB"},
         {source, at("cover.mp3"), "cover\\.mp3: holds no video stream"},
@@ -317,10 +348,10 @@ TEST(Decoder, UnusableFilesAreRefusedByEveryProgramWithOneLineAndStatus1)
             EXPECT_TRUE(std::regex_match(one.err, expected)) << c.message << " got: " << one.err;
         }
     }
-    // Without -pix_fmt a raw file keeps yuv420p, whichever side the 10-bit stream is on.
+    // Without -pix_fmt a raw file keeps yuv420p, whichever side the stream of another chroma layout is on.
     std::regex borrowed(".*/source\\.yuv: a raw file without -pix_fmt or a format in its name is yuv420p, but "
-                        ".*/hevc10\\.mp4 decodes to yuv420p10le; give -pix_fmt if the file is yuv420p10le\n");
-    for (const Strings &files : {Strings{"-f1", source, "-f2", at("hevc10.mp4")}, Strings{"-f1", at("hevc10.mp4"), "-f2", source}}) {
+                        ".*/x444\\.mkv decodes to yuv444p; give -pix_fmt if the file is yuv444p\n");
+    for (const Strings &files : {Strings{"-f1", source, "-f2", at("x444.mkv")}, Strings{"-f1", at("x444.mkv"), "-f2", source}}) {
         Strings words = {"-size", size};
         words.insert(words.end(), files.begin(), files.end());
         Result r = run(report, words, dir());

@@ -194,9 +194,11 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
          "file name\nc_64x48_10bit_422p.yuv: format yuv422p10le from the file name does not match yuv444p10le of clip_48x32_444p10le.yuv\n"},
         {"-f1 c_47x32.yuv", 1, "c_47x32.yuv: picture size 47x32 from the file name is not supported (even, 16x16 up to 4096x2304); give -size\n"},
         {"-f1 A -pix_fmt yuv420p9le", 1, "-pix_fmt yuv420p9le: unknown pixel format; supported: yuv420p, yuv422p, yuv444p, gray, yuv420p10le, "
-         "yuv422p10le, yuv444p10le, gray10le, yuv420p12le, yuv422p12le, yuv444p12le, gray12le, yuv420p16le, yuv422p16le, yuv444p16le, gray16le\n"},
+         "yuv422p10le, yuv444p10le, gray10le, yuv420p12le, yuv422p12le, yuv444p12le, gray12le, yuv420p16le, yuv422p16le, yuv444p16le, gray16le, "
+         "nv12, nv21, p010le\n"},
         {"-f1 422", 1, "422 holds no whole frame of 3078 bytes (48x32 yuv422p)\n"},
         {"-f1 P10 -f2 422", 1, "422: YUV4MPEG2 format yuv422p does not match yuv420p10le of P10\n"},
+        {"-f1 NTSC -f2 P10", 0, "frame=4608 fmt=yuv420p10le", "NTSC: its 8-bit samples are compared with the 10-bit ones of P10, shifted left by 2\n"},
         {"-f1 A -f2 P10 -pix_fmt yuv420p", 1, "P10: YUV4MPEG2 format yuv420p10le does not match -pix_fmt yuv420p\n"},
         {"-f1 c_64x48_10bit_422p.yuv -size 96x96", 1, "c_64x48_10bit_422p.yuv: format yuv422p10le taken from the file name\n"
                                                       "c_64x48_10bit_422p.yuv holds no whole frame of 36864 bytes (96x96 yuv422p10le)\n"},
@@ -233,11 +235,15 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
 
 // Every format, raw with -pix_fmt and as YUV4MPEG2 with its C tag: pictures start black (neutral chroma at the depth),
 // then frame 1 holds sample (p * 1000 + 37 y + 5 x + 301) mod 2^depth of plane p at (x, y), little-endian words past 8 bits.
+// Interleaved chroma (nv12: U V pairs, nv21: V U, p010le: U V words in the high bits) is read into the planar twin.
 TEST_F(Startup, EachFormatReadsItsSamplesAtTheirPositions)
 {
     for (int f = 0; f < pixel_format_count; f++)
         for (bool y4m_file : {false, true}) {
             const PixelFormat &format = pixel_format_table[f];
+            bool interleaved = format.planes != chroma_planar, vu = format.planes == chroma_interleaved_vu;
+            if (interleaved && y4m_file)
+                continue;
             int w = 20, h = 16, depth = format.bit_depth, bytes = depth > 8 ? 2 : 1, peak = (1 << depth) - 1;
             int cw = format.chroma == chroma_444 ? w : format.chroma == chroma_gray ? 0 : w / 2;
             int ch = format.chroma == chroma_420 ? h / 2 : format.chroma == chroma_gray ? 0 : h;
@@ -246,9 +252,10 @@ TEST_F(Startup, EachFormatReadsItsSamplesAtTheirPositions)
             std::string file = y4m_file ? "YUV4MPEG2 W20 H16 C" + layout + (depth == 8 ? "" : (layout == "mono" ? "" : "p") + std::to_string(depth)) + "\n" : "";
             for (int frame = 0; frame < 2; frame++) {
                 file += y4m_file ? "FRAME\n" : "";
-                for (int p = 0; p < 3; p++)
-                    for (int i = 0; i < (p ? cw * ch : w * h); i++) {
-                        int v = value(p, i % (p ? cw : w), i / (p ? cw : w), frame);
+                for (int p = 0; p < (interleaved ? 2 : 3); p++)  // interleaved: both chroma planes in one
+                    for (int i = 0; i < (p ? cw * ch : w * h) * (interleaved && p ? 2 : 1); i++) {
+                        int q = interleaved && p ? (i % 2 == vu ? 1 : 2) : p, at = interleaved && p ? i / 2 : i;
+                        int v = value(q, at % (p ? cw : w), at / (p ? cw : w), frame) << format.low_padding_bits;
                         file += bytes == 2 ? std::string{(char)(v & 255), (char)(v >> 8)} : std::string(1, (char)v);
                     }
             }
@@ -479,7 +486,8 @@ TEST(NameHints, SizeWordsAndFormatsAreWholeWordsAndUnreadFormatsAreNamed)
         {"2x2_grid_176x144", "176x144 -"}, {"2x2_grid", "2x2 -"}, {"352x288_cif_176x144", "352x288 -"},
         {"yuv444_10bit", "0x0 yuv444p10le"}, {"yuv420", "0x0 yuv420p"}, {"10bit_yuv444.yuv", "0x0 yuv444p10le"},
         {"o_yuv420p10be", "0x0 - !yuv420p10be"}, {"o_yuv420p9", "0x0 - !yuv420p9"}, {"g_gray16be", "0x0 - !gray16be"},
-        {"o_yuv422", "0x0 - !yuv422"}, {"hd_1080p_p010", "1920x1080 - !p010"}, {"n_NV12", "0x0 - !nv12"},
+        {"o_yuv422", "0x0 - !yuv422"}, {"hd_1080p_p010", "1920x1080 p010le"}, {"n_NV12", "0x0 nv12"},
+        {"v_nv21_10bit", "0x0 nv21"}, {"p010le_yuv444p", "0x0 p010le"}, {"x_p010be", "0x0 - !p010be"}, {"x_nv16", "0x0 - !nv16"},
         {"o_yuv422_422p10", "0x0 yuv422p10le"}, {"o_1920x1080_yuv420p10le.yuv", "1920x1080 yuv420p10le"},
         {"0x8", "0x0 -"}, {"0x0_176x144", "176x144 -"},  // a zero side names no size
     };

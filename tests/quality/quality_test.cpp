@@ -197,6 +197,7 @@ TEST(Difference, WideSamplesMeasureAtTheirDepthAndShiftTheDifferenceToEightBits)
                 }
             }
             EXPECT_DOUBLE_EQ(psnr_of_sum(sum, n, peak), sum ? 10 * std::log10((double)peak * peak * n / sum) : HUGE_VAL);
+            EXPECT_EQ(psnr_of_sum((uint64_t)peak * peak * n, n, peak), 0.0);  // samples within the peak: never below 0 dB
         }
 }
 

@@ -187,8 +187,8 @@ TEST(Report, RefusesWithTheViewersMessagesAndStatuses)
     }
 }
 
-// Names that disagree with the run end it naming both files; leftover bytes and unread format words give one
-// line each and the report goes on (the other formats' rows are pinned in the viewer's start-up table).
+// Names that disagree with the run end it naming both files; leftover bytes, unread format words and the first frame
+// with samples above the peak of a sequence give one line each and the report goes on (the other formats' rows are pinned in the viewer's start-up table).
 TEST(Report, NamesMustAgreeAndLeftoverBytesAndUnreadFormatsAreNamed)
 {
     TempDir dir;
@@ -197,6 +197,7 @@ TEST(Report, NamesMustAgreeAndLeftoverBytesAndUnreadFormatsAreNamed)
     std::string q = write_test_sequence(dir.path(), "q_yuv420p10be.yuv", W, H, 1, 2, 5);
     std::string c = write_test_sequence(dir.path(), "c", W, H, 2, 3, 7);
     std::string p = write_test_sequence(dir.path(), "p_cif.yuv", W, H, 2, 2);
+    std::string a10 = write_test_sequence(dir.path(), "a_10bit", W, H, 3, 2), b10 = write_test_sequence(dir.path(), "b_10bit", W, H, 2, 2);
     struct { Strings args; int status; std::string err; } rows[] = {
         {{"-f1", o, "-f2", e}, 1, o + ": size 1920x1080 and format yuv420p10le taken from the file "
                                   "name\n" + e + ": size 1280x720 from the file name does not match 1920x1080 of " + o + "\n"},
@@ -208,6 +209,8 @@ TEST(Report, NamesMustAgreeAndLeftoverBytesAndUnreadFormatsAreNamed)
                                   "the last whole frame\n" + c + ": 7 bytes after the last whole frame are not read\n"},
         {{"-f1", c, "-f2", c, "-size", "176x144"}, 0, c + ": 7 bytes after the last whole frame are not read\n" + c + ": 7 "
                                                       "bytes after the last whole frame are not read\n"},
+        {{"-f1", a10, "-f2", b10}, 0, a10 + ": format yuv420p10le taken from the file name\n" + a10 + ": frame 0 holds samples "
+                                   "above 1023: is the format right?\n" + b10 + ": frame 0 holds samples above 1023: is the format right?\n"},
     };
     for (const auto &row : rows) {
         Result got = run(report, row.args, dir);
@@ -366,6 +369,32 @@ TEST(Report, AgreesWithFfmpegOnEverySampleFormat)
         ASSERT_NE(read_text_file(a + ".y4m").find(" C420p10 "), std::string::npos);
         Result y4m = run(report, {"-f1", a + ".y4m", "-f2", b + ".y4m"}, dir);
         EXPECT_EQ(y4m.out + y4m.err, ours.out + ours.err);
+    }
+}
+
+// Interleaved chroma made by ffmpeg from planar files, named by -pix_fmt or by the file names, measures as the planar
+// files do; p010le from yuv420p10le, as ffmpeg's 8-to-10-bit conversions differ between the two.
+TEST(Report, InterleavedChromaMeasuresAsItsPlanarTwin)
+{
+    TempDir dir;
+    for (auto [planar, interleaved] : {std::pair("yuv420p", "nv12"), {"yuv420p", "nv21"}, {"yuv420p10le", "p010le"}}) {
+        Strings planar_files, interleaved_files;
+        for (std::string source : {"testsrc2", "smptebars"}) {
+            std::string from = dir.file(source + ".yuv"), to = dir.file(source + "_" + interleaved + ".yuv");
+            ASSERT_EQ(run("/usr/bin/ffmpeg", {"-loglevel", "error", "-y", "-f", "lavfi", "-i", source + "=size=176x144", "-frames:v", "3",
+                                             "-pix_fmt", planar, "-f", "rawvideo", from}, dir).status, 0);
+            ASSERT_EQ(run("/usr/bin/ffmpeg", {"-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", planar, "-s", "176x144", "-i", from,
+                                             "-pix_fmt", interleaved, "-f", "rawvideo", to}, dir).status, 0);
+            planar_files.insert(planar_files.end(), {planar_files.empty() ? "-f1" : "-f2", from});
+            interleaved_files.insert(interleaved_files.end(), {interleaved_files.empty() ? "-f1" : "-f2", to});
+        }
+        Result expected = run(report, {"-pix_fmt", planar}, dir, planar_files), given = run(report, {"-pix_fmt", interleaved}, dir, interleaved_files);
+        // Without -pix_fmt an 8-bit 4:2:0 report has no YUV column.
+        Result named = run(report, interleaved_files, dir), unnamed = std::string(planar) == "yuv420p" ? run(report, planar_files, dir) : expected;
+        EXPECT_TRUE(expected.status == 0 && !expected.out.empty()) << expected.err;
+        EXPECT_EQ(given.out + given.err, expected.out + expected.err) << interleaved;
+        EXPECT_EQ(named.out, unnamed.out) << interleaved;
+        EXPECT_EQ(named.err.substr(0, named.err.find("Org")), interleaved_files[1] + ": format " + interleaved + " taken from the file name\n");
     }
 }
 
