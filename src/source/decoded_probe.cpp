@@ -44,6 +44,14 @@ void quiet_decoder_library()
     done = true;
 }
 
+// JPEG pictures and motion JPEG claim their content only as firmly as a guess by the name
+// (the library leaves the last word to the extension), so their start marker must confirm them.
+static bool jpeg_claims(const unsigned char *bytes, size_t length, int score)
+{
+    return score >= AVPROBE_SCORE_EXTENSION / 2 && length >= 3 && bytes[0] == 0xFF &&
+           bytes[1] == 0xD8 && bytes[2] == 0xFF;
+}
+
 // Whether a demuxer claims the content more firmly than a guess by the name would.
 static bool demuxer_claims(const char *path)
 {
@@ -59,7 +67,7 @@ static bool demuxer_claims(const char *path)
         memset(buffer.data() + used, 0, AVPROBE_PADDING_SIZE);
         int score = 0;
         const AVInputFormat *format = av_probe_input_format3(&probe, 1, &score);
-        if (format && score > AVPROBE_SCORE_EXTENSION)
+        if (format && (score > AVPROBE_SCORE_EXTENSION || jpeg_claims(buffer.data(), used, score)))
             return true;
         if (used == got)
             return false;

@@ -99,7 +99,7 @@ void expect_steps_back_exact(const std::string &file, const std::string &format,
     for (position_sequence(1, 0); read_picture(1, &p);)
         frames.push_back(planes);
     ASSERT_EQ(frames.size(), frames_given);
-    for (int t : {11, 6, 2, 9, 0, 5, 1}) {
+    for (int t : {11, 8, 4, 6, 2, 9, 0, 5, 1}) {  // 8 and 4: back onto key frames
         if (t >= (int)frames_given)
             continue;
         position_sequence(1, t), read_picture(1, &p);
@@ -137,7 +137,7 @@ TEST_P(Decodes, EveryFrameAsFfmpegDecodesItInTheReportBothWays)
     EXPECT_EQ(first.out + first.err, second.out + second.err);  // first, it sets the picture size and the frame range
     Result against_source = report_on(source, file), raw = report_on(at("source.yuv"), decoded);  // .bin: raw still
     EXPECT_EQ(against_source.status, 0) << against_source.err;
-    EXPECT_EQ(against_source.out + against_source.err, raw.out + raw.err);
+    EXPECT_EQ(against_source.out + against_source.err.substr(against_source.err.find("Org<->Enc")), raw.out + raw.err.substr(raw.err.find("Org<->Enc")));
     EXPECT_FALSE(rows_of(raw).identical);  // the encode is lossy: a real comparison
     expect_steps_back_exact(file, e.format);
 }
@@ -183,6 +183,9 @@ const Lying lying[] = {
      [] { return decode("damaged.mkv", "yuv420p", {"-threads", "1", "-err_detect", "ignore_err"}); }, ""},
     {"full range mjpeg", [] { return encode("mjpeg.avi", "mjpeg", {"-pix_fmt", "yuvj420p"}); }, [] { return single("mjpeg.avi", "yuvj420p"); }, ""},
     {"theora by content", [] { return encode("theora", "libtheora", {"-f", "ogg"}); }, [] { return single("theora"); }, ""},
+    {"mjpeg by content", [] { return encode("mjpeg", "mjpeg", {"-f", "mjpeg"}); }, [] { return single("mjpeg", "yuvj420p"); }, ""},
+    {"times that do not rise", [] { return encode("flat_times.mkv", "copy", {"-bsf:v", "setts=pts=trunc((PTS+40)/160)*160"}, "h264.mkv"); },
+     [] { return single("flat_times.mkv"); }, ""},
     {"size changes", [] {  // 4 frames of twice the size in the middle: lost, the frame before held
          std::string parts;
          for (const char *part : {"part1.264", "part2.264", "part3.264"})
@@ -321,7 +324,8 @@ TEST(Decoder, UnusableFilesAreRefusedByEveryProgramWithOneLineAndStatus1)
     write_text_file(at("text.mkv"), "not a video\n");
     write_text_file(at("empty.264"), "");
     write_text_file(at("zeros.264"), std::string(64 << 20, '\0'));  // no frame to be found: refused early
-    ASSERT_TRUE(ffmpeg({"-f", "rawvideo", "-s", size, "-i", "@source.yuv", "-frames:v", "1", "@still.png"}));
+    for (const char *still : {"@still.png", "@still.gif"})
+        ASSERT_TRUE(ffmpeg({"-f", "rawvideo", "-s", size, "-i", "@source.yuv", "-frames:v", "1", still}));
     ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "sine=duration=0.3", "-i", "@still.png", "-map", "0", "-map", "1", "-c:a", "libmp3lame", "-c:v", "png", "-disposition:v", "attached_pic", "@cover.mp3"}));
     ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "sine=duration=0.3", "-c:a", "pcm_s16le", "@audio.mka", "@audio.mp4"}));
     const std::string source = at("source.yuv");
@@ -335,6 +339,8 @@ TEST(Decoder, UnusableFilesAreRefusedByEveryProgramWithOneLineAndStatus1)
         {source, at("zeros.264"), "zeros\\.264: holds no video frame in its first 8 MB"},
         {source, at("cover.mp3"), "cover\\.mp3: holds no video stream"},
         {source, at("bgr0.mkv"), "bgr0\\.mkv: decodes to bgr0, which is not supported"},
+        {source, at("still.png"), "still\\.png: decodes to rgb24, which is not supported"},  // RGB pictures are not converted
+        {at("still.gif"), source, "still\\.gif: decodes to bgra, which is not supported"},
         {source, at("big.mkv"), "big\\.mkv: picture size 320x256 does not match (160x128 of .*/source\\.yuv|the size 160x128 given on the command line)"}};
     XvfbServer server;
     for (const auto &c : cases) {  // the run's format: -pix_fmt's, as a raw Original has none of its own
