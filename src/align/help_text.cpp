@@ -10,7 +10,8 @@ the complete timeline: the Encoded, or the Original without a clean decode.
 Size and format (default QCIF, 176x144, yuv420p):
   -CIF           CIF pictures, 352x288
   -size WxH      any even size, 16x16 to 4096x2304; the last of -size/-CIF wins
-  -pix_fmt NAME  yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le
+  -pix_fmt NAME  yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le;
+                 nv12, nv21 and p010le (chroma interleaved) read as 4:2:0
 Frames:
   -s N|TIME      align from reference frame N (frames count from 0; default 0)
                  or from the frame on screen at a time, 1:30 or 0:01:02.5
@@ -29,7 +30,9 @@ header gives size and format; or encoded (.mkv, .mp4, .webm, .ivf, .ts, .264,
 .265, or content ffmpeg recognises), whose stream gives them. The size and
 format of raw files: -size/-CIF and -pix_fmt, else REFERENCE's name
 (foreman_1920x1080_420p10le.yuv, clip_1080p_10bit.yuv), else QCIF yuv420p;
-every name must agree. Both files are read twice: files, not pipes.
+every name must agree. One chroma layout at different depths is compared at the
+highest, the lower samples shifted left (8 to 10 bits: x4). Both files are read
+twice: files, not pipes.
 
 Standard error gets the summary: frames matched, the drops, the worst match
 and its luma PSNR, ambiguous drops, and received frames that fit nowhere.

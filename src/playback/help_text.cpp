@@ -14,7 +14,8 @@ Sequences:
 Size and format (default QCIF, 176x144, yuv420p):
   -CIF           CIF pictures, 352x288
   -size WxH      any even size, 16x16 to 4096x2304; the last of -size/-CIF wins
-  -pix_fmt NAME  yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le
+  -pix_fmt NAME  yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le;
+                 nv12, nv21 and p010le (chroma interleaved) read as 4:2:0
 Colours (default: what the file says, else above 720x576 bt709 tv, else bt601 pc):
   -colorspace M  the matrix: bt601, bt709 or bt2020
   -color_range R the range: tv or limited (16..235), pc or full (0..255)
@@ -47,7 +48,9 @@ header gives size, format and rate; or encoded (.mkv, .mp4, .webm, .ivf, .ts,
 .264, .265, or content ffmpeg recognises), whose stream gives them. The size
 and format of raw files: -size/-CIF and -pix_fmt, else the Original's name
 (foreman_1920x1080_420p10le.yuv, clip_1080p_10bit.yuv), else QCIF yuv420p;
-every name must agree. Freeze files: one frame number a line.
+every name must agree. One chroma layout at different depths is compared at the
+highest, the lower samples shifted left (8 to 10 bits: x4). Freeze files: one
+frame number a line.
 
 Keys, in either window: Space pause/resume; Right/Left one frame, Up/Down 10,
 Page Up/Page Down 100 forward/back; Home/End the first/last frame; d the next

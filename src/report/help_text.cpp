@@ -15,7 +15,8 @@ Sequences:
 Size and format (default QCIF, 176x144, yuv420p):
   -CIF            CIF pictures, 352x288
   -size WxH       even size, 16x16 to 4096x2304; the last of -size/-CIF wins
-  -pix_fmt NAME   yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le
+  -pix_fmt NAME   yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le;
+                  nv12, nv21 and p010le (chroma interleaved) read as 4:2:0
 Frames:
   -s N|TIME       first frame (frames count from 0; default 0), or the frame
                   on screen at a time, 1:30 or 0:01:02.5
@@ -40,7 +41,9 @@ header gives size and format; or encoded (.mkv, .mp4, .webm, .ivf, .ts, .264,
 .265, or content ffmpeg recognises), whose stream gives them. The size and
 format of raw files: -size/-CIF and -pix_fmt, else the Original's name
 (foreman_1920x1080_420p10le.yuv, clip_1080p_10bit.yuv), else QCIF yuv420p;
-every name must agree. Freeze files: one frame number a line.
+every name must agree. One chroma layout at different depths is compared at the
+highest, the lower samples shifted left (8 to 10 bits: x4). Freeze files: one
+frame number a line.
 
 CSV on standard output: a header, then one line per frame with the columns
   frame,frozen_enc[,frozen_tra], and per pair <p>_psnr_y,<p>_psnr_u,<p>_psnr_v
