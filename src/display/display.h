@@ -56,3 +56,8 @@ void create_logo();
 void draw_status();
 // One PSNR row: the pair's value at this frame and its mean over the pass so far.
 void PSNRstatus(double current, double mean, int pair);
+
+// After a change of zoom or view: the main window sized for the panes (kept on the screen, its
+// hints following), cleared, and the image description and shared memory sized for what the
+// panes render. The panes are drawn again by the caller.
+void resize_main_window();

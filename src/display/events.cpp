@@ -13,17 +13,26 @@
 static Atom wm_protocols;
 static Atom wm_delete_window;
 
+static const long input_mask = KeyPressMask | ButtonPressMask | ExposureMask;
+// The main window also reports drags and the window manager's resizing.
+static const long main_window_mask =
+    input_mask | Button2MotionMask | Button3MotionMask | StructureNotifyMask;
+
 void listen_for_input()
 {
-    const long mask = KeyPressMask | ButtonPressMask | ExposureMask;
     wm_protocols = XInternAtom(x11.display, "WM_PROTOCOLS", False);
     wm_delete_window = XInternAtom(x11.display, "WM_DELETE_WINDOW", False);
     for (Window w : {x11.window, x11.status_win}) {
         if (!w)
             continue;
-        XSelectInput(x11.display, w, mask);
+        XSelectInput(x11.display, w, w == x11.window ? main_window_mask : input_mask);
         XSetWMProtocols(x11.display, w, &wm_delete_window, 1);
     }
+}
+
+void follow_pointer(bool follow)
+{
+    XSelectInput(x11.display, x11.window, main_window_mask | (follow ? PointerMotionMask : 0));
 }
 
 static UserCommand command(CommandKind kind, int frames = 0)
@@ -31,11 +40,35 @@ static UserCommand command(CommandKind kind, int frames = 0)
     return UserCommand{kind, frames, 0, 0};
 }
 
+static UserCommand pan(int x, int y)
+{
+    return UserCommand{command_pan, 0, x, y};
+}
+
+// Shift with an arrow pans; '?' and '+' are shifted keys on most keyboards.
+static UserCommand shifted_key_command(XKeyEvent *event)
+{
+    switch (XLookupKeysym(event, 0)) {
+    case XK_Right: return pan(1, 0);
+    case XK_Left: return pan(-1, 0);
+    case XK_Up: return pan(0, -1);
+    case XK_Down: return pan(0, 1);
+    default: break;
+    }
+    switch (XLookupKeysym(event, 1)) {
+    case XK_question: return command(command_help);
+    case XK_plus: return command(command_zoom, 1);
+    default: return command(command_none);
+    }
+}
+
 static UserCommand key_command(XKeyEvent *event)
 {
-    // '?' is a shifted key on most keyboards; the unshifted column names the key.
-    if ((event->state & ShiftMask) && XLookupKeysym(event, 1) == XK_question)
-        return command(command_help);
+    if (event->state & ShiftMask) {
+        UserCommand shifted = shifted_key_command(event);
+        if (shifted.kind != command_none)
+            return shifted;
+    }
     switch (XLookupKeysym(event, 0)) {
     case XK_space: return command(command_pause);
     case XK_Right: return command(command_step, 1);
@@ -53,6 +86,12 @@ static UserCommand key_command(XKeyEvent *event)
     case XK_h:
     case XK_question: return command(command_help);
     case XK_s: return command(command_screenshot);
+    case XK_plus:
+    case XK_KP_Add: return command(command_zoom, 1);
+    case XK_minus:
+    case XK_KP_Subtract: return command(command_zoom, -1);
+    case XK_w: return command(command_wipe);
+    case XK_a: return command(command_flicker);
     default: return command(command_none);
     }
 }
@@ -64,11 +103,30 @@ static UserCommand command_of(XEvent *event)
         return key_command(&event->xkey);
     case ButtonPress: {
         int pane, x, y;
-        if (event->xbutton.button == Button1 && event->xbutton.window == x11.window &&
-            pane_at(event->xbutton.x, event->xbutton.y, &pane, &x, &y))
+        const XButtonEvent &b = event->xbutton;
+        if (b.window != x11.window)
+            return command(command_none);
+        if (b.button == Button2 || b.button == Button3)
+            return UserCommand{command_drag, 1, b.x, b.y};
+        if (b.button == Button1 && pane_at(b.x, b.y, &pane, &x, &y))
             return UserCommand{command_sample, 0, x, y};
         return command(command_none);
     }
+    case MotionNotify: {
+        // Only the last of the moves waiting counts.
+        while (XCheckTypedWindowEvent(x11.display, x11.window, MotionNotify, event)) {
+        }
+        const XMotionEvent &m = event->xmotion;
+        if (m.state & (Button2Mask | Button3Mask))
+            return UserCommand{command_drag, 0, m.x, m.y};
+        return UserCommand{command_pointer, 0, m.x, m.y};
+    }
+    case ConfigureNotify:
+        if (event->xconfigure.window != x11.window ||
+            (event->xconfigure.width == main_window_width() &&
+             event->xconfigure.height == main_window_height()))
+            return command(command_none);
+        return UserCommand{command_resize, 0, event->xconfigure.width, event->xconfigure.height};
     case Expose:
         // One repaint for the last of a series of exposures.
         return command(event->xexpose.count == 0 ? command_repaint : command_none);

@@ -17,16 +17,26 @@ enum CommandKind {
     command_gain,             // g: the next gain of the difference views
     command_help,             // h or ?: the key table until the next key
     command_screenshot,       // s: both windows as shown into a PNG file
+    command_zoom,             // + or -: the next zoom, `frames` +1 larger or -1 smaller
+    command_pan,              // Shift+arrows: the view an eighth of a pane toward `x`, `y` (-1, 0, 1)
+    command_drag,             // button 2 or 3 at `x`, `y` of the main window; `frames` 1 at the press
+    command_resize,           // the main window's inside is now `x` by `y` pixels
+    command_wipe,             // w: the wipe of the Original into the Encoded and Transmitted panes
+    command_flicker,          // a: those panes between their own sequence and the Original
+    command_pointer,          // the pointer moved to `x`, `y` of the main window
 };
 
 struct UserCommand {
     CommandKind kind;
     int frames;  // command_step
-    int x, y;    // command_sample: picture coordinates
+    int x, y;    // command_sample: picture coordinates; see the kinds above for the others
 };
 
 // Asks the server for keys, clicks, exposures and the close message on both windows.
 void listen_for_input();
+
+// Whether the main window reports the pointer's moves without a button held (the wipe).
+void follow_pointer(bool follow);
 
 // The next command: none when nothing is waiting, unless `wait`, which blocks until one
 // comes without using the processor. Events that ask for nothing are passed over.

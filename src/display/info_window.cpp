@@ -7,6 +7,7 @@
 
 #include "layout.h"
 #include "look.h"
+#include "viewport.h"
 #include "common/die.h"
 #include "common/labels.h"
 #include "common/settings.h"
@@ -30,6 +31,10 @@ static const int view_row = text_base + 232;
 static const int scale_bar_x = 80;
 static const int scale_bar_width = 128;  // two levels a column
 static const int scale_bar_height = 10;
+
+// The zoom and the view, once either was changed or the panes show part of the pictures:
+// between the logo and the frame counter.
+static const int zoom_row = text_base - 15;
 
 // The X server is asked for the main window's place and size, which makes init_display
 // the one place that decides them.
@@ -192,6 +197,11 @@ void draw_status()
         draw_file_line(n, text_base + 225 + 25 * n, sequences[n].yuvname);
 
     draw_view_scale();
+    if (viewport.reported) {
+        char view[50];
+        describe_view(view, sizeof view);
+        draw_line(x11.status_gc, zoom_row, 50, "%-48s", view);  // spaces over a longer one
+    }
     // Without a logo image (it could not be made) the strip stays gray.
     if (x11.kestrin && x11.kestrin->width >= logo_width && x11.kestrin->height >= logo_height)
         XPutImage(x11.display, x11.status_win, x11.status_gc, x11.kestrin, 0, 0, 0, 0, logo_width,

@@ -6,7 +6,7 @@
 #include "look.h"
 #include "common/settings.h"
 
-LookState look = {view_plain, 0, false};
+LookState look = {view_plain, 0, false, ab_own, -1};
 
 static const char *const key_table[] = {
     "Keys",
@@ -20,8 +20,13 @@ static const char *const key_table[] = {
     "g           gain 1, 2, 4, 8, 16",
     "h ?         these keys, until the next key",
     "s           save both windows into a PNG",
+    "+ -         zoom in / out",
+    "Shift+arrow pan by an eighth of a pane",
+    "w           wipe: the Original left of mouse",
+    "a           Enc and Tra: Original / own",
     "q Escape    quit",
     "Button 1    print the samples there",
+    "Button 2, 3 drag to pan",
 };
 static const int line_step = 15;
 static const int first_baseline = 20;

@@ -6,6 +6,7 @@
 #include "common/panes.h"
 #include "common/settings.h"
 #include "convert/zoom.h"
+#include "viewport.h"
 
 static const int row_gap = 30;           // caption strip between the picture rows
 static const int caption_left = 5;
@@ -27,23 +28,51 @@ static const int graph_axis_length = 160;  // at zoom 1
 static const int graph_point_spacing = 8;
 static const int history_points = 20;
 static const int graph_label_room = 5;
+static const int smallest_pane = 16;  // however small a window manager makes the window
 
-int shown_width() { return shown_size(horizontal_size, zoom_out, zoom_in); }
-int shown_height() { return shown_size(vertical_size, zoom_out, zoom_in); }
+int picture_shown_width() { return shown_size(horizontal_size, zoom_out, zoom_in); }
+int picture_shown_height() { return shown_size(vertical_size, zoom_out, zoom_in); }
 
-int main_window_width()
+static int pane_size(int picture, int limit)
 {
-    int columns = (expand == 2 || expand == 3) ? expand : 1;
-    return shown_width() * columns;
+    return std::min(picture, std::max(limit, smallest_pane));
 }
 
-int main_window_height()
+int shown_width() { return pane_size(picture_shown_width(), viewport.limit_width); }
+int shown_height() { return pane_size(picture_shown_height(), viewport.limit_height); }
+
+static int columns() { return (expand == 2 || expand == 3) ? expand : 1; }
+
+// Rows of pictures and what stands below them besides.
+static int picture_rows() { return psnr || !nodiff ? 2 : 1; }
+
+static int height_besides_pictures()
 {
-    if (psnr)
-        return 2 * shown_height() + graphs_height;
-    if (nodiff)
-        return shown_height() + caption_only_height;
-    return 2 * shown_height() + caption_strip_height;
+    return psnr ? graphs_height : nodiff ? caption_only_height : caption_strip_height;
+}
+
+static int window_width_for(int pane_width) { return pane_width * columns(); }
+
+static int window_height_for(int pane_height)
+{
+    return picture_rows() * pane_height + height_besides_pictures();
+}
+
+int main_window_width() { return window_width_for(shown_width()); }
+int main_window_height() { return window_height_for(shown_height()); }
+
+void main_window_limits(int *min_width, int *min_height, int *max_width, int *max_height)
+{
+    *min_width = window_width_for(pane_size(picture_shown_width(), 0));
+    *min_height = window_height_for(pane_size(picture_shown_height(), 0));
+    *max_width = window_width_for(picture_shown_width());
+    *max_height = window_height_for(picture_shown_height());
+}
+
+void panes_for_window(int width, int height, int *pane_width, int *pane_height)
+{
+    *pane_width = width / columns();
+    *pane_height = (height - height_besides_pictures()) / picture_rows();
 }
 
 Rect pane_rect(int pane)
@@ -65,8 +94,8 @@ bool pane_at(int x, int y, int *pane, int *picture_x, int *picture_y)
         Rect r = pane_rect(p);
         if (pane_shown(p) && x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height) {
             *pane = p;
-            *picture_x = (x - r.x) * zoom_out / zoom_in;
-            *picture_y = (y - r.y) * zoom_out / zoom_in;
+            *picture_x = (x - r.x + viewport.x) * zoom_out / zoom_in;
+            *picture_y = (y - r.y + viewport.y) * zoom_out / zoom_in;
             return true;
         }
     }
@@ -90,10 +119,10 @@ GraphArea graph_area(int graph)
     area.cleared = Rect{left, strip + graph_top, shown_width(), graphs_height};
     area.newest_x = axis_x;
     area.axis_x = axis_x;
-    // Zoomed, the graph grows with the pictures and shrinks only as far as it must to stay
-    // in its own pane; at zoom 1 it is as it always was.
+    // Zoomed or in a narrower pane, the graph grows with the pictures and shrinks only as far
+    // as it must to stay in its own pane; whole pictures at zoom 1 have it as it always was.
     area.point_spacing = graph_point_spacing;
-    if (zoom_in > 1 || zoom_out > 1) {
+    if (zoom_in > 1 || zoom_out > 1 || shown_width() < picture_shown_width()) {
         int fitting = (shown_width() - graph_label_room - 1) / (history_points - 1);
         area.point_spacing = std::max(1, std::min(graph_point_spacing * zoom_in, fitting));
     }

@@ -7,9 +7,20 @@ struct Rect {
     int x, y, width, height;
 };
 
-// The size at which each picture is shown: the picture size at the zoom.
+// The size of the whole picture at the zoom.
+int picture_shown_width();
+int picture_shown_height();
+// The size of each pane: the whole picture at the zoom, or as much of it as the main window
+// has room for (display/viewport.h).
 int shown_width();
 int shown_height();
+
+// The main window's size when its panes are as small as they go, and when they show the
+// whole pictures.
+void main_window_limits(int *min_width, int *min_height, int *max_width, int *max_height);
+
+// The largest panes that a main window of this inner size holds.
+void panes_for_window(int width, int height, int *pane_width, int *pane_height);
 
 // The main window: as many picture columns as sequences, and rows for the pictures, the
 // difference pictures and the graphs as they are shown.
@@ -23,7 +34,7 @@ Rect pane_rect(int pane);
 bool pane_shown(int pane);
 
 // The shown pane under position (x, y) of the main window, and the picture sample under
-// it (zoomed out, the first sample of the block); false outside every shown pane.
+// it (zoomed out, the first sample of the block) in the view; false outside every shown pane.
 bool pane_at(int x, int y, int *pane, int *picture_x, int *picture_y);
 
 // Start of the baseline of the caption under a pane.

@@ -5,14 +5,27 @@
 
 #include "convert/difference_view.h"
 
+// What the Encoded and Transmitted panes show: their own sequences; left of a split the
+// Original, right their own (w); or the Original (a).
+enum ABView { ab_own, ab_wipe, ab_original };
+
 struct LookState {
     DifferenceView difference_view;  // view_plain until d is pressed
     int gain_index;                  // into view_gains
     bool help_shown;                 // the key table is up until the next key
+    ABView ab_view;
+    int wipe_split;                  // pane pixels left of the wipe's split; -1: half the pane
 };
 extern LookState look;
 
 inline int view_gain() { return view_gains[look.gain_index]; }
+
+// Whether pane 1..pane_count shows something other than its own sequence now.
+bool pane_compared(int pane);
+// The pane's caption as it stands: its own, or what the A/B view shows in it.
+const char *shown_caption(int pane);
+// Clears the caption strip under the pane, for a caption that changes.
+void clear_caption(int pane);
 
 // The key table: in the info window, or over the main window with -quiet.
 void draw_key_help();

@@ -2,6 +2,7 @@
 // one image description that all panes share.
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -9,6 +10,7 @@
 #include "layout.h"
 #include "screen_fit.h"
 #include "shm_transfer.h"
+#include "viewport.h"
 #include "common/die.h"
 #include "common/settings.h"
 #include "convert/color_tables.h"
@@ -123,8 +125,56 @@ void open_display(const char *display_name)
     int screen_height = DisplayHeight(x11.display, screen);
     if (!zoom_given)
         zoom_out_to_fit(screen_width, screen_height);
-    warn_if_window_exceeds_screen(main_window_width(), main_window_height(), screen_width,
-                                  screen_height);
+    if (warn_if_window_exceeds_screen(main_window_width(), main_window_height(), screen_width,
+                                      screen_height))
+        fit_panes_to_window(screen_width - 2 * main_window_border,
+                            screen_height - 2 * main_window_border);
+}
+
+// The window manager may make the main window as small as panes of a few pixels and as large
+// as the whole pictures at the zoom.
+static void set_size_hints(int width, int height)
+{
+    XSizeHints hints = {};
+    hints.flags = PSize | PMinSize | PMaxSize;
+    hints.width = width;
+    hints.height = height;
+    main_window_limits(&hints.min_width, &hints.min_height, &hints.max_width, &hints.max_height);
+    XSetWMNormalHints(x11.display, x11.window, &hints);
+}
+
+// The one image description follows what the panes render.
+static void size_image()
+{
+    x11.ximage->width = rendered_width();
+    x11.ximage->height = rendered_height();
+    x11.ximage->bytes_per_line = rendered_width() * (x11.ximage->bits_per_pixel / 8);
+}
+
+void resize_main_window()
+{
+    int width = main_window_width(), height = main_window_height();
+    set_size_hints(width, height);
+    XWindowAttributes now;
+    Window child;
+    int x = 0, y = 0;
+    XGetWindowAttributes(x11.display, x11.window, &now);
+    XTranslateCoordinates(x11.display, x11.window, now.root, -now.border_width, -now.border_width,
+                          &x, &y, &child);
+    // Kept on the screen: a window that grows to the right or down moves back as far as it must.
+    int outer_width = width + 2 * main_window_border, outer_height = height + 2 * main_window_border;
+    int screen_width = DisplayWidth(x11.display, x11.dpy_screen);
+    int screen_height = DisplayHeight(x11.display, x11.dpy_screen);
+    int new_x = std::max(0, std::min(x, screen_width - outer_width));
+    int new_y = std::max(0, std::min(y, screen_height - outer_height));
+    if (new_x != x || new_y != y)
+        XMoveResizeWindow(x11.display, x11.window, new_x, new_y, width, height);
+    else if (width != now.width || height != now.height)
+        XResizeWindow(x11.display, x11.window, width, height);
+    XClearWindow(x11.display, x11.window);
+    size_image();
+    if (x11.shm_ready)
+        resize_shm_transfer();
 }
 
 int init_display(const char *display_name)
@@ -136,10 +186,6 @@ int init_display(const char *display_name)
     Window root = RootWindow(x11.display, screen);
     int width = main_window_width();
     int height = main_window_height();
-    XSizeHints hints = {};
-    hints.flags = PSize | PMinSize | PMaxSize;
-    hints.width = hints.min_width = hints.max_width = width;
-    hints.height = hints.min_height = hints.max_height = height;
 
     Colormap shared_colormap = DefaultColormap(x11.display, screen);
     allocate_named_colour(shared_colormap, gray_name, &x11.gray_col);
@@ -156,7 +202,8 @@ int init_display(const char *display_name)
 
     XSelectInput(x11.display, x11.window, StructureNotifyMask);
     XSetStandardProperties(x11.display, x11.window, window_title, window_title, None, nullptr, 0,
-                           &hints);
+                           nullptr);
+    set_size_hints(width, height);
     XMapWindow(x11.display, x11.window);
     wait_until_mapped();
     XSelectInput(x11.display, x11.window, NoEventMask);
@@ -169,7 +216,7 @@ int init_display(const char *display_name)
     XSetLineAttributes(x11.display, x11.psnr_gc, graph_line_width, LineSolid, CapButt, JoinMiter);
 
     x11.ximage = XCreateImage(x11.display, visual, x11.dpy_depth, ZPixmap, 0, nullptr,
-                              shown_width(), shown_height(), 8, 0);
+                              rendered_width(), rendered_height(), 8, 0);
     if (!x11.ximage)
         die(1, "Can not create the picture image\n");
     if (shm)

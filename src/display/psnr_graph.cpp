@@ -36,6 +36,20 @@ static short value_y(const GraphArea &area, const Metric &metric, double value)
     return (short)(int)y;
 }
 
+void move_psnr_histories(int old_baseline)
+{
+    for (int pair = 1; pair <= 3; pair++) {
+        GraphArea area = graph_area(pair);
+        for (PsnrHistory &history : x11.psnr_history[pair])
+            for (int i = 0; i < history_points; i++) {
+                XPoint &point = history.point[i];
+                point.y = (short)(point.y + area.baseline_y - old_baseline);
+                if (history.point[0].x)  // a history with values; a new one stays at 0
+                    point.x = (short)(area.newest_x + area.point_spacing * i);
+            }
+    }
+}
+
 void enter_psnr_value(PsnrHistory *history, int graph, double psnr_value)
 {
     GraphArea area = graph_area(graph);

@@ -18,6 +18,10 @@ void init_psnr_histories();
 // Sets the points of graph 1, 2 or 3 to the baseline.
 void reset_psnr_history(PsnrHistory *history, int graph);
 
+// Every history moved to the graphs' places after the panes changed size; the graphs'
+// baseline stood at old_baseline.
+void move_psnr_histories(int old_baseline);
+
 // Enters the newest value (a PSNR capped) into the history of graph 1, 2 or 3, the others moving
 // one place older, without drawing.
 void enter_psnr_value(PsnrHistory *history, int graph, double psnr_value);

@@ -13,8 +13,8 @@ int warn_if_window_exceeds_screen(int window_width, int window_height, int scree
 {
     if (window_width <= screen_width && window_height <= screen_height)
         return 0;
-    fprintf(stderr, "Warning: the main window (%dx%d) is larger than the screen (%dx%d) and "
-                    "may be clipped\n",
+    fprintf(stderr, "Warning: the main window (%dx%d) is larger than the screen (%dx%d): the "
+                    "panes show part of each picture\n",
             window_width, window_height, screen_width, screen_height);
     return 1;
 }

@@ -1,5 +1,5 @@
-// A main window larger than the screen is still made as asked; the user is told why it
-// may appear clipped.
+// A main window larger than the screen is made as large as the screen, its panes showing part
+// of each picture; the user is told why.
 #pragma once
 
 // Prints one line on standard error when the window does not fit on the screen and

@@ -73,12 +73,8 @@ static int attach_segment()
     return 1;
 }
 
-int init_shm_transfer()
+static int make_shm_image()
 {
-    if (!XShmQueryExtension(x11.display))
-        return give_up("the server has no shared-memory extension");
-    if (!local_connection())
-        return give_up("the server is not on a local connection");
     shm_image =
         XShmCreateImage(x11.display, DefaultVisual(x11.display, x11.dpy_screen), x11.dpy_depth,
                         ZPixmap, nullptr, &segment, x11.ximage->width, x11.ximage->height);
@@ -94,7 +90,31 @@ int init_shm_transfer()
     return 1;
 }
 
-void put_pane_shm(const unsigned char *buffer, int pane, int x, int y)
+int init_shm_transfer()
+{
+    if (!XShmQueryExtension(x11.display))
+        return give_up("the server has no shared-memory extension");
+    if (!local_connection())
+        return give_up("the server is not on a local connection");
+    return make_shm_image();
+}
+
+void resize_shm_transfer()
+{
+    // Nothing sent from the old slots may still be unread when they go.
+    XSync(x11.display, False);
+    XShmDetach(x11.display, &segment);
+    XSync(x11.display, False);
+    shmdt(segment.shmaddr);
+    shm_image->data = nullptr;
+    XDestroyImage(shm_image);
+    shm_image = nullptr;
+    memset(slot_pending, 0, sizeof slot_pending);
+    x11.shm_ready = 0;
+    make_shm_image();
+}
+
+void put_pane_shm(const unsigned char *buffer, int pane, int source_x, int source_y, Rect place)
 {
     int slot = pane - 1;
     // The server reads a slot when it gets to the request, so a slot is not rewritten
@@ -107,7 +127,7 @@ void put_pane_shm(const unsigned char *buffer, int pane, int x, int y)
     char *data = segment.shmaddr + slot * slot_bytes;
     memcpy(data, buffer, slot_bytes);
     shm_image->data = data;
-    XShmPutImage(x11.display, x11.window, x11.gc, shm_image, 0, 0, x, y, shm_image->width,
-                 shm_image->height, False);
+    XShmPutImage(x11.display, x11.window, x11.gc, shm_image, source_x, source_y, place.x, place.y,
+                 place.width, place.height, False);
     slot_pending[slot] = 1;
 }

@@ -15,6 +15,7 @@
 #include "convert/zoom.h"
 #include "display/layout.h"
 #include "display/look.h"
+#include "display/viewport.h"
 #include "quality/difference_pictures.h"
 #include "source/sequence.h"
 
@@ -27,14 +28,14 @@ static DifferenceView built_view = view_plain;
 static int built_gain = 0;
 static uint8_t levels_table[view_level_count];
 
-// The picture zoomed out into zoom_picture's planes at the shown size, described by `out`.
+// The picture zoomed out into zoom_picture's planes, the whole picture, described by `out`.
 // A difference pane keeps the largest error of each block, which needs the pair's two
 // pictures; a picture of another format than 8-bit 4:2:0 has its difference averaged.
 static void zoom_out_into(const YuvFrame *picture, int pane, YuvFrame *out)
 {
     *out = zoom_picture;
-    out->width = shown_width();
-    out->height = shown_height();
+    out->width = picture_shown_width();
+    out->height = picture_shown_height();
     const Pane &shown = panes[pane];
     const YuvFrame *first = nullptr, *second = nullptr;
     if (shown.kind == pane_pair) {
@@ -47,21 +48,47 @@ static void zoom_out_into(const YuvFrame *picture, int pane, YuvFrame *out)
         zoom_kernels.zoom_out(picture, out, zoom_out);
 }
 
+// Samples [x, x + width) of rows [y, y + height) of an 8-bit 4:2:0 picture, x and y even.
+static YuvFrame part_of(const YuvFrame &picture, int x, int y, int width, int height)
+{
+    YuvFrame part = picture;
+    part.y += y * picture.luma_stride + x;
+    part.u += y / 2 * picture.chroma_stride + x / 2;
+    part.v += y / 2 * picture.chroma_stride + x / 2;
+    part.width = width;
+    part.height = height;
+    return part;
+}
+
+// What the view shows of the picture, zoomed, into the pane's buffer: rows of
+// rendered_width() pixels.
 static void render(const YuvFrame *picture, void (*renderer)(const YuvFrame *, unsigned char *,
                                                               ptrdiff_t), int pane)
 {
-    ptrdiff_t shown_row = (ptrdiff_t)shown_width() * rendered_pixel_bytes();
+    ptrdiff_t row = (ptrdiff_t)rendered_width() * rendered_pixel_bytes();
     unsigned char *rendered = panes[pane].rendered;
+    YuvFrame zoomed;
     if (zoom_out > 1) {
-        YuvFrame zoomed;
         zoom_out_into(picture, pane, &zoomed);
-        renderer(&zoomed, rendered, shown_row);
-    } else {
-        // Rendered on every zoom_in-th row, then widened in place.
-        renderer(picture, rendered, shown_row * zoom_in);
-        if (zoom_in > 1)
-            zoom_kernels.zoom_in(rendered, picture->width, picture->height, rendered_pixel_bytes(),
-                                 shown_row, zoom_in);
+        picture = &zoomed;
+    }
+    ViewSpan across = view_span_x(), down = view_span_y();
+    YuvFrame part = part_of(*picture, across.first, down.first, across.count, down.count);
+    // Rendered on every zoom_in-th row, then widened in place.
+    renderer(&part, rendered, row * zoom_in);
+    if (zoom_in > 1)
+        zoom_kernels.zoom_in(rendered, part.width, part.height, rendered_pixel_bytes(), row, zoom_in);
+}
+
+void render_shown_panes()
+{
+    for (int pane = 1; pane <= pane_count; pane++) {
+        if (!pane_shown(pane))
+            continue;
+        if (panes[pane].kind == pane_sequence)
+            render_sequence_pane(panes[pane].source);
+        else
+            render_pair_pane(panes[pane].source);
     }
 }
 

@@ -12,3 +12,6 @@ void render_sequence_pane(int n);
 // Renders the difference of pair 1..3 into its pane's buffer in the current view. The
 // plain view shows the difference picture, which the pair's measurement has filled.
 void render_pair_pane(int pair);
+
+// Every shown pane again from the pictures in memory, after the zoom or the view changed.
+void render_shown_panes();

@@ -12,6 +12,7 @@
 #include "pane_render.h"
 #include "seek.h"
 #include "startup.h"
+#include "view_keys.h"
 #include "common/pairs.h"
 #include "common/panes.h"
 #include "common/settings.h"
@@ -190,7 +191,8 @@ static void hide_key_help()
 
 static bool is_key(CommandKind kind)
 {
-    return kind != command_none && kind != command_sample && kind != command_repaint;
+    return kind != command_none && kind != command_sample && kind != command_repaint &&
+           kind != command_drag && kind != command_resize && kind != command_pointer;
 }
 
 static int sample_at(const unsigned char *plane, ptrdiff_t stride, int bit_depth, int x, int y)
@@ -281,6 +283,16 @@ static bool obey_user(bool *more)
             break;
         case command_screenshot:
             save_screenshot(frame);
+            break;
+        case command_zoom:
+        case command_pan:
+        case command_drag:
+        case command_resize:
+        case command_wipe:
+        case command_flicker:
+        case command_pointer:
+            if (obey_view_command(command))
+                repaint();
             break;
 
         case command_step:

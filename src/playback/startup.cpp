@@ -5,7 +5,9 @@
 #include <cctype>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "pacing.h"
 #include "common/die.h"
@@ -49,6 +51,8 @@ static void allocate_zoom_picture()
     int n = zoom_out;
     if (n == 1)
         return;
+    for (unsigned char *plane : {zoom_picture.y, zoom_picture.u, zoom_picture.v})
+        free(plane);
     int width = zoomed_out_size(horizontal_size, n), height = zoomed_out_size(vertical_size, n);
     int64_t luma = (int64_t)width * height;
     zoom_picture = packed_420_frame(allocate_bytes(luma, "zoom_picture"),
@@ -77,6 +81,18 @@ static void allocate_pictures()
         else
             allocate_difference_picture(p.source);
         p.rendered = allocate_render_buffer(buffer_name);
+    }
+}
+
+void resize_buffers(int64_t rendered_bytes)
+{
+    allocate_zoom_picture();
+    if (rendered_bytes <= render_buffer_size)
+        return;
+    render_buffer_size = rendered_bytes;
+    for (int pane = 1; pane <= pane_count; pane++) {
+        free(panes[pane].rendered);
+        panes[pane].rendered = allocate_render_buffer("a pane at the new zoom");
     }
 }
 

@@ -23,6 +23,10 @@ void refuse_oversized_zoom();
 // 4:2:0), and every pane's rendered buffer.
 void allocate_buffers();
 
+// After a change of zoom or pane size: zoom_picture for the new zoom, and rendered buffers of
+// at least `rendered_bytes` each.
+void resize_buffers(int64_t rendered_bytes);
+
 // frame_period from -fps, or from the first file's YUV4MPEG2 rate when -fps was not
 // given; frame = start_frame.
 void set_frame_period();

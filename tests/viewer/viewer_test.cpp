@@ -43,6 +43,8 @@ struct ViewerRun {
                        const std::string &on_screen = "")
         : server(depth, server_args), x(server.name() + on_screen),
           bits(default_colour_bits(x.get())), screen(on_screen) {}
+    ViewerRun(int depth, int screen_width, int screen_height)
+        : server(depth, -1, screen_width, screen_height), x(server.name()), bits(default_colour_bits(x.get())) {}
     std::string file(const std::string &name, const std::string &text)
     {
         write_text_file(dir.file(name), text);
@@ -965,3 +967,81 @@ TEST(Screenshots, QuietRunsShowTheKeysOverTheMainWindowAndSaveItAlone)
     EXPECT_EQ(cairo_image_surface_get_height(png), w.height);
     cairo_surface_destroy(png);
 }
+
+// Keys, drags and the window's size move what the panes show. Each step: how the zoom and the
+// view stand afterwards (zoom in/out, pane size, view origin in shown pixels) on a 640x480
+// screen, the main window as large as the panes need, and every pane that view of its picture.
+struct ViewStep {
+    const char *does;
+    int in, out, pane_width, pane_height, x, y;
+};
+class Views2 : public ::testing::TestWithParam<bool> {};
+TEST_P(Views2, PlusMinusShiftArrowsDragsAndResizingMoveOneViewOfEveryPane)
+{
+    ViewerRun run(24, 640, 480);
+    std::vector<uint8_t> seq[3];
+    std::vector<std::string> args = {"-l", "-f1", run.sequence(1, 1), "-f2", run.sequence(2, 1)};
+    for (int n = 1; n <= 2; ++n)
+        seq[n - 1] = make_test_frame(W, V, n, 0);
+    if (GetParam())
+        args.push_back("-shm");
+    auto child = run.start(args);
+    WindowGeometry w = run.window(), info = wait_for_window(run.x.get(), "Trivista info");
+    ASSERT_TRUE(w.id && info.id) << child->stderr_text();
+    Display *dpy = run.x.get();
+    auto zoom_row = [&] { return run.rows(info, 49, 14); };
+    auto pointer = [&](int x, int y) { XTestFakeMotionEvent(dpy, -1, w.x + x, w.y + y, 0), XSync(dpy, False); };
+    auto button = [&](int b, bool down) { XTestFakeButtonEvent(dpy, b, down, 0), XSync(dpy, False); };
+    const ViewStep steps[] = {
+        {"", 1, 1, 176, 144, 0, 0},
+        {"+", 2, 1, 319, 214, 17, 37},  // the centre kept: 176 - 319 / 2, 144 - 214 / 2
+        {"Shift+Right", 2, 1, 319, 214, 33, 37},  // no further than the picture's edge
+        {"Shift+Down", 2, 1, 319, 214, 33, 63},
+        {"drag 2", 2, 1, 319, 214, 3, 53},  // the pictures follow the pointer
+        {"resize", 2, 1, 250, 175, 3, 53},
+        {"drag 3", 2, 1, 250, 175, 102, 113},
+        {"-", 1, 1, 176, 144, 0, 0},
+        {"-", 1, 2, 88, 72, 0, 0},
+    };
+    Capture blank_row;
+    for (const ViewStep &s : steps) {
+        SCOPED_TRACE(s.does);
+        std::string does = s.does;
+        if (does == "+" || does == "-") {
+            XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XK_Shift_L), does == "+", 0);
+            press(dpy, w.id, does == "+" ? XK_plus : XK_minus);
+            XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XK_Shift_L), False, 0);
+        } else if (does.rfind("Shift", 0) == 0) {
+            XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XK_Shift_L), True, 0);
+            press(dpy, w.id, does == "Shift+Right" ? XK_Right : XK_Down);
+            XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XK_Shift_L), False, 0), XSync(dpy, False);
+        } else if (does.rfind("drag", 0) == 0) {
+            int b = does.back() - '0', dx = b == 2 ? 30 : -99, dy = b == 2 ? 10 : -60;
+            pointer(150, 150), button(b, True), pointer(150 + dx / 2, 150 + dy / 2), pointer(150 + dx, 150 + dy);
+            button(b, False);
+        } else if (does == "resize") {
+            XResizeWindow(dpy, w.id, 500, 400), XSync(dpy, False);
+        }
+        Capture expected[2];
+        for (int p = 0; p < 2; ++p)
+            expected[p] = crop(expected_zoomed_pane(run, seq, p ? 4 : 1, s.out, s.in), s.x, s.y, s.pane_width, s.pane_height);
+        EXPECT_TRUE(wait_until([&] {
+            WindowGeometry now = find_window(dpy, "kestrin Trivista");
+            Capture all = masked(capture_region(dpy, w.id, 0, 0, now.width, now.height), run.bits);
+            return !all.empty() && now.width == 2 * s.pane_width && now.height == 2 * s.pane_height + 50 &&
+                   crop(all, 0, 0, s.pane_width, s.pane_height) == expected[0] &&
+                   crop(all, 0, s.pane_height + 30, s.pane_width, s.pane_height) == expected[1];
+        }, 10));
+        if (does.empty())
+            blank_row = zoom_row();
+        else  // the zoom and the view in the info window
+            EXPECT_TRUE(wait_until([&] { return !(zoom_row() == blank_row); }, 5));
+    }
+    child->stdout_text();
+    click(dpy, w, 41, 11);  // at 1/2, the picture sample under the click
+    EXPECT_TRUE(wait_until([&] { return child->stdout_text().find("pixel: frame 0 x 82 y 22 ") != std::string::npos; }, 5));
+    press(dpy, w.id, XK_q);
+    ASSERT_TRUE(child->wait(5));
+    EXPECT_EQ(child->exit_status(), 0);
+}
+INSTANTIATE_TEST_SUITE_P(Viewer, Views2, ::testing::Values(false, true));

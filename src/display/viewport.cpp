@@ -1,0 +1,119 @@
+#include "viewport.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+
+#include "layout.h"
+#include "screen_fit.h"
+#include "common/settings.h"
+#include "convert/zoom.h"
+
+// No limit until a window or a screen sets one: the panes show the whole pictures.
+Viewport viewport = {INT_MAX, INT_MAX, 0, 0, false, false, 0, 0};
+
+// The zoom factors as in and out, smallest pictures first; -zoom offers the same.
+static const int zoom_steps[][2] = {{1, 8}, {1, 6}, {1, 5}, {1, 4}, {1, 3},
+                                    {1, 2}, {1, 1}, {2, 1}, {3, 1}, {4, 1}};
+static const int zoom_step_count = sizeof zoom_steps / sizeof *zoom_steps;
+
+ViewSpan view_span(int origin, int pane, int samples, int scale)
+{
+    // As many samples wherever the view stands, so that the rendered size changes only with
+    // the zoom and the pane: enough for the pane after up to two samples of skip.
+    int count = std::min(samples, ((pane + 3 * scale - 2) / scale + 1) & ~1);
+    int first = std::min(origin / scale & ~1, samples - count);
+    return ViewSpan{first, count, origin - first * scale};
+}
+
+bool next_zoom(int direction, int *zoom_in, int *zoom_out)
+{
+    for (int step = 0; step < zoom_step_count; step++) {
+        if (zoom_steps[step][0] != *zoom_in || zoom_steps[step][1] != *zoom_out)
+            continue;
+        int next = step + direction;
+        if (next < 0 || next >= zoom_step_count)
+            return false;
+        *zoom_in = zoom_steps[next][0];
+        *zoom_out = zoom_steps[next][1];
+        return true;
+    }
+    return false;
+}
+
+int origin_after_zoom(int origin, int pane, int new_pane, int in, int out, int new_in, int new_out)
+{
+    // The centre in picture samples times in * out, which keeps it whole.
+    int64_t centre = (2 * (int64_t)origin + pane) * out * new_in;
+    return (int)(centre / (2 * (int64_t)in * new_out)) - new_pane / 2;
+}
+
+static int scale() { return zoom_in; }
+
+// The picture as the renderers take it, in samples: the zoomed-out picture when zoomed out.
+static int rendered_samples(int size) { return zoom_out > 1 ? shown_size(size, zoom_out, 1) : size; }
+
+static void keep_on_picture()
+{
+    viewport.x = std::max(0, std::min(viewport.x, picture_shown_width() - shown_width()));
+    viewport.y = std::max(0, std::min(viewport.y, picture_shown_height() - shown_height()));
+    if (shown_width() < picture_shown_width() || shown_height() < picture_shown_height())
+        viewport.reported = true;
+}
+
+ViewSpan view_span_x()
+{
+    return view_span(viewport.x, shown_width(), rendered_samples(horizontal_size), scale());
+}
+
+ViewSpan view_span_y()
+{
+    return view_span(viewport.y, shown_height(), rendered_samples(vertical_size), scale());
+}
+
+int rendered_width() { return view_span_x().count * scale(); }
+int rendered_height() { return view_span_y().count * scale(); }
+
+void fit_panes_to_window(int width, int height)
+{
+    panes_for_window(width, height, &viewport.limit_width, &viewport.limit_height);
+    keep_on_picture();
+}
+
+bool move_view(int dx, int dy)
+{
+    int x = viewport.x, y = viewport.y;
+    viewport.x += dx;
+    viewport.y += dy;
+    keep_on_picture();
+    return viewport.x != x || viewport.y != y;
+}
+
+bool zoom_view(int direction, int screen_width, int screen_height)
+{
+    int in = zoom_in, out = zoom_out, new_in = in, new_out = out;
+    if (!next_zoom(direction, &new_in, &new_out))
+        return false;
+    int old_width = shown_width(), old_height = shown_height();
+    zoom_in = new_in, zoom_out = new_out;
+    viewport.reported = true;
+    panes_for_window(screen_width - 2 * main_window_border, screen_height - 2 * main_window_border,
+                     &viewport.limit_width, &viewport.limit_height);
+    viewport.x = origin_after_zoom(viewport.x, old_width, shown_width(), in, out, zoom_in, zoom_out);
+    viewport.y = origin_after_zoom(viewport.y, old_height, shown_height(), in, out, zoom_in, zoom_out);
+    keep_on_picture();
+    return true;
+}
+
+void describe_view(char *text, int size)
+{
+    char zoom[16];
+    if (zoom_out > 1)
+        snprintf(zoom, sizeof zoom, "1/%d", zoom_out);
+    else
+        snprintf(zoom, sizeof zoom, "%d", zoom_in);
+    snprintf(text, (size_t)size, "Zoom %s  view %dx%d+%d+%d", zoom, shown_width() * zoom_out / zoom_in,
+             shown_height() * zoom_out / zoom_in, viewport.x * zoom_out / zoom_in,
+             viewport.y * zoom_out / zoom_in);
+}
