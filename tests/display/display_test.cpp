@@ -18,6 +18,7 @@
 #include "common/settings.h"
 #include "display/shm_transfer.h"
 #include "display/layout.h"
+#include "display/viewport.h"
 #include "source/sequence.h"
 
 static const std::string banner = "\nkestrin Trivista\nhttps://trivista.example/\n\n";
@@ -87,7 +88,7 @@ struct Sketch {
 
 // On the 16-bit server a window manager reparents the window before it maps it, so structure
 // events come first: init_display must pass over them and return only once it is mapped.
-TEST(MainWindow, IsAFixedSizeGrayWindowAtTheOriginSizedByTheLayoutAndMappedOnReturn)
+TEST(MainWindow, IsAGrayWindowAtTheOriginSizedByTheLayoutAndMappedOnReturn)
 {
     const struct { int depth, width, height, sequences, psnr, nodiff, window_width, window_height; } cases[] = {
         {24, 176, 144, 3, 0, 0, 528, 338}, {24, 176, 144, 3, 1, 0, 528, 488}, {24, 176, 144, 3, 0, 1, 528, 169},
@@ -128,9 +129,9 @@ TEST(MainWindow, IsAFixedSizeGrayWindowAtTheOriginSizedByTheLayoutAndMappedOnRet
             EXPECT_TRUE(w.id == x11.window && w.x == 1 && w.y == 1 && w.border == 1);  // (0, 0) and its border
             EXPECT_TRUE(w.width == c.window_width && w.height == c.window_height) << w.width << "x" << w.height;
             SizeHints h = read_size_hints(x11.display, x11.window);
-            EXPECT_TRUE(h.flags == (PSize | PMinSize | PMaxSize) && h.width == w.width && h.min_width == w.width &&
-                        h.max_width == w.width && h.height == w.height && h.min_height == w.height &&
-                        h.max_height == w.height);
+            // As large as the whole pictures, as small as panes 16 pixels wide.
+            EXPECT_TRUE(h.flags == (PSize | PMinSize | PMaxSize) && h.width == w.width && h.max_width == w.width &&
+                        h.height == w.height && h.max_height == w.height && h.min_width == w.width / c.width * 16);
             XWindowAttributes a;
             XGetWindowAttributes(x11.display, x11.window, &a);
             EXPECT_EQ(a.your_event_mask, NoEventMask);
@@ -425,7 +426,7 @@ TEST(MainWindow, AutomaticZoomLeavesBothWindowsOnTheScreenWithoutOverlapping)
 // failing that at which it fits alone, with one line saying so.
 TEST(MainWindow, FollowsTheZoomGivenOrTheLargestAtWhichBothWindowsFitTheScreen)
 {
-    const std::string clipped = "Warning: the main window (%s) is larger than the screen (1280x1024) and may be clipped\n";
+    const std::string clipped = "Warning: the main window (%s) is larger than the screen (1280x1024): the panes show part of each picture\n";
     const struct { int width, height, sequences, psnr, given, out, in, shown_width, shown_height, window_width,
                    window_height; std::string err; } cases[] = {
         {176, 144, 3, 0, 0, 1, 1, 176, 144, 528, 338, ""},
@@ -433,8 +434,8 @@ TEST(MainWindow, FollowsTheZoomGivenOrTheLargestAtWhichBothWindowsFitTheScreen)
         {176, 144, 3, 0, 1, 3, 1, 58, 48, 174, 146, ""},
         {50, 38, 2, 0, 1, 4, 1, 12, 8, 24, 66, ""},
         {176, 144, 3, 0, 1, 1, 2, 352, 288, 1056, 626, ""},
-        {176, 144, 2, 1, 1, 1, 3, 528, 432, 1056, 1064, "1056x1064"},
-        {1280, 720, 3, 0, 1, 1, 1, 1280, 720, 3840, 1490, "3840x1490"},
+        {176, 144, 2, 1, 1, 1, 3, 528, 411, 1056, 1022, "1056x1064"},  // panes as high as the screen holds
+        {1280, 720, 3, 0, 1, 1, 1, 426, 486, 1278, 1022, "3840x1490"},
         {1280, 720, 3, 0, 1, 5, 1, 256, 144, 768, 338, ""},
         {1920, 1080, 2, 0, 1, 6, 1, 320, 180, 640, 410, ""},
         {1920, 1080, 3, 1, 1, 8, 1, 240, 134, 720, 468, ""},
@@ -448,7 +449,7 @@ TEST(MainWindow, FollowsTheZoomGivenOrTheLargestAtWhichBothWindowsFitTheScreen)
          "The main window (5120x2930) is larger than the screen (1280x1024): shown at zoom 1/6\n"},
         {1920, 1080, 3, 1, 0, 6, 1, 320, 180, 960, 560,
          "The main window (5760x2360) is larger than the screen (1280x1024): shown at zoom 1/6\n"},
-        {4096, 2304, 3, 1, 0, 1, 1, 4096, 2304, 12288, 4808, "12288x4808"},
+        {4096, 2304, 3, 1, 0, 1, 1, 426, 411, 1278, 1022, "12288x4808"},
     };
     XvfbServer server(24);
     for (const auto &c : cases) {
@@ -458,11 +459,12 @@ TEST(MainWindow, FollowsTheZoomGivenOrTheLargestAtWhichBothWindowsFitTheScreen)
             zoom_given = c.given, zoom_out = c.given ? c.out : 1, zoom_in = c.in;
             dup2(fileno(stdout), 2);
             init_display(server.name().c_str());
-            EXPECT_TRUE(zoom_out == c.out && x11.ximage->width == c.shown_width && x11.ximage->height == c.shown_height);
+            EXPECT_TRUE(zoom_out == c.out && shown_width() == c.shown_width && shown_height() == c.shown_height);
             WindowGeometry w = find_window(x11.display, "kestrin Trivista");
             SizeHints h = read_size_hints(x11.display, x11.window);
-            EXPECT_TRUE(w.width == c.window_width && w.height == c.window_height && h.min_width == w.width &&
-                        h.max_height == w.height) << w.width << "x" << w.height;
+            EXPECT_TRUE(w.width == c.window_width && w.height == c.window_height && h.width == w.width &&
+                        h.max_width == picture_shown_width() * c.sequences)
+                << w.width << "x" << w.height;
             int pane = 0, x = -1, y = -1;  // a pixel of pane 2 and the picture sample under it
             EXPECT_TRUE(pane_at(c.shown_width + 5, 7, &pane, &x, &y) && pane == 2 &&
                         x == 5 * c.out / c.in && y == 7 * c.out / c.in) << x << "," << y;
@@ -474,4 +476,40 @@ TEST(MainWindow, FollowsTheZoomGivenOrTheLargestAtWhichBothWindowsFitTheScreen)
         snprintf(warning, sizeof warning, clipped.c_str(), c.err.c_str());
         EXPECT_EQ(out, banner + (c.err.empty() ? "" : c.err.find(':') != c.err.npos ? c.err : warning));
     }
+}
+
+// The arithmetic of the view: which samples a pane renders and from which pixel it shows them,
+// the steps of + and -, and the centre that a zoom keeps.
+TEST(Viewport, SpansStepsAndCentresFollowTheirDefinitions)
+{
+    const struct { int origin, pane, samples, scale, first, count, skip; } spans[] = {
+        {0, 176, 176, 1, 0, 176, 0},     // the whole picture, as always
+        {0, 352, 176, 2, 0, 176, 0},     // zoomed in, whole
+        {17, 319, 176, 2, 8, 162, 1},    // enough for the pane after the skip
+        {63, 214, 144, 2, 30, 110, 3},
+        {33, 319, 176, 2, 14, 162, 5},   // held at the picture's end
+        {5, 80, 88, 1, 4, 82, 1},        // zoomed out: the reduced picture, a pixel a sample
+        {102, 250, 176, 2, 48, 128, 6},
+        {7, 9, 40, 4, 0, 4, 7},
+    };
+    for (const auto &c : spans) {
+        ViewSpan s = view_span(c.origin, c.pane, c.samples, c.scale);
+        EXPECT_TRUE(s.first == c.first && s.count == c.count && s.skip == c.skip)
+            << c.origin << " " << c.pane << ": " << s.first << " " << s.count << " " << s.skip;
+        EXPECT_TRUE(s.first % 2 == 0 && s.count % 2 == 0 && s.skip + c.pane <= s.count * c.scale);
+    }
+    const struct { int in, out, direction, new_in, new_out; bool moved; } steps[] = {
+        {1, 1, 1, 2, 1, true}, {1, 1, -1, 1, 2, true}, {4, 1, 1, 4, 1, false}, {1, 8, -1, 1, 8, false},
+        {1, 2, 1, 1, 1, true}, {1, 6, -1, 1, 8, true}, {1, 5, 1, 1, 4, true}, {3, 1, -1, 2, 1, true}};
+    for (const auto &c : steps) {
+        int in = c.in, out = c.out;
+        EXPECT_EQ(next_zoom(c.direction, &in, &out), c.moved);
+        EXPECT_TRUE(in == c.new_in && out == c.new_out) << c.in << "/" << c.out << " " << c.direction;
+    }
+    // The centre of a view 176 wide at 0 is sample 88: at 2 it is pixel 176, and so on.
+    const struct { int origin, pane, new_pane, in, out, new_in, new_out, expected; } centres[] = {
+        {0, 176, 319, 1, 1, 2, 1, 17}, {102, 250, 176, 2, 1, 1, 1, 25}, {40, 88, 88, 1, 2, 1, 3, 12},
+        {10, 100, 100, 3, 1, 4, 1, 30}};
+    for (const auto &c : centres)
+        EXPECT_EQ(origin_after_zoom(c.origin, c.pane, c.new_pane, c.in, c.out, c.new_in, c.new_out), c.expected);
 }

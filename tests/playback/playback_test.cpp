@@ -519,7 +519,7 @@ TEST(Pacing, SleepsTheRestOfThePeriodAndAfterTheClockWasSetBackNoMoreThanOnePeri
 
 TEST(ScreenFit, AWindowLargerThanTheScreenIsReportedOnOneLine)
 {
-    std::string got, larger = " is larger than the screen (1280x1024) and may be clipped\n";
+    std::string got, larger = " is larger than the screen (1280x1024): the panes show part of each picture\n";
     testing::internal::CaptureStderr();
     for (auto size : {std::pair<int, int>{1280, 1024}, {1281, 100}, {100, 1025}})
         got += std::to_string(warn_if_window_exceeds_screen(size.first, size.second, 1280, 1024));

@@ -975,8 +975,8 @@ struct ViewStep {
     const char *does;
     int in, out, pane_width, pane_height, x, y;
 };
-class Views2 : public ::testing::TestWithParam<bool> {};
-TEST_P(Views2, PlusMinusShiftArrowsDragsAndResizingMoveOneViewOfEveryPane)
+class ViewMoves : public ::testing::TestWithParam<bool> {};
+TEST_P(ViewMoves, PlusMinusShiftArrowsDragsAndResizingMoveOneViewOfEveryPane)
 {
     ViewerRun run(24, 640, 480);
     std::vector<uint8_t> seq[3];
@@ -1044,4 +1044,47 @@ TEST_P(Views2, PlusMinusShiftArrowsDragsAndResizingMoveOneViewOfEveryPane)
     ASSERT_TRUE(child->wait(5));
     EXPECT_EQ(child->exit_status(), 0);
 }
-INSTANTIATE_TEST_SUITE_P(Viewer, Views2, ::testing::Values(false, true));
+INSTANTIATE_TEST_SUITE_P(Viewer, ViewMoves, ::testing::Values(false, true));
+
+// w wipes the Original into the Encoded and Transmitted panes left of a split that follows the
+// pointer; a shows the Original there instead, and again their own. Captions say which.
+TEST(AB, WWipesTheOriginalInLeftOfThePointerAndAFlickersBetweenItAndTheOwnSequence)
+{
+    ViewerRun run;
+    auto child = run.start({"-l", "-quiet", "-f1", run.sequence(1, 1), "-f2", run.sequence(2, 1), "-f3", run.sequence(3, 1)});
+    WindowGeometry w = run.window();
+    ASSERT_TRUE(w.id) << child->stderr_text();
+    Display *dpy = run.x.get();
+    Capture own[3] = {expected_pane(run, 1, 0, 0, 0), expected_pane(run, 2, 0, 0, 0), expected_pane(run, 3, 0, 0, 0)};
+    ASSERT_TRUE(wait_until([&] { return crop(run.rows(w, 0, w.height), W, 0, W, V) == own[1]; }, 10));
+    const Capture plain = run.rows(w, 0, w.height);
+    const int original = W;  // a split beyond the pane
+    const struct { KeySym key; int pointer_x, split; } steps[] = {
+        {XK_w, -1, W / 2}, {0, W + 50, 50}, {0, 2 * W + 20, 20}, {XK_a, -1, original}, {XK_w, -1, 20},
+        {XK_w, -1, 0}, {XK_a, -1, original}, {XK_a, -1, 0}};
+    for (const auto &s : steps) {
+        SCOPED_TRACE(testing::Message() << "split " << s.split);
+        if (s.key)
+            press(dpy, w.id, s.key);
+        else
+            XTestFakeMotionEvent(dpy, -1, w.x + s.pointer_x, w.y + 40, 0), XSync(dpy, False);
+        EXPECT_TRUE(wait_until([&] {
+            Capture all = run.rows(w, 0, w.height);
+            for (int n = 2; n <= 3; ++n) {
+                Capture shown = own[n - 1];
+                for (int y = 0; y < V; ++y)
+                    for (int x = 0; x < s.split; ++x)
+                        shown.pixels[y * W + x] = own[0].at(x, y);
+                if (!(crop(all, (n - 1) * W, 0, W, V) == shown))
+                    return false;
+            }
+            Capture caption = crop(all, W, V, W, 30);  // the Original's, the own, or both named
+            return s.split == original ? caption == crop(all, 0, V, W, 30)
+                                       : (caption == crop(plain, W, V, W, 30)) == (s.split == 0);
+        }, 5));
+    }
+    EXPECT_TRUE(run.rows(w, 0, w.height) == plain);
+    press(dpy, w.id, XK_q);
+    ASSERT_TRUE(child->wait(5));
+    EXPECT_EQ(child->exit_status(), 0);
+}
