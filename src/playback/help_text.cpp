@@ -35,7 +35,7 @@ What is shown (default: everything but PSNR, at zoom 1):
   -label1 TEXT   name the Original in captions and the info window; -label2
                  and -label3 name the others (pairs become CRF23<->CRF40)
   -zoom F        1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4 (default: 1, or
-                 less, so that both windows fit the screen)
+                 less, so that both windows fit the screen); + and - change it
   -shm           pictures through X shared memory when the server offers it
   -shots DIR     where s saves its screenshots (default: the current directory)
   -h, --help     this text
@@ -56,9 +56,13 @@ Keys, in either window: Space pause/resume; Right/Left one frame, Up/Down 10,
 Page Up/Page Down 100 forward/back; Home/End the first/last frame; d the next
 difference view (gray, centred gray 128 + gain x d, heat map of |d| x gain);
 g the next gain (1, 2, 4, 8, 16); h or ? the keys until the next key; s saves
-both windows as shown into trivista-FRAME.png and prints saved: PATH; q, Escape
-or the close button end the run. Mouse button 1 on a pane prints on standard
-output, for example:
+both windows as shown into trivista-FRAME.png and prints saved: PATH; + and -
+the next larger and smaller zoom, the main window no larger than the screen,
+whose panes then show one view of their pictures: Shift+arrows move it by an
+eighth of a pane, dragging with mouse button 2 or 3 with the pointer; w wipes
+the Original into the Encoded and Transmitted panes left of the pointer, a
+shows the Original there instead and back; q, Escape or the close button end
+the run. Mouse button 1 on a pane prints on standard output, for example:
 pixel: frame 12 x 40 y 33 org 120 128 130 enc 118 127 131 tra 118 127 131 org-enc 2 enc-tra 0 org-tra 2
 
 Exit status: 0 normal end; 1 usage errors, refused values, unusable displays;
