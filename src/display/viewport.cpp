@@ -11,7 +11,7 @@
 #include "convert/zoom.h"
 
 // No limit until a window or a screen sets one: the panes show the whole pictures.
-Viewport viewport = {INT_MAX, INT_MAX, 0, 0, false, false, 0, 0};
+Viewport viewport = {INT_MAX, INT_MAX, 0, 0, false, 0, 0};
 
 // The zoom factors as in and out, smallest pictures first; -zoom offers the same.
 static const int zoom_steps[][2] = {{1, 8}, {1, 6}, {1, 5}, {1, 4}, {1, 3},

@@ -26,8 +26,7 @@ struct Viewport {
     int limit_width, limit_height;  // the largest pane the main window has room for
     int x, y;                       // the view's top left in the zoomed picture, shown pixels
     bool reported;                  // the info window shows the zoom and the view
-    bool dragging;                  // button 2 or 3 holds the pictures
-    int grip_x, grip_y;             // where the drag holds them: pointer plus origin
+    int grip_x, grip_y;             // where button 2 or 3 holds the pictures: pointer plus origin
 };
 extern Viewport viewport;
 
