@@ -1,6 +1,8 @@
 #include "file_samples.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 // `count` samples, `step` apart in `from` (words of `from_bytes`, low zero bits `padding`),
 // into consecutive ones of `to_bytes` at a depth `widen` bits higher.
@@ -44,27 +46,38 @@ void convert_file_picture(const unsigned char *bytes, const PixelFormat *format,
     }
 }
 
-// The bits of every word of a plane together: one pass the compiler can vectorise.
-static unsigned plane_bits(const unsigned char *plane, int width, int rows, ptrdiff_t stride)
+// The bits of the high bytes of a plane's words together. Eight bytes are ORed at a time: an
+// OR works bytewise, so the odd bytes of the result still hold the high bytes' bits.
+static unsigned plane_high_bits(const unsigned char *plane, int width, int rows, ptrdiff_t stride)
 {
-    unsigned bits = 0;
+    uint64_t chunks = 0;
+    unsigned high = 0;
+    size_t row_bytes = (size_t)width * 2;
     for (int row = 0; row < rows; row++) {
         const unsigned char *line = plane + row * stride;
-        for (int i = 0; i < width; i++)
-            bits |= line[2 * i + 1];
+        size_t i = 0;
+        for (; i + 8 <= row_bytes; i += 8) {
+            uint64_t chunk;
+            memcpy(&chunk, line + i, 8);
+            chunks |= chunk;
+        }
+        for (; i < row_bytes; i += 2)
+            high |= line[i + 1];
     }
-    return bits << 8;
+    unsigned char bytes[8];
+    memcpy(bytes, &chunks, 8);
+    return high | bytes[1] | bytes[3] | bytes[5] | bytes[7];
 }
 
 bool picture_exceeds_peak(const YuvFrame &picture)
 {
     if (picture.bit_depth == 8 || picture.bit_depth == 16)
         return false;
-    unsigned bits = plane_bits(picture.y, picture.width, picture.height, picture.luma_stride);
+    unsigned high = plane_high_bits(picture.y, picture.width, picture.height, picture.luma_stride);
     if (picture.u) {
         int cw = chroma_width(picture), ch = chroma_height(picture);
-        bits |= plane_bits(picture.u, cw, ch, picture.chroma_stride);
-        bits |= plane_bits(picture.v, cw, ch, picture.chroma_stride);
+        high |= plane_high_bits(picture.u, cw, ch, picture.chroma_stride);
+        high |= plane_high_bits(picture.v, cw, ch, picture.chroma_stride);
     }
-    return (bits >> picture.bit_depth) != 0;
+    return (high >> (picture.bit_depth - 8)) != 0;
 }

@@ -31,6 +31,7 @@
 #include "common/settings.h"
 #include "playback/startup.h"
 #include "quality/difference_pictures.h"
+#include "source/file_samples.h"
 #include "source/freeze.h"
 #include "source/geometry.h"
 #include "source/options.h"
@@ -284,6 +285,30 @@ TEST_F(Startup, EachFormatReadsItsSamplesAtTheirPositions)
                         << format.name << (y4m_file ? " y4m" : " raw") << " plane " << p << " at " << x << "," << y;
                 }
             reset_settings();
+        }
+}
+
+// A sample above the peak of its depth is seen in any plane and at any place, also in the words after a row's last
+// whole 8 bytes; samples at the peak are not.
+TEST(Peak, ASampleAboveThePeakIsSeenWhereverItLies)
+{
+    for (int depth : {10, 12})
+        for (int width : {16, 22}) {
+            int height = 4, peak = (1 << depth) - 1;
+            std::vector<uint8_t> planes[3] = {std::vector<uint8_t>(width * height * 2), std::vector<uint8_t>(width * height / 2),
+                                              std::vector<uint8_t>(width * height / 2)};
+            for (std::vector<uint8_t> &plane : planes)
+                for (size_t i = 0; i < plane.size(); i += 2)
+                    plane[i] = (uint8_t)peak, plane[i + 1] = (uint8_t)(peak >> 8);
+            YuvFrame picture{planes[0].data(), planes[1].data(), planes[2].data(), width, height, depth, chroma_420, width * 2, width};
+            EXPECT_FALSE(picture_exceeds_peak(picture)) << depth;
+            for (std::vector<uint8_t> &plane : planes)
+                for (size_t i = 0; i < plane.size(); i += 2) {
+                    uint8_t high = plane[i + 1];
+                    plane[i + 1] = (uint8_t)((peak + 1) >> 8);
+                    EXPECT_TRUE(picture_exceeds_peak(picture)) << depth << " " << width << " at " << i;
+                    plane[i + 1] = high;
+                }
         }
 }
 
