@@ -8,38 +8,13 @@ extern "C" {
 
 #include <sys/time.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "decoded_copy.h"
+#include "decoded_record.h"
 #include "common/die.h"
-
-struct DecodedSource {
-    const char *path;
-    AVFormatContext *format;
-    AVCodecContext *codec;
-    int stream;
-    // The first frame's geometry and format: what every picture of the sequence holds.
-    int width, height, pix_fmt;
-    AVPacket *packet;
-    AVFrame *frame;
-    bool flushed;       // the demuxer ran out and the decoder was told so
-    bool ended;         // the decoder has given its last frame
-    bool pending;       // `frame` holds the next frame already, received while seeking
-    bool gave_up;       // no first frame in the first first_frame_bytes of the file
-    int64_t next_frame; // the number of the frame decode_next gives next
-    int64_t frames;     // what the decoder gives from the start, counted at opening
-    int64_t lost;       // of those, frames of another size or format
-    std::vector<bool> lost_at;  // which they are
-    int64_t held_to;    // after a seek to a lost frame: decode_next drops the frames up to it
-    // Made while counting: the time of every frame in output order and whether it is a key
-    // frame. Empty when a frame has no time or times do not rise, which leaves only the
-    // way back by starting over.
-    std::vector<int64_t> frame_times;
-    std::vector<bool> key_frames;
-};
 
 // How far into a file its first frame must lie: what it cannot settle there is refused.
 // A bitstream parser may read a whole device without finding one.
@@ -130,7 +105,7 @@ static bool open_streams(DecodedSource *s, char *why, size_t size)
 }
 
 // Back to the first frame; the file opened before, so a failure now is the file's change.
-static void reopen_streams(DecodedSource *s)
+void reopen_streams(DecodedSource *s)
 {
     close_streams(s);
     char why[300];
@@ -147,7 +122,7 @@ void close_decoded(DecodedSource *s)
 }
 
 // The next frame the decoder gives, feeding it packets as it asks; false at the end.
-static bool receive_frame(DecodedSource *s)
+bool receive_frame(DecodedSource *s)
 {
     if (s->pending) {
         s->pending = false;
@@ -298,25 +273,14 @@ ColourConversion decoded_colours(const DecodedSource *s)
     return said;
 }
 
-// The frame just received is frame next_frame: false when its time says otherwise.
-static bool at_its_place(const DecodedSource *s)
-{
-    size_t at = (size_t)s->next_frame;
-    return s->frame_times.empty() ||
-           (at < s->frame_times.size() && s->frame->best_effort_timestamp == s->frame_times[at]);
-}
-
-bool decode_next(DecodedSource *s, YuvFrame *picture)
+bool decode_next(DecodedSource *s, AVFrame *frame)
 {
     // The stream ends where counting from the start ended, also after a seek.
-    if (s->next_frame >= s->frames || !receive_frame(s)) {
-        s->ended = true;
+    if (s->next_frame >= s->frames || !receive_frame(s))
         return false;
-    }
     // A frame of another size or format is lost: the picture before it stays.
     if (like_first_frame(s, s->frame))
-        copy_decoded_frame(s->frame->data, s->frame->linesize, decoded_format(s)->bit_depth,
-                           picture);
+        av_frame_move_ref(frame, s->frame);
     av_frame_unref(s->frame);
     s->next_frame++;
     // The frame play reaches at a lost one is the one before it.
@@ -325,75 +289,3 @@ bool decode_next(DecodedSource *s, YuvFrame *picture)
     s->held_to = -1;
     return true;
 }
-
-// Back to the latest key frame at or before frame `frame_number`, by the container's
-// index. Only a key frame that the decoder gives first, at its own place in output order,
-// is taken. Otherwise false, and the decoder is where it was or needs reopening.
-static bool seek_back(DecodedSource *s, int64_t frame_number)
-{
-    if (s->frame_times.empty() || frame_number >= (int64_t)s->frame_times.size())
-        return false;
-    int64_t key = frame_number;
-    while (key >= 0 && !s->key_frames[(size_t)key])
-        key--;
-    if (key < 0 ||
-        av_seek_frame(s->format, s->stream, s->frame_times[(size_t)key], AVSEEK_FLAG_BACKWARD) < 0)
-        return false;
-    avcodec_flush_buffers(s->codec);
-    s->flushed = s->ended = s->pending = false;
-    if (!receive_frame(s))
-        return false;
-    auto at = std::lower_bound(s->frame_times.begin(), s->frame_times.end(),
-                               s->frame->best_effort_timestamp);
-    bool usable = s->frame->key_frame && at != s->frame_times.end() &&
-                  *at == s->frame->best_effort_timestamp &&
-                  at - s->frame_times.begin() <= frame_number;
-    if (!usable) {
-        av_frame_unref(s->frame);
-        return false;
-    }
-    s->next_frame = at - s->frame_times.begin();
-    s->pending = true;
-    return true;
-}
-
-// Decodes and drops up to frame `frame_number`, which then waits as the pending frame.
-// False when a frame came at another place than decoding from the start put it.
-static bool decode_up_to(DecodedSource *s, int64_t frame_number)
-{
-    while (s->next_frame <= frame_number && s->next_frame < s->frames && receive_frame(s)) {
-        if (!at_its_place(s)) {
-            av_frame_unref(s->frame);
-            return false;
-        }
-        if (s->next_frame == frame_number) {
-            s->pending = true;
-            return true;
-        }
-        av_frame_unref(s->frame);
-        s->next_frame++;
-    }
-    return true;
-}
-
-void position_decoded(DecodedSource *s, int64_t frame_number)
-{
-    // A lost frame shows the picture before it, as play would: that frame is read instead.
-    s->held_to = -1;
-    if (frame_number < s->frames && s->lost_at[(size_t)frame_number]) {
-        s->held_to = frame_number;
-        while (s->lost_at[(size_t)frame_number])
-            frame_number--;  // frame 0 sets the format, so it is never lost
-    }
-    if (frame_number == s->next_frame)
-        return;
-    bool sought = frame_number < s->next_frame && seek_back(s, frame_number);
-    if (frame_number < s->next_frame && !sought)
-        reopen_streams(s);
-    if (!decode_up_to(s, frame_number)) {  // the seek gave other frames: from the start
-        reopen_streams(s);
-        decode_up_to(s, frame_number);
-    }
-}
-
-bool decoded_ended(const DecodedSource *s) { return s->ended; }

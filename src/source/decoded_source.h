@@ -8,6 +8,7 @@
 #include "common/pixel_format.h"
 #include "common/yuv_frame.h"
 
+struct AVFrame;
 struct DecodedSource;
 
 // Whether the file at `path` is to be decoded: its extension names a container, bitstream
@@ -44,15 +45,17 @@ ColourConversion decoded_colours(const DecodedSource *source);
 // The frames the decoder gives, counted when the file was opened.
 int64_t decoded_frame_count(const DecodedSource *source);
 
-// The next frame into `picture` (of the stream's geometry and format); false at the end of the count, and the picture is left as it was. A lost frame leaves it
-// too, and counts as read.
-bool decode_next(DecodedSource *source, YuvFrame *picture);
+// The next frame, its reference moved into the empty `frame` (copy_decoded_frame gives its
+// pixels); false at the end of the count. A lost frame leaves `frame` empty, and counts as
+// read.
+bool decode_next(DecodedSource *source, AVFrame *frame);
 
 // Frames are next delivered from frame `frame_number` on: forward by decoding and dropping,
 // back by a key frame whose frames come at their places, or else by starting over.
 void position_decoded(DecodedSource *source, int64_t frame_number);
 
-// Whether a decode met the end of the stream.
-bool decoded_ended(const DecodedSource *source);
+// `give_up(context)` is asked between the frames that position_decoded decodes and drops; when
+// it says true, positioning stops short and the next position_decoded starts from there.
+void give_up_positioning_when(DecodedSource *source, bool (*give_up)(void *), void *context);
 
 void close_decoded(DecodedSource *source);

@@ -1,4 +1,5 @@
 // Encoded sequences: a container or a bitstream, decoded frame by frame (decoded_source.cpp).
+#include "decode_ahead.h"
 #include "decoded_source.h"
 #include "picture_size.h"
 #include "settle.h"
@@ -7,6 +8,7 @@
 
 struct DecodedStream {
     DecodedSource *decoder;
+    DecodeAhead *ahead;  // the pictures decoded ahead of the reads
 };
 
 static DecodedStream *stream(const Source *source)
@@ -29,7 +31,7 @@ static void open_decoded_stream(Source *source, SourceProbe *)
     if (source->streamed)
         die(1, "%s: an encoded sequence must be a file, not a pipe\n", source->path);
     DecodedSource *decoder = open_decoded(source->path);
-    source->priv = new DecodedStream{decoder};
+    source->priv = new DecodedStream{decoder, nullptr};
     const PixelFormat *format = decoded_format(decoder);
     if (!format)
         die(1, "%s: decodes to %s, which is not supported\n", source->path,
@@ -43,6 +45,8 @@ static void open_decoded_stream(Source *source, SourceProbe *)
     source->format = format;
     source->colours = decoded_colours(decoder);
     decoded_rate(decoder, &source->rate_numerator, &source->rate_denominator);
+    // Last: from here on the decoder belongs to the thread.
+    stream(source)->ahead = prepare_decoding_ahead(decoder);
 }
 
 static int64_t decoded_frame_count(Source *source)
@@ -57,17 +61,17 @@ static void refuse_empty_stream(const Source *source)
 
 static void seek_decoded(Source *source, int64_t frame)
 {
-    position_decoded(stream(source)->decoder, frame);
+    position_ahead(stream(source)->ahead, frame);
 }
 
 static bool read_decoded(Source *source, YuvFrame *picture)
 {
-    return decode_next(stream(source)->decoder, picture);
+    return read_ahead(stream(source)->ahead, picture);
 }
 
 static bool decoded_stream_ended(const Source *source)
 {
-    return decoded_ended(stream(source)->decoder);
+    return ahead_ended(stream(source)->ahead);
 }
 
 // Also after an open that was refused before the record was made.
@@ -75,6 +79,8 @@ static void close_decoded_stream(Source *source)
 {
     if (!stream(source))
         return;
+    if (stream(source)->ahead)
+        stop_decoding_ahead(stream(source)->ahead);
     close_decoded(stream(source)->decoder);
     delete stream(source);
     source->priv = nullptr;

@@ -1,0 +1,207 @@
+#include "decode_ahead.h"
+
+extern "C" {
+#include <libavutil/frame.h>
+}
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "decoded_copy.h"
+#include "decoded_source.h"
+#include "common/die.h"
+
+DecodeWaits decode_waits = {nullptr, false};
+
+// Pictures decoded ahead of the reads: enough to ride out a slow frame, few enough that
+// memory does not grow with the stream.
+static const int ahead_frames = 4;
+// How often a read that waits asks whether to give up.
+static const std::chrono::milliseconds give_up_check(20);
+
+struct DecodeAhead {
+    DecodedSource *decoder;
+    std::thread thread;
+    bool running;
+    std::mutex lock;                  // guards what follows up to the reader's own state
+    std::condition_variable changed;  // a picture came, one was taken, or an order
+    DecodedPicture slots[ahead_frames];
+    int first, count;     // the waiting pictures: slots[first] and on, in order
+    int64_t restart_at;   // -1, or the frame on which to position the decoder next
+    int64_t decoding;     // the frame that the thread decodes next
+    uint64_t generation;  // counts positions: a picture decoded for an older one is dropped
+    bool at_end;          // the last picture waiting is the end: nothing more to decode
+    bool stop;
+    // The reader's own: what the next read gives and whether a read met the end.
+    int64_t next;
+    bool ended;
+};
+
+static bool must_stop_positioning(void *context)
+{
+    DecodeAhead *a = (DecodeAhead *)context;
+    std::lock_guard<std::mutex> hold(a->lock);
+    return a->stop || a->restart_at >= 0;
+}
+
+static bool has_work(const DecodeAhead *a)
+{
+    return a->stop || a->restart_at >= 0 || (a->count < ahead_frames && !a->at_end);
+}
+
+static void decode_ahead_loop(DecodeAhead *a)
+{
+    AVFrame *frame = av_frame_alloc();
+    if (!frame)
+        die(1, "Out of memory: could not allocate a decoded frame\n");
+    std::unique_lock<std::mutex> hold(a->lock);
+    for (;;) {
+        a->changed.wait(hold, [a] { return has_work(a); });
+        if (a->stop)
+            break;
+        if (a->restart_at >= 0) {
+            int64_t at = a->restart_at;
+            a->restart_at = -1;
+            a->decoding = at;
+            hold.unlock();
+            position_decoded(a->decoder, at);
+            hold.lock();
+            continue;
+        }
+        int64_t number = a->decoding;
+        uint64_t generation = a->generation;
+        hold.unlock();
+        bool decoded = decode_next(a->decoder, frame);
+        hold.lock();
+        if (generation != a->generation) {
+            av_frame_unref(frame);
+            continue;
+        }
+        DecodedPicture &slot = a->slots[(a->first + a->count) % ahead_frames];
+        av_frame_move_ref(slot.frame, frame);
+        slot.number = number;
+        slot.end = !decoded;
+        a->count++;
+        a->decoding++;
+        a->at_end = !decoded;
+        a->changed.notify_all();
+    }
+    av_frame_free(&frame);
+}
+
+DecodeAhead *prepare_decoding_ahead(DecodedSource *decoder)
+{
+    DecodeAhead *a = new DecodeAhead{};
+    a->decoder = decoder;
+    a->restart_at = 0;
+    for (DecodedPicture &slot : a->slots)
+        if (!(slot.frame = av_frame_alloc()))
+            die(1, "Out of memory: could not allocate a decoded frame\n");
+    give_up_positioning_when(decoder, must_stop_positioning, a);
+    return a;
+}
+
+static void start(DecodeAhead *a)
+{
+    if (!a->running)
+        a->thread = std::thread(decode_ahead_loop, a);
+    a->running = true;
+}
+
+void stop_decoding_ahead(DecodeAhead *a)
+{
+    if (a->running) {
+        {
+            std::lock_guard<std::mutex> hold(a->lock);
+            a->stop = true;
+        }
+        a->changed.notify_all();
+        a->thread.join();
+    }
+    give_up_positioning_when(a->decoder, nullptr, nullptr);
+    for (DecodedPicture &slot : a->slots)
+        av_frame_free(&slot.frame);
+    delete a;
+}
+
+// With the lock held.
+static void drop_first(DecodeAhead *a)
+{
+    if (a->slots[a->first].end)
+        a->at_end = false;
+    av_frame_unref(a->slots[a->first].frame);
+    a->first = (a->first + 1) % ahead_frames;
+    a->count--;
+}
+
+void position_ahead(DecodeAhead *a, int64_t frame_number)
+{
+    if (frame_number == a->next)
+        return;
+    // Positioned further after meeting the end, it stays there; anywhere before, it is left.
+    a->ended = a->ended && frame_number > a->next;
+    a->next = frame_number;
+    start(a);
+    std::lock_guard<std::mutex> hold(a->lock);
+    while (a->count > 0 && !a->slots[a->first].end && a->slots[a->first].number < frame_number)
+        drop_first(a);
+    bool waiting = a->count > 0 && a->slots[a->first].number == frame_number;
+    bool decoding_next = a->count == 0 && a->restart_at < 0 && !a->at_end &&
+                         a->decoding == frame_number;
+    if (!waiting && !decoding_next) {
+        while (a->count > 0)
+            drop_first(a);
+        a->restart_at = frame_number;
+        a->generation++;
+    }
+    a->changed.notify_all();
+}
+
+// Until a picture waits; false when the reader gives up first.
+static bool wait_for_picture(DecodeAhead *a, std::unique_lock<std::mutex> &hold)
+{
+    while (a->count == 0) {
+        if (decode_waits.given_up)
+            return false;
+        if (a->changed.wait_for(hold, give_up_check, [a] { return a->count > 0; }))
+            break;
+        hold.unlock();
+        bool give_up = decode_waits.give_up && decode_waits.give_up();
+        hold.lock();
+        if (give_up) {
+            decode_waits.given_up = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool read_ahead(DecodeAhead *a, YuvFrame *picture)
+{
+    start(a);
+    std::unique_lock<std::mutex> hold(a->lock);
+    if (!wait_for_picture(a, hold))
+        return false;
+    DecodedPicture &head = a->slots[a->first];
+    if (head.end) {
+        a->ended = true;
+        return false;
+    }
+    // The thread fills only the slots after the waiting ones: this one is the reader's.
+    hold.unlock();
+    if (head.frame->data[0])
+        copy_decoded_frame(head.frame->data, head.frame->linesize,
+                           decoded_format(a->decoder)->bit_depth, picture);
+    hold.lock();
+    drop_first(a);
+    a->next++;
+    a->changed.notify_all();
+    return true;
+}
+
+bool ahead_ended(const DecodeAhead *a)
+{
+    return a->ended;
+}

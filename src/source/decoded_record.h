@@ -1,0 +1,45 @@
+// The record behind a DecodedSource, shared by its reading (decoded_source.cpp) and its
+// positioning (decoded_seek.cpp).
+#pragma once
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <cstdint>
+#include <vector>
+
+struct DecodedSource {
+    const char *path;
+    AVFormatContext *format;
+    AVCodecContext *codec;
+    int stream;
+    // The first frame's geometry and format: what every picture of the sequence holds.
+    int width, height, pix_fmt;
+    AVPacket *packet;
+    AVFrame *frame;
+    bool flushed;       // the demuxer ran out and the decoder was told so
+    bool ended;         // the decoder has given its last frame
+    bool pending;       // `frame` holds the next frame already, received while seeking
+    bool gave_up;       // no first frame in the first first_frame_bytes of the file
+    int64_t next_frame; // the number of the frame decode_next gives next
+    int64_t frames;     // what the decoder gives from the start, counted at opening
+    int64_t lost;       // of those, frames of another size or format
+    std::vector<bool> lost_at;  // which they are
+    int64_t held_to;    // after a seek to a lost frame: decode_next drops the frames up to it
+    // Made while counting: the time of every frame in output order and whether it is a key
+    // frame. Empty when a frame has no time or times do not rise, which leaves only the
+    // way back by starting over.
+    std::vector<int64_t> frame_times;
+    std::vector<bool> key_frames;
+    bool (*give_up)(void *);  // asked between frames that positioning decodes and drops
+    void *give_up_context;
+};
+
+// The next frame the decoder gives into s->frame, feeding it packets as it asks; false at
+// the end.
+bool receive_frame(DecodedSource *s);
+
+// Back to the first frame by opening the file again; a failure ends the run.
+void reopen_streams(DecodedSource *s);
