@@ -18,6 +18,14 @@ static const long input_mask = KeyPressMask | ButtonPressMask | ExposureMask;
 static const long main_window_mask =
     input_mask | Button2MotionMask | Button3MotionMask | StructureNotifyMask;
 
+// Commands taken from the server ahead of their turn, so that all that wait are seen
+// together: the oldest is taken next.
+static const int most_taken = 256;
+static struct {
+    UserCommand waiting[most_taken];
+    int first, count;
+} taken;
+
 void listen_for_input()
 {
     wm_protocols = XInternAtom(x11.display, "WM_PROTOCOLS", False);
@@ -140,9 +148,28 @@ static UserCommand command_of(XEvent *event)
     }
 }
 
+// Every event waiting at the server, as far as there is room.
+static void take_waiting_events()
+{
+    while (x11.display && taken.count < most_taken && XPending(x11.display) > 0) {
+        XEvent event;
+        XNextEvent(x11.display, &event);
+        UserCommand c = command_of(&event);
+        if (c.kind != command_none)
+            taken.waiting[(taken.first + taken.count++) % most_taken] = c;
+    }
+}
+
 UserCommand next_command(bool wait)
 {
-    while (wait || XPending(x11.display) > 0) {
+    take_waiting_events();
+    if (taken.count > 0) {
+        UserCommand c = taken.waiting[taken.first];
+        taken.first = (taken.first + 1) % most_taken;
+        taken.count--;
+        return c;
+    }
+    while (wait) {
         XEvent event;
         XNextEvent(x11.display, &event);
         UserCommand c = command_of(&event);
@@ -151,6 +178,26 @@ UserCommand next_command(bool wait)
     }
     return command(command_none);
 }
+
+UserCommand peek_command()
+{
+    take_waiting_events();
+    return taken.count > 0 ? taken.waiting[taken.first] : command(command_none);
+}
+
+static bool command_waiting(bool moves_too)
+{
+    take_waiting_events();
+    for (int i = 0; i < taken.count; i++) {
+        CommandKind kind = taken.waiting[(taken.first + i) % most_taken].kind;
+        if (kind == command_quit || (moves_too && is_move(kind)))
+            return true;
+    }
+    return false;
+}
+
+bool end_waiting() { return command_waiting(false); }
+bool move_or_end_waiting() { return command_waiting(true); }
 
 int64_t monotonic_microseconds()
 {
@@ -162,7 +209,7 @@ int64_t monotonic_microseconds()
 bool wait_for_input_until(int64_t end)
 {
     for (;;) {
-        if (x11.display && XPending(x11.display) > 0)
+        if (taken.count > 0 || (x11.display && XPending(x11.display) > 0))
             return true;
         int64_t left = end - monotonic_microseconds();
         if (left <= 0)

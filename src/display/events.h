@@ -26,6 +26,12 @@ enum CommandKind {
     command_pointer,          // the pointer moved to `x`, `y` of the main window
 };
 
+// Whether a command moves to another frame.
+inline bool is_move(CommandKind kind)
+{
+    return kind == command_step || kind == command_first || kind == command_last;
+}
+
 struct UserCommand {
     CommandKind kind;
     int frames;  // command_step
@@ -41,6 +47,13 @@ void follow_pointer(bool follow);
 // The next command: none when nothing is waiting, unless `wait`, which blocks until one
 // comes without using the processor. Events that ask for nothing are passed over.
 UserCommand next_command(bool wait);
+
+// The command that next_command gives next, left waiting; none when nothing waits.
+UserCommand peek_command();
+
+// Whether an ending command waits among all that wait; move_or_end_waiting: or a move.
+bool end_waiting();
+bool move_or_end_waiting();
 
 // The clock of wait_for_input_until, in microseconds; it never goes back.
 int64_t monotonic_microseconds();

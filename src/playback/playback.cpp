@@ -23,6 +23,7 @@
 #include "display/psnr_graph.h"
 #include "quality/difference_pictures.h"
 #include "quality/metric_series.h"
+#include "source/decode_ahead.h"
 #include "source/frame_advance.h"
 #include "source/sequence.h"
 
@@ -120,11 +121,17 @@ static bool play_frame(long *rest)
 }
 
 // Frame `target` of the pass exactly as play shows it there: pictures, differences, the
-// pass's means and the graphs' last 20 points.
-static void show_frame_again(int target)
+// pass's means and the graphs' last 20 points. When `may_give_up`, a move or an ending key
+// that comes while the pictures are loaded ends the load: false, and nothing is shown.
+static bool show_frame_again(int target, bool may_give_up)
 {
     frame = target;
+    decode_waits = DecodeWaits{may_give_up ? move_or_end_waiting : nullptr, false};
     load_frame(target);
+    bool given_up = decode_waits.given_up;
+    decode_waits = DecodeWaits{nullptr, false};
+    if (given_up)
+        return false;
     for (int pair = 1; psnr && pair <= pair_count_for(expand); pair++)
         for (int metric : viewer_metrics) {
             MetricSeries *series = &pass_series[pair][metric];
@@ -141,6 +148,7 @@ static void show_frame_again(int target)
         }
     show_frame(FrameStep{}, false);
     present_frame();
+    return true;
 }
 
 // Both windows again from what is already rendered, after part of one was uncovered.
@@ -226,15 +234,32 @@ static void print_samples(int x, int y)
     fflush(stdout);
 }
 
-// Where a move asks to go, inside the range.
-static int move_target(const UserCommand &command)
+// Where a move from `from` asks to go, inside the range.
+static int move_target(const UserCommand &command, int from)
 {
     if (command.kind == command_first)
         return start_frame;
     if (command.kind == command_last)
         return end_frame;
-    int64_t target = (int64_t)frame + command.frames;
+    int64_t target = (int64_t)from + command.frames;
     return (int)std::min<int64_t>(end_frame, std::max<int64_t>(start_frame, target));
+}
+
+// Where this move and the moves waiting right behind it end, each taken from where the one
+// before it left off: the repeats of a held key are one move.
+static int moves_target(UserCommand command)
+{
+    int target = frame;
+    for (;;) {
+        target = move_target(command, target);
+        // Notes stay one per frozen frame that play passes, one frame at a time.
+        if (command.kind == command_step && command.frames == 1 && sequences[2].fr &&
+            frame_frozen(&sequences[2].fr_table, target))
+            note_frozen();
+        if (!is_move(peek_command().kind))
+            return target;
+        command = next_command(false);
+    }
 }
 
 // The user's commands after a frame was shown: none waiting lets play go on; a pause or a
@@ -243,8 +268,14 @@ static int move_target(const UserCommand &command)
 static bool obey_user(bool *more)
 {
     bool paused = false;
+    bool unshown = false;  // a move was given up for the one that waits
     for (;;) {
         UserCommand command = next_command(paused);
+        // Anything but a move or the end acts on the frame reached, so it is reached first.
+        if (unshown && !is_move(command.kind) && command.kind != command_quit) {
+            show_frame_again(frame, false);
+            unshown = false;
+        }
         if (look.help_shown && is_key(command.kind)) {
             hide_key_help();
             if (command.kind == command_help)
@@ -301,12 +332,10 @@ static bool obey_user(bool *more)
             paused = true;
             if (!seeking_possible())
                 break;
-            int target = move_target(command);
-            show_frame_again(target);
-            // Notes stay one per frozen frame that play passes, one frame at a time.
-            if (command.kind == command_step && command.frames == 1 && sequences[2].fr &&
-                frame_frozen(&sequences[2].fr_table, target))
-                note_frozen();
+            // An ending key wins over any move waiting with it.
+            if (end_waiting())
+                return false;
+            unshown = !show_frame_again(moves_target(command), true);
             *more = pass_goes_on(frame);
             break;
         }

@@ -6,6 +6,7 @@
 #include "common/pairs.h"
 #include "common/picture_memory.h"
 #include "common/settings.h"
+#include "source/decode_ahead.h"
 #include "source/frame_advance.h"
 #include "source/sequence.h"
 
@@ -76,30 +77,40 @@ static void load_pictures(int frame_number, int kind)
     }
 }
 
-static void measure_up_to(int kind, int64_t last)
+// Measures the frames of the range not yet measured up to `last`; true when it did, which
+// leaves the pictures and files at `last` as play has them there.
+static bool measure_up_to(int kind, int64_t last)
 {
     int pairs_measured = pair_count_for(expand);
-    if (!value_table[kind][1][viewer_metrics[0]])
-        return;
+    if (!value_table[kind][1][viewer_metrics[0]] || measured[kind] > last)
+        return false;
     for (int64_t i = measured[kind]; i <= last; i++) {
+        if (give_up_reads_now())
+            return false;
         load_pictures((int)(start_frame + i), kind);
+        if (decode_waits.given_up)
+            return false;
         for (int pair = 1; pair <= pairs_measured; pair++)
             for (int metric : viewer_metrics)
                 value_table[kind][pair][metric][i] = measure_shown_metric(pair, metric).value;
         measured[kind] = i + 1;
     }
+    return true;
 }
 
 void load_frame(int target)
 {
     int kind = pass_kind();
+    bool loaded = false;
     if (psnr) {
-        measure_up_to(kind, (int64_t)target - start_frame);
+        // The target measured last is shown from the same pictures: one decode a step.
+        loaded = measure_up_to(kind, (int64_t)target - start_frame);
         // The graphs of a later pass reach back into the one before.
-        if (kind == 1)
-            measure_up_to(loop > 2 ? 1 : 0, range_frames - 1);
+        if (kind == 1 && measure_up_to(loop > 2 ? 1 : 0, range_frames - 1))
+            loaded = false;
     }
-    load_pictures(target, kind);
+    if (!loaded && !decode_waits.given_up)
+        load_pictures(target, kind);
 }
 
 bool pair_value_before(int pair, int metric, int target, int back, double *value)

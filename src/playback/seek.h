@@ -16,7 +16,8 @@ void note_pair_value(int pair, int metric, int frame, double value);
 
 // Brings every sequence's picture to frame `target` of the current pass and leaves each
 // file where play continues after it; the frames before it are measured first where their
-// values are not known yet.
+// values are not known yet. Between frames, and while a read waits for its decoder, it asks
+// decode_waits whether to give up; given up, the pictures are anywhere between.
 void load_frame(int target);
 
 // The value of `metric` for pair 1..3 at the frame `back` frames before `target` in the

@@ -39,6 +39,13 @@ struct DecodeAhead {
     bool ended;
 };
 
+bool give_up_reads_now()
+{
+    if (!decode_waits.given_up && decode_waits.give_up && decode_waits.give_up())
+        decode_waits.given_up = true;
+    return decode_waits.given_up;
+}
+
 static bool must_stop_positioning(void *context)
 {
     DecodeAhead *a = (DecodeAhead *)context;
@@ -168,12 +175,10 @@ static bool wait_for_picture(DecodeAhead *a, std::unique_lock<std::mutex> &hold)
         if (a->changed.wait_for(hold, give_up_check, [a] { return a->count > 0; }))
             break;
         hold.unlock();
-        bool give_up = decode_waits.give_up && decode_waits.give_up();
+        bool given_up = give_up_reads_now();
         hold.lock();
-        if (give_up) {
-            decode_waits.given_up = true;
+        if (given_up)
             return false;
-        }
     }
     return true;
 }

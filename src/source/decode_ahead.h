@@ -29,6 +29,9 @@ struct DecodeWaits {
 };
 extern DecodeWaits decode_waits;
 
+// Asks `give_up` now, between the frames of a long task; true once given up.
+bool give_up_reads_now();
+
 // The pictures of `decoder` waiting ahead of the reads; the thread starts at the first
 // position or read, on frame 0 unless positioned.
 DecodeAhead *prepare_decoding_ahead(DecodedSource *decoder);
