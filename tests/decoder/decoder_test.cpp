@@ -3,13 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <regex>
 #include <set>
 
+#include <unistd.h>
+
 #include "convert/color_tables.h"
 #include "program_run.h"
 // After the test framework, whose names the X headers' macros would clash with.
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
 #include "common/pixel_format.h"
 #include "common/settings.h"
 #include "convert/render_kernels.h"
@@ -81,8 +87,10 @@ Rows rows_of(const Result &r)
     return rows;
 }
 
-// Steps back, as pause and step make them, give the frames decoding from the start gives,
-// whether the decoder seeks back to a key frame (containers with times) or starts over.
+// Moves, as pause and step make them, give the frames decoding from the start gives,
+// whether the decoder seeks back to a key frame (containers with times) or starts over, and
+// whether they land among the pictures decoded ahead (a wait lets it fill them), on the one
+// it decodes, beyond them or while it is still being positioned; the end holds.
 void expect_steps_back_exact(const std::string &file, const std::string &format, size_t frames_given = N)
 {
     reset_startup_state();
@@ -99,12 +107,20 @@ void expect_steps_back_exact(const std::string &file, const std::string &format,
     for (position_sequence(1, 0); read_picture(1, &p);)
         frames.push_back(planes);
     ASSERT_EQ(frames.size(), frames_given);
-    for (int t : {11, 8, 4, 6, 2, 9, 0, 5, 1}) {  // 8 and 4: back onto key frames
-        if (t >= (int)frames_given)
-            continue;
-        position_sequence(1, t), read_picture(1, &p);
-        EXPECT_TRUE(planes == frames[t]) << file << " frame " << t;
+    const struct { int frame, wait_ms; } moves[] = {{11, 0}, {8, 0}, {4, 0}, {2, 0}, {6, 100}, {7, 0}, {9, 0},  // 8 and 4: back onto key frames
+                                                   {0, 0}, {3, 100}, {9, 100}, {5, 0}, {1, 0}};
+    for (const auto &m : moves) {
+        usleep(m.wait_ms * 1000);
+        position_sequence(1, m.frame);
+        for (int t = m.frame; t < std::min(m.frame + 2, (int)frames_given); t++)
+            EXPECT_TRUE(read_picture(1, &p) && planes == frames[t]) << file << " frame " << t << " after a move to " << m.frame;
     }
+    position_sequence(1, (int)frames_given - 1);
+    EXPECT_TRUE(read_picture(1, &p) && planes == frames.back());
+    EXPECT_FALSE(read_picture(1, &p));
+    EXPECT_TRUE(sequence_ended(1));
+    position_sequence(1, 0);
+    EXPECT_FALSE(sequence_ended(1));
     close_sequences();
 }
 
@@ -308,6 +324,54 @@ TEST(Decoder, ViewerPanesEqualFfmpegsDecodeAndEveryPassStartsAgainAtFrameZero)
     for (const std::set<int> &s : seen)
         EXPECT_EQ(s.size(), size_t(N));
     EXPECT_EQ(wrong, 0) << "captures of a pane that was neither the expected picture nor the background: " << child.stderr_text();
+}
+
+// Keys that wait are taken together: forty presses of Left, each a decode from the start of
+// an elementary stream (no times to seek by), are one move that lands where ffmpeg's decode
+// has the frame; q ends such a decode at once.
+TEST(Decoder, WaitingMovesAreOneMoveAndAnEndingKeyEndsALongDecodeAtOnce)
+{
+    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25", "-vf", "noise=alls=30:allf=t", "-frames:v", "100",
+                        "-c:v", "libx264", "-preset", "ultrafast", "-crf", "18", "@long.264"}));
+    ASSERT_TRUE(ffmpeg({"-i", "@long.264", "-vf", "select=eq(n\\,58)", "-f", "rawvideo", "-pix_fmt", "yuv420p", "@frame58"}));
+    XvfbServer server;
+    XConnection x(server.name());
+    ChildProcess child(trivista_path(), {"-l", "-zoom", "1/4", "-f1", at("long.264")}, server.name(), dir().path(), "moves");
+    WindowGeometry w = wait_for_window(x.get(), "kestrin Trivista", 30);
+    ASSERT_NE(w.id, 0u) << child.stderr_text();
+    auto press = [&](KeySym key) {
+        XSetInputFocus(x.get(), w.id, RevertToParent, CurrentTime);
+        KeyCode code = XKeysymToKeycode(x.get(), key);
+        XTestFakeKeyEvent(x.get(), code, True, 0), XTestFakeKeyEvent(x.get(), code, False, 0), XSync(x.get(), False);
+    };
+    auto reaches = [&](const std::string &line, double seconds) {  // a click at picture position 40, 40 says where it is
+        size_t from = child.stdout_text().size();
+        XTestFakeMotionEvent(x.get(), -1, w.x + 10, w.y + 10, 0);
+        XTestFakeButtonEvent(x.get(), 1, True, 0), XTestFakeButtonEvent(x.get(), 1, False, 0), XSync(x.get(), False);
+        return wait_until([&] { return child.stdout_text().find(line, from) != std::string::npos; }, seconds);
+    };
+    usleep(500000);
+    press(XK_space), press(XK_End);
+    ASSERT_TRUE(reaches("pixel: frame 99 ", 60)) << child.stdout_text();
+    auto seconds_since = [](std::chrono::steady_clock::time_point t) { return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count(); };
+    auto start = std::chrono::steady_clock::now();
+    press(XK_Left);
+    ASSERT_TRUE(reaches("pixel: frame 98 ", 60));
+    double one_step = seconds_since(start);
+    start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 40; i++)
+        press(XK_Left);
+    std::string luma = std::to_string((unsigned char)read_text_file(at("frame58"))[40 * 1280 + 40]);
+    EXPECT_TRUE(reaches("pixel: frame 58 x 40 y 40 org " + luma + " ", 60)) << child.stdout_text();
+    EXPECT_LT(seconds_since(start), 5 * one_step) << "forty moves were made one by one";
+    press(XK_End);
+    ASSERT_TRUE(reaches("pixel: frame 99 ", 60));
+    start = std::chrono::steady_clock::now();
+    press(XK_Left);
+    usleep(100000);
+    press(XK_q);
+    EXPECT_TRUE(child.wait(10) && child.exited_normally() && child.exit_status() == 0);
+    EXPECT_LT(seconds_since(start), 0.7) << "q waited for the decode: " << child.stderr_text();
 }
 
 // In the report, trivista-align and the viewer (on a display): status 1, one line naming the file.
