@@ -4,7 +4,8 @@
 #   scripts/install-deps.sh demo    # build + Xvfb and ImageMagick for the screenshot
 #   scripts/install-deps.sh test    # demo + GoogleTest, XTest for keys and clicks, clang's
 #                                   libFuzzer, ffmpeg as a peer, python3 to check the plot's SVG
-#   scripts/install-deps.sh bench   # build + Google Benchmark and the reference converter
+#   scripts/install-deps.sh bench   # build + Google Benchmark, the reference converter, Xvfb,
+#                                   XTest and xwininfo for the move benchmarks
 set -euo pipefail
 
 build=(g++ cmake make pkg-config libx11-dev libxpm-dev libxext-dev libcairo2-dev libavformat-dev
@@ -12,7 +13,7 @@ build=(g++ cmake make pkg-config libx11-dev libxpm-dev libxext-dev libcairo2-dev
 demo=("${build[@]}" xvfb xauth x11-utils imagemagick)
 test=("${demo[@]}" libgtest-dev libxtst-dev clang libclang-rt-14-dev ffmpeg groff-base
       man-db python3)
-bench=("${build[@]}" xvfb xauth libbenchmark-dev libyuv-dev ffmpeg hyperfine)
+bench=("${build[@]}" xvfb xauth x11-utils libxtst-dev libbenchmark-dev libyuv-dev ffmpeg hyperfine)
 
 case "${1:-build}" in
   build) wanted=("${build[@]}") ;;

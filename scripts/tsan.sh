@@ -6,6 +6,7 @@
 #   scripts/tsan.sh [BUILD_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" test
 build=${1:-$root/build-tsan}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRIVISTA_THREAD_SANITIZE=ON \
     -DTRIVISTA_TESTS=OFF -DTRIVISTA_BENCHMARKS=OFF > /dev/null
