@@ -371,7 +371,7 @@ TEST(Decoder, WaitingMovesAreOneMoveAndAnEndingKeyEndsALongDecodeAtOnce)
     usleep(100000);
     press(XK_q);
     EXPECT_TRUE(child.wait(10) && child.exited_normally() && child.exit_status() == 0);
-    EXPECT_LT(seconds_since(start), 0.7) << "q waited for the decode: " << child.stderr_text();
+    EXPECT_LT(seconds_since(start), std::min(one_step / 2, 1.0)) << "q waited for the decode: " << child.stderr_text();
 }
 
 // In the report, trivista-align and the viewer (on a display): status 1, one line naming the file.
