@@ -35,11 +35,16 @@ struct DecodedSource {
     std::vector<bool> key_frames;
     bool (*give_up)(void *);  // asked between frames that positioning decodes and drops
     void *give_up_context;
+    bool reopening;           // its reads end when positioning is given up on
 };
 
 // The next frame the decoder gives into s->frame, feeding it packets as it asks; false at
 // the end.
 bool receive_frame(DecodedSource *s);
 
-// Back to the first frame by opening the file again; a failure ends the run.
+// Back to the first frame by opening the file again; a failure ends the run. Given up on,
+// the streams stay closed (format null) until the next position opens them.
 void reopen_streams(DecodedSource *s);
+
+// Whether whoever waits for the decoder no longer wants the frame it is positioned on.
+bool positioning_given_up(const DecodedSource *s);

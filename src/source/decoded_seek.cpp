@@ -44,8 +44,7 @@ static bool seek_back(DecodedSource *s, int64_t frame_number)
     return true;
 }
 
-// Whoever waits for the decoder no longer wants the frame it is decoding up to.
-static bool given_up(const DecodedSource *s)
+bool positioning_given_up(const DecodedSource *s)
 {
     return s->give_up && s->give_up(s->give_up_context);
 }
@@ -55,7 +54,7 @@ static bool given_up(const DecodedSource *s)
 // when given up on, short of the frame.
 static bool decode_up_to(DecodedSource *s, int64_t frame_number)
 {
-    while (s->next_frame <= frame_number && s->next_frame < s->frames && !given_up(s) &&
+    while (s->next_frame <= frame_number && s->next_frame < s->frames && !positioning_given_up(s) &&
            receive_frame(s)) {
         if (!at_its_place(s)) {
             av_frame_unref(s->frame);
@@ -75,6 +74,10 @@ void position_decoded(DecodedSource *s, int64_t frame_number)
 {
     // A lost frame shows the picture before it, as play would: that frame is read instead.
     s->held_to = -1;
+    if (!s->format)  // a reopening was given up on
+        reopen_streams(s);
+    if (!s->format)
+        return;
     if (frame_number < s->frames && s->lost_at[(size_t)frame_number]) {
         s->held_to = frame_number;
         while (s->lost_at[(size_t)frame_number])
@@ -85,6 +88,8 @@ void position_decoded(DecodedSource *s, int64_t frame_number)
     bool sought = frame_number < s->next_frame && seek_back(s, frame_number);
     if (frame_number < s->next_frame && !sought)
         reopen_streams(s);
+    if (!s->format)
+        return;
     if (!decode_up_to(s, frame_number)) {  // the seek gave other frames: from the start
         reopen_streams(s);
         decode_up_to(s, frame_number);

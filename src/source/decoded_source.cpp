@@ -20,10 +20,13 @@ extern "C" {
 // A bitstream parser may read a whole device without finding one.
 static const int64_t first_frame_bytes = (int64_t)8 << 20;
 
-// Called by the library's reads: ends them when the first frame has not come in time.
+// Called by the library's reads: ends them when the first frame has not come in time, or
+// a reopening that nobody waits for any more.
 static int read_too_far(void *opaque)
 {
     DecodedSource *s = (DecodedSource *)opaque;
+    if (s->reopening && positioning_given_up(s))
+        return 1;
     if (s->frames == 0 && s->format && s->format->pb &&
         avio_tell(s->format->pb) > first_frame_bytes)
         s->gave_up = true;
@@ -109,7 +112,10 @@ void reopen_streams(DecodedSource *s)
 {
     close_streams(s);
     char why[300];
-    if (!open_streams(s, why, sizeof why))
+    s->reopening = true;
+    bool opened = open_streams(s, why, sizeof why);
+    s->reopening = false;
+    if (!opened && !positioning_given_up(s))
         die(1, "%s: %s\n", s->path, why);
 }
 
@@ -276,7 +282,7 @@ ColourConversion decoded_colours(const DecodedSource *s)
 bool decode_next(DecodedSource *s, AVFrame *frame)
 {
     // The stream ends where counting from the start ended, also after a seek.
-    if (s->next_frame >= s->frames || !receive_frame(s))
+    if (!s->format || s->next_frame >= s->frames || !receive_frame(s))
         return false;
     // A frame of another size or format is lost: the picture before it stays.
     if (like_first_frame(s, s->frame))
