@@ -30,6 +30,7 @@
 #include "startup_state.h"
 #include "common/numbers.h"
 #include "common/pixel_format.h"
+#include "common/region.h"
 #include "common/settings.h"
 #include "source/freeze.h"
 #include "source/geometry.h"
@@ -71,6 +72,12 @@ static void start_up(void *context)
     fuzz_check(frame_size == frame_bytes(pixel_format, horizontal_size, vertical_size),
                "frame size %lld of %s", (long long)frame_size, pixel_format->name);
     fuzz_check(expand > 1 || psnr == 0, "PSNR with one sequence");
+    const PictureRegion &region = cropping.region;
+    fuzz_check(region.x >= 0 && region.y >= 0 && region.width >= min_picture_width &&
+                   region.height >= min_picture_height && region.x + region.width <= horizontal_size &&
+                   region.y + region.height <= vertical_size && (cropping.text || region.width == horizontal_size),
+               "region %dx%d+%d+%d of %dx%d", region.width, region.height, region.x, region.y,
+               horizontal_size, vertical_size);
 
     compute_frame_range();
     int64_t frames = whole_frames(1);

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "common/pixel_format.h"
+#include "common/region.h"
 #include "common/settings.h"
 #include "source/options.h"
 #include "source/picture_size.h"
@@ -30,4 +31,5 @@ void reset_startup_state()
     pix_fmt_given = 0;
     zoom_in = zoom_out = 1;
     zoom_given = 0;
+    cropping = CropState{};
 }

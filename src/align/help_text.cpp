@@ -12,6 +12,8 @@ Size and format (default QCIF, 176x144, yuv420p):
   -size WxH      any even size, 16x16 to 4096x2304; the last of -size/-CIF wins
   -pix_fmt NAME  yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le;
                  nv12, nv21 and p010le (chroma interleaved) read as 4:2:0
+  -crop WxH+X+Y  compare only that region (X geometry; -X-Y from the right and
+                 bottom edges); even values, inside the picture
 Frames:
   -s N|TIME      align from reference frame N (frames count from 0; default 0)
                  or from the frame on screen at a time, 1:30 or 0:01:02.5

@@ -14,6 +14,7 @@
 #include "common/die.h"
 #include "common/help_request.h"
 #include "common/pixel_format.h"
+#include "common/region.h"
 #include "common/settings.h"
 #include "common/standard_descriptors.h"
 #include "quality/difference.h"
@@ -42,7 +43,8 @@ static const int refine_radius = 32;
 // are weighed by exact luma.
 static const int refine_margin = 40;
 
-static const char summary_matched[] = "matched: %d received frames to reference frames %d-%d\n";
+static const char summary_matched[] = "matched: %d received frames to reference frames %d-%d";
+static const char summary_region[] = ", compared in region %s";
 static const char summary_worst[] = "worst match: reference frame %d (received frame %d), %.2f dB\n";
 static const char summary_ambiguous[] = "ambiguous drops: %d\n";
 static const char summary_nowhere[] = "fits nowhere: received frame %d\n";
@@ -53,13 +55,14 @@ static int max_drop = default_max_drop;
 static int signature_size;                // bytes of one signature
 static std::vector<unsigned char> reference_signatures, received_signatures;
 static std::vector<unsigned char> luma_planes[3];  // reference, received, their difference
+static std::vector<unsigned char> region_planes[2];  // with -crop: the region of the first two
 static std::vector<unsigned char> reduced_luma;    // 8-bit luma for the signatures
 static int largest_value = 255;                    // of the samples, at their native depth
 
 static void usage_and_exit()
 {
     fprintf(stderr,
-            "Usage: %s [-CIF | -size WxH] [-pix_fmt NAME] [-s n] [-e n] [-fps RATE] [-max-drop N] REFERENCE RECEIVED\n"
+            "Usage: %s [-CIF | -size WxH] [-pix_fmt NAME] [-crop WxH+X+Y] [-s n] [-e n] [-fps RATE] [-max-drop N] REFERENCE RECEIVED\n"
             "\n"
             "Prints the numbers of the reference frames that RECEIVED lacks, one a line: a\n"
             "freeze list for trivista -fr3. A summary goes to standard error. -max-drop: the\n"
@@ -87,8 +90,8 @@ static int align_option(const char *name, const char *value)
 // checks after them are the viewer's.
 static void read_command_line(int argc, char **argv)
 {
-    static const char *const with_value[] = {"-size",       "-pix_fmt", "-s", "-e", "-fps", "-max-drop",
-                                             "-colorspace", "-color_range"};
+    static const char *const with_value[] = {"-size",       "-pix_fmt",     "-s",   "-e", "-fps", "-max-drop",
+                                             "-colorspace", "-color_range", "-crop"};
     std::vector<char *> options, files;
     for (int k = 1; k < argc; k++) {
         bool valued = false;
@@ -132,17 +135,33 @@ static int64_t match_cost(int received, int reference, void *)
     return d < cap ? d : cap;
 }
 
-// The luma plane of frame `frame` of sequence n (1 or 2), read into luma_planes[n - 1]:
-// the exact comparisons need no chroma.
+// The rows of the region of a whole luma plane, packed into region_planes[n - 1]; the
+// plane itself without -crop.
+static const unsigned char *region_luma(int n, const unsigned char *whole)
+{
+    if (!cropping.text)
+        return whole;
+    const PictureRegion &r = cropping.region;
+    size_t bytes = (size_t)sample_bytes(pixel_format->bit_depth), row = r.width * bytes;
+    size_t whole_row = (size_t)(luma_size / vertical_size);
+    for (int y = 0; y < r.height; y++)
+        memcpy(&region_planes[n - 1][y * row], whole + (r.y + y) * whole_row + r.x * bytes, row);
+    return region_planes[n - 1].data();
+}
+
+// The luma of the region of frame `frame` of sequence n (1 or 2), rows without gaps: the
+// exact comparisons need no chroma.
 static const unsigned char *luma_of(int n, int frame)
 {
     static int frame_held[2] = {-1, -1};  // the refinement asks for the same frame in turn
+    static const unsigned char *held[2];
     if (frame_held[n - 1] != frame) {
         if (!read_luma_at(n, frame, luma_planes[n - 1].data()))
             die(1, "%s: could not read frame %d\n", sequences[n].path, frame);
         frame_held[n - 1] = frame;
+        held[n - 1] = region_luma(n, luma_planes[n - 1].data());
     }
-    return luma_planes[n - 1].data();
+    return held[n - 1];
 }
 
 // The signatures compare pictures as shown: wider samples rounded to 8 bits as the viewer does.
@@ -160,7 +179,7 @@ static void read_signatures(int n, int frames, std::vector<unsigned char> *out)
 {
     out->resize((size_t)frames * signature_size);
     for (int f = 0; f < frames; f++)
-        compute_signature(signature_luma(luma_of(n, start_frame + f)), horizontal_size, vertical_size,
+        compute_signature(signature_luma(luma_of(n, start_frame + f)), cropping.region.width, cropping.region.height,
                           &(*out)[(size_t)f * signature_size]);
 }
 
@@ -169,10 +188,11 @@ static int64_t exact_cost(int received, int reference, void *)
 {
     const unsigned char *first = luma_of(1, start_frame + reference);
     const unsigned char *second = luma_of(2, start_frame + received);
-    ptrdiff_t stride = luma_size / vertical_size;
+    const PictureRegion &r = cropping.region;
+    ptrdiff_t stride = (ptrdiff_t)r.width * sample_bytes(pixel_format->bit_depth);
     return (int64_t)kernel_for(difference_kernels, pixel_format->bit_depth)(
-        first, stride, second, stride, luma_planes[2].data(), horizontal_size, horizontal_size,
-        vertical_size, largest_value);
+        first, stride, second, stride, luma_planes[2].data(), r.width, r.width, r.height,
+        largest_value);
 }
 
 static void print_drops(const Alignment *alignment, int reference)
@@ -212,7 +232,8 @@ int main(int argc, char **argv)
     int beyond = (int)(available - received);  // received frames that cannot fit the window
     bool range_cut = end_frame < whole_frames(1) - 1;
 
-    signature_size = signature_length(horizontal_size, vertical_size);
+    const PictureRegion &region = cropping.region;
+    signature_size = signature_length(region.width, region.height);
     int window = max_drop < reference ? max_drop : reference;
     int wider = window < reference ? window + 1 : window;  // tells whether the bound mattered
     int64_t needed = ((int64_t)reference + received) * signature_size + ((int64_t)received + 1) * (wider + max_insert + 1);
@@ -221,7 +242,9 @@ int main(int argc, char **argv)
             reference, window, (long long)needed, (long long)max_memory_bytes);
     for (std::vector<unsigned char> &plane : luma_planes)
         plane.resize((size_t)luma_size);
-    reduced_luma.resize((size_t)horizontal_size * vertical_size);
+    for (std::vector<unsigned char> &plane : region_planes)
+        plane.resize(cropping.text ? (size_t)luma_size : 0);
+    reduced_luma.resize((size_t)region.width * region.height);
     largest_value = (1 << pixel_format->bit_depth) - 1;
     read_signatures(1, reference, &reference_signatures);
     read_signatures(2, received, &received_signatures);
@@ -258,7 +281,7 @@ int main(int argc, char **argv)
     double worst = INFINITY;
     for (int k = 0; k < candidates; k++) {
         int i = matches[k].second, j = alignment.reference_of[i];
-        double value = psnr_of_sum((uint64_t)exact_cost(i, j, nullptr), (int64_t)horizontal_size * vertical_size,
+        double value = psnr_of_sum((uint64_t)exact_cost(i, j, nullptr), (int64_t)region.width * region.height,
                                    largest_value);
         if (worst_received < 0 || value < worst || (value == worst && i < worst_received)) {
             worst = value;
@@ -267,6 +290,12 @@ int main(int argc, char **argv)
         }
     }
     fprintf(stderr, summary_matched, matched, start_frame, end_frame);
+    if (cropping.text) {
+        char region_words[48];
+        region_text(region, region_words, sizeof region_words);
+        fprintf(stderr, summary_region, region_words);
+    }
+    fprintf(stderr, "\n");
     print_drops(&alignment, reference);
     if (worst_received >= 0)
         fprintf(stderr, summary_worst, start_frame + worst_reference, start_frame + worst_received, cap_psnr(worst));

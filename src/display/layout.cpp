@@ -4,6 +4,7 @@
 
 #include "common/pairs.h"
 #include "common/panes.h"
+#include "common/region.h"
 #include "common/settings.h"
 #include "convert/zoom.h"
 #include "viewport.h"
@@ -30,8 +31,8 @@ static const int history_points = 20;
 static const int graph_label_room = 5;
 static const int smallest_pane = 16;  // however small a window manager makes the window
 
-int picture_shown_width() { return shown_size(horizontal_size, zoom_out, zoom_in); }
-int picture_shown_height() { return shown_size(vertical_size, zoom_out, zoom_in); }
+int picture_shown_width() { return shown_size(cropping.region.width, zoom_out, zoom_in); }
+int picture_shown_height() { return shown_size(cropping.region.height, zoom_out, zoom_in); }
 
 static int pane_size(int picture, int limit)
 {

@@ -7,6 +7,7 @@
 
 #include "layout.h"
 #include "screen_fit.h"
+#include "common/region.h"
 #include "common/settings.h"
 #include "convert/zoom.h"
 
@@ -64,12 +65,12 @@ static void keep_on_picture()
 
 ViewSpan view_span_x()
 {
-    return view_span(viewport.x, shown_width(), rendered_samples(horizontal_size), scale());
+    return view_span(viewport.x, shown_width(), rendered_samples(cropping.region.width), scale());
 }
 
 ViewSpan view_span_y()
 {
-    return view_span(viewport.y, shown_height(), rendered_samples(vertical_size), scale());
+    return view_span(viewport.y, shown_height(), rendered_samples(cropping.region.height), scale());
 }
 
 int rendered_width() { return view_span_x().count * scale(); }

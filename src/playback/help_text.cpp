@@ -16,6 +16,8 @@ Size and format (default QCIF, 176x144, yuv420p):
   -size WxH      any even size, 16x16 to 4096x2304; the last of -size/-CIF wins
   -pix_fmt NAME  yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le;
                  nv12, nv21 and p010le (chroma interleaved) read as 4:2:0
+  -crop WxH+X+Y  show and measure only that region of every picture (X
+                 geometry; -X-Y from the right and bottom edges); even values
 Colours (default: what the file says, else above 720x576 bt709 tv, else bt601 pc):
   -colorspace M  the matrix: bt601, bt709 or bt2020
   -color_range R the range: tv or limited (16..235), pc or full (0..255)

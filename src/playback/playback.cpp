@@ -15,6 +15,7 @@
 #include "view_keys.h"
 #include "common/pairs.h"
 #include "common/panes.h"
+#include "common/region.h"
 #include "common/settings.h"
 #include "display/display.h"
 #include "display/events.h"
@@ -211,11 +212,12 @@ static int sample_at(const unsigned char *plane, ptrdiff_t stride, int bit_depth
 }
 
 // One line a click, flushed at once for scripts: the samples of every sequence at the
-// picture position and the signed luma differences of the measured pairs.
+// position (x, y) of the region shown, which the line gives in the whole picture, and the
+// signed luma differences of the measured pairs.
 static void print_samples(int x, int y)
 {
     static const char *const names[4] = {"", "org", "enc", "tra"};
-    printf("pixel: frame %i x %i y %i", frame, x, y);
+    printf("pixel: frame %i x %i y %i", frame, cropping.region.x + x, cropping.region.y + y);
     int luma[4] = {};
     for (int n = 1; n <= expand; n++) {
         const YuvFrame &p = *picture_of(n);

@@ -71,7 +71,7 @@ static void load_pictures(int frame_number, int kind)
             if (kind == 1 && carried >= 0)
                 read_as_play(n, carried);
             else
-                fill_picture(picture_of(n), 128);  // black, as pictures start out
+                fill_picture(whole_picture_of(n), 128);  // black, as pictures start out
         }
         position_sequence(n, k + 1);
     }

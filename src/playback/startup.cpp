@@ -14,6 +14,7 @@
 #include "common/picture_memory.h"
 #include "common/panes.h"
 #include "common/pixel_format.h"
+#include "common/region.h"
 #include "common/settings.h"
 #include "convert/zoom.h"
 #include "quality/difference_pictures.h"
@@ -39,7 +40,7 @@ static unsigned char *allocate_render_buffer(const char *what)
 // Beyond the largest picture the window would outgrow any screen and the buffers any memory.
 void refuse_oversized_zoom()
 {
-    int width = horizontal_size * zoom_in, height = vertical_size * zoom_in;
+    int width = cropping.region.width * zoom_in, height = cropping.region.height * zoom_in;
     if (width > max_picture_width || height > max_picture_height)
         die(1, "-zoom %d: the pictures would be shown at %dx%d, larger than %dx%d\n", zoom_in,
             width, height, max_picture_width, max_picture_height);
@@ -53,7 +54,8 @@ static void allocate_zoom_picture()
         return;
     for (unsigned char *plane : {zoom_picture.y, zoom_picture.u, zoom_picture.v})
         free(plane);
-    int width = zoomed_out_size(horizontal_size, n), height = zoomed_out_size(vertical_size, n);
+    const PictureRegion &region = cropping.region;
+    int width = zoomed_out_size(region.width, n), height = zoomed_out_size(region.height, n);
     int64_t luma = (int64_t)width * height;
     zoom_picture = packed_420_frame(allocate_bytes(luma, "zoom_picture"),
                                     allocate_bytes(luma / 4, "zoom_picture"),
@@ -65,8 +67,8 @@ static void allocate_zoom_picture()
 // pane by pane, named as out-of-memory messages say them.
 static void allocate_pictures()
 {
-    int64_t needed = (int64_t)shown_size(horizontal_size, zoom_out, zoom_in) *
-                     shown_size(vertical_size, zoom_out, zoom_in) * 4;
+    int64_t needed = (int64_t)shown_size(cropping.region.width, zoom_out, zoom_in) *
+                     shown_size(cropping.region.height, zoom_out, zoom_in) * 4;
     render_buffer_size = needed > minimum_render_buffer_size || zoom_in > 1 || zoom_out > 1
                              ? needed
                              : minimum_render_buffer_size;
@@ -102,7 +104,7 @@ void allocate_buffers()
     allocate_zoom_picture();
     if (pixel_format != default_pixel_format)
         display_picture = allocate_picture("display_picture", 128, default_pixel_format,
-                                           horizontal_size, vertical_size);
+                                           cropping.region.width, cropping.region.height);
 }
 
 // What the info window shows of a rate that is not whole: -fps as typed, a file's rate to

@@ -17,6 +17,8 @@ Size and format (default QCIF, 176x144, yuv420p):
   -size WxH       even size, 16x16 to 4096x2304; the last of -size/-CIF wins
   -pix_fmt NAME   yuv420p, yuv422p, yuv444p or gray, also as 10le, 12le, 16le;
                   nv12, nv21 and p010le (chroma interleaved) read as 4:2:0
+  -crop WxH+X+Y   measure only that region (X geometry; -X-Y from the right
+                  and bottom edges); even values, inside the picture
 Frames:
   -s N|TIME       first frame (frames count from 0; default 0), or the frame
                   on screen at a time, 1:30 or 0:01:02.5
@@ -53,6 +55,7 @@ identical planes), SSIM with 6; psnr_yuv with -pix_fmt or any format but
 8-bit 4:2:0. Summary on standard error, one line per pair:
   Org<->Enc: N frames, PSNR Y mean, global, min at frame, max; U and V (and
   YUV) mean and global; SSIM mean
+With -crop the frames are followed by "of region WxH+X+Y".
 With -json: one object per frame with the same figures, then {"summary":...}.
 
 Exit status: 0; 2 a frame fell below -min-psnr; 1 usage errors, refused

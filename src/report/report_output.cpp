@@ -12,10 +12,13 @@
 // JSON lines (-json), on standard output: one object per frame, then one summary object:
 //   {"frame":3,"frozen_enc":false,"org_enc":{"psnr_y":..,"psnr_u":..,"psnr_v":..,"ssim":..}}
 //   {"summary":{"frames":N,"org_enc":{"mean_psnr_y":..,"global_psnr_y":..,...},...}}
+// With -crop every figure is of the region, which the summary names: "of region WxH+X+Y"
+// after the frames, "region":"WxH+X+Y" after "frames".
 #include <cstdio>
 
 #include "report.h"
 #include "common/pairs.h"
+#include "common/region.h"
 #include "common/settings.h"
 
 // The summary line of a pair: its caption and frames, then each metric of the table with a
@@ -23,6 +26,7 @@
 // then ", global <value>" for a PSNR and ", min <value> at frame <n>, max <value>" where the
 // metric names its extremes; each value in the metric's format and unit.
 static const char summary_head_format[] = "%s: %d frames";
+static const char summary_region_format[] = " of region %s";
 static const char summary_first_separator[] = ", ";
 static const char summary_separator[] = "; ";
 static const char summary_mean_format[] = "%s mean ";
@@ -32,6 +36,14 @@ static const char summary_min_frame_format[] = " at frame %d";
 static const char summary_max_text[] = ", max ";
 static const char no_frames_format[] = "%s: no frames measured\n";
 static const char below_limit_format[] = "%d frames below the minimum PSNR of %.15g dB\n";
+
+// The region measured (-crop), as WxH+X+Y.
+static const char *measured_region()
+{
+    static char text[48];
+    region_text(cropping.region, text, sizeof text);
+    return text;
+}
 
 static void write_value(FILE *out, int metric, double value)
 {
@@ -115,6 +127,8 @@ static void write_summary_line(FILE *out, int pair)
 {
     const MetricSeries *series = pair_summary[pair];
     fprintf(out, summary_head_format, pairs[pair].caption, series[metric_psnr_y].frames);
+    if (cropping.text)
+        fprintf(out, summary_region_format, measured_region());
     const char *separator = summary_first_separator;
     for (int metric = 0; metric < metric_count; metric++) {
         const Metric &m = metrics[metric];
@@ -174,6 +188,8 @@ static void write_json_summary(FILE *out)
 {
     int frames = pair_count ? pair_summary[1][metric_psnr_y].frames : 0;
     fprintf(out, "{\"summary\":{\"frames\":%d", frames);
+    if (cropping.text)
+        fprintf(out, ",\"region\":\"%s\"", measured_region());
     for (int pair = 1; pair <= pair_count && frames > 0; pair++)
         write_json_pair_summary(out, pair);
     if (min_psnr_given) {

@@ -22,15 +22,15 @@ void read_as_play(int n, int64_t k)
         whole = k + 1;
     if (k < whole) {
         position_sequence(n, k);
-        read_picture(n, picture_of(n));
+        read_picture(n, whole_picture_of(n));
         return;
     }
     if (whole > 0) {
         position_sequence(n, whole - 1);
-        read_picture(n, picture_of(n));
+        read_picture(n, whole_picture_of(n));
     }
     position_sequence(n, whole);
-    read_picture(n, picture_of(n));
+    read_picture(n, whole_picture_of(n));
 }
 
 bool start_pass(int frame_number)
@@ -52,7 +52,7 @@ bool advance_sequence(int n, int frame_number)
     const FreezeTable *freezes = freeze_table_of(n);
     if (freezes && frame_frozen(freezes, frame_number))
         return true;
-    read_picture(n, picture_of(n));
+    read_picture(n, whole_picture_of(n));
     return false;
 }
 

@@ -6,8 +6,24 @@
 #include "options.h"
 #include "sequence.h"
 #include "settle.h"
+#include "picture_size.h"
+#include "common/die.h"
 #include "common/pixel_format.h"
+#include "common/region.h"
 #include "common/settings.h"
+
+// -crop in the settled picture, or the whole picture.
+static void place_crop_region()
+{
+    cropping.region = PictureRegion{0, 0, horizontal_size, vertical_size};
+    if (!cropping.text)
+        return;
+    const char *refusal = place_region(cropping, horizontal_size, vertical_size,
+                                       pixel_format->chroma, min_picture_width,
+                                       min_picture_height, &cropping.region);
+    if (refusal)
+        die(1, "-crop %s: %s\n", cropping.text, refusal);
+}
 
 void compute_geometry()
 {
@@ -15,6 +31,7 @@ void compute_geometry()
     luma_size = luma_plane_bytes(pixel_format, horizontal_size, vertical_size);
     chroma_size = chroma_plane_bytes(pixel_format, horizontal_size, vertical_size);
     frame_size = luma_size + 2 * chroma_size;
+    place_crop_region();
     if (expand <= 1)
         psnr = 0;
 }

@@ -5,7 +5,7 @@
 #include "common/numbers.h"
 
 // Settles the picture size and format (the sources' headers included), then the frame
-// sizes and the PSNR rule.
+// sizes, the region (-crop, refused with status 1 where it does not fit) and the PSNR rule.
 void compute_geometry();
 
 // Frame range from the first sequence: -s and -e given as times become frames, then

@@ -14,6 +14,7 @@
 #include "common/labels.h"
 #include "common/numbers.h"
 #include "common/pixel_format.h"
+#include "common/region.h"
 #include "common/settings.h"
 
 int fps_given = 0;
@@ -180,6 +181,15 @@ int take_option(const char *name, const char *value, const char *program_name)
             set_sequence_label(n, value);
             return 2;
         }
+    if (strcmp(name, "-crop") == 0) {  // placed in the picture once its size is known
+        if (value == nullptr)
+            usage_and_exit(program_name);
+        if (!read_crop_geometry(value, &cropping))
+            die(1, "-crop %s: not a region WxH+X+Y (X geometry: width x height, then the "
+                   "offsets of its left and top edges, or with - of its right and bottom)\n",
+                value);
+        return 2;
+    }
     if (strcmp(name, "-shots") == 0) {  // where s saves; checked now, not at the first shot
         struct stat status;
         if (value == nullptr)

@@ -16,6 +16,7 @@
 #include "common/die.h"
 #include "common/picture_memory.h"
 #include "common/pixel_format.h"
+#include "common/region.h"
 #include "common/settings.h"
 
 Sequence sequences[4];
@@ -110,6 +111,7 @@ void allocate_sequence_picture(int n)
     // Pictures start black, so a sequence frozen at the first frame shows black.
     sequences[n].picture =
         allocate_picture(names[n], 128, pixel_format, horizontal_size, vertical_size);
+    sequences[n].region = region_of(sequences[n].picture, cropping.region);
 }
 
 void allocate_sequence_pictures()

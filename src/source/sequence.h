@@ -17,7 +17,8 @@ struct Sequence {
     const char *fr_path;  // its full path, as given
     int fr_count;         // entries read from it
     FreezeTable fr_table;
-    YuvFrame picture;     // the current picture
+    YuvFrame picture;     // the current picture, whole, as read
+    YuvFrame region;      // the part of it the programs work on: all of it without -crop
 };
 
 // Index 1..3; entry 0 is unused so that sequence numbers index it directly.
@@ -44,13 +45,15 @@ bool sequence_file_opens(const char *path);
 // (one line on standard error). Refusals end the run with status 1.
 void read_sequence_headers();
 
-// Allocates the picture of sequence n (1..3) of the run's format, black, once for the run;
-// or those of all three.
+// Allocates the picture of sequence n (1..3) of the run's format, black, once for the run,
+// and sets its region; or those of all three.
 void allocate_sequence_picture(int n);
 void allocate_sequence_pictures();
 
-// The current picture of sequence 1..3.
-inline YuvFrame *picture_of(int sequence) { return &sequences[sequence].picture; }
+// The current picture of sequence 1..3 as the programs see it: its region.
+inline YuvFrame *picture_of(int sequence) { return &sequences[sequence].region; }
+// The whole picture, which reads fill.
+inline YuvFrame *whole_picture_of(int sequence) { return &sequences[sequence].picture; }
 
 // Whole frames in sequence n; -1 when its source cannot tell (a pipe). An encoded stream
 // counts its frames when first asked.

@@ -142,6 +142,22 @@ TEST(Alignment, RefinementMovesARunWithinItsRadiusAndTheDropBound)
     }
 }
 
+// -crop aligns on the region: the same list and summary as the files ffmpeg cuts it from, which the summary names.
+TEST(Align, CropComparesTheRegionAsTheCutFilesDo)
+{
+    TempDir dir;
+    std::string a = write_test_sequence(dir.path(), "a", 176, 144, 1, 20);
+    write_text_file(dir.file("b"), edited(a, {4, 5, 13}, 9));
+    for (std::string name : {"a", "b"})
+        ASSERT_EQ(run("/usr/bin/ffmpeg", {"-loglevel", "error", "-f", "rawvideo", "-pix_fmt", "yuv420p", "-s", "176x144", "-i",
+                                         dir.file(name), "-vf", "crop=96:64:80:80", "-f", "rawvideo", dir.file(name + ".cut")}, dir).status, 0);
+    Result ours = run(align, {"-crop", "96x64-0-0", a, dir.file("b")}, dir),
+           cut = run(align, {"-size", "96x64", dir.file("a.cut"), dir.file("b.cut")}, dir);
+    EXPECT_EQ(ours.out + std::to_string(ours.status), lines({4, 5, 13}) + "0");
+    EXPECT_EQ(ours.out, cut.out);
+    EXPECT_EQ(ours.err, std::regex_replace(cut.err, std::regex("0-19"), "$&, compared in region 96x64+80+80"));
+}
+
 TEST(Align, RefusesBadInputWithAMessageAndStatus1)
 {
     TempDir dir;

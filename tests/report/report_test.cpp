@@ -178,7 +178,11 @@ TEST(Report, RefusesWithTheViewersMessagesAndStatuses)
         {1, {"-f2", b, "-f1", a}, 1, "Usage:", ""}, {1, {"-f1", a, "-f2", a + "x"}, 3, "", "Can't open yuvfile2 for input!\n"},
         {0, {"-min-psnr"}, 1, "", "-min-psnr needs a value in dB\n"}, {0, {"-min-psnr", "30dB"}, 1, "", limit},
         {0, {"-min-psnr", "nan"}, 1, "", limit}, {0, {"-min-psnr", ""}, 1, "", limit}, {0, {"-threads", "3"}, 1, "", threads},
-        {0, {"-s", "1:30x"}, 1, "", "-s 1:30x: not a frame number, nor a time"}};
+        {0, {"-s", "1:30x"}, 1, "", "-s 1:30x: not a frame number, nor a time"},
+        {0, {"-crop", "64x48+16"}, 1, "", "-crop 64x48+16: not a region WxH+X+Y"},
+        {0, {"-crop", "14x48"}, 1, "", "-crop 14x48: the width and height must be even, at least 16x16\n"},
+        {0, {"-crop", "64x48+1+0"}, 1, "", "-crop 64x48+1+0: the offsets must be even: the chroma is subsampled\n"},
+        {0, {"-crop", "64x48-0-98"}, 1, "", "-crop 64x48-0-98: the region lies outside the 176x144 picture\n"}};
     for (const auto &refusal : refusals) {
         Result got = run(report, refusal.alone ? Strings{} : Strings{"-f1", a, "-f2", b}, dir, refusal.args);
         EXPECT_TRUE(got.status == refusal.status && got.out.find(refusal.out) != std::string::npos &&
@@ -395,6 +399,34 @@ TEST(Report, InterleavedChromaMeasuresAsItsPlanarTwin)
         EXPECT_EQ(given.out + given.err, expected.out + expected.err) << interleaved;
         EXPECT_EQ(named.out, unnamed.out) << interleaved;
         EXPECT_EQ(named.err.substr(0, named.err.find("Org")), interleaved_files[1] + ": format " + interleaved + " taken from the file name\n");
+    }
+}
+
+// -crop measures the region of every picture exactly as the files ffmpeg's crop filter cuts from them measure,
+// in each layout (odd offsets where the chroma is whole), from either edge; the summaries name the region.
+TEST(Report, CropMeasuresTheRegionFfmpegCutsAndTheSummaryNamesIt)
+{
+    const struct { const char *format, *crop, *cut, *region; } cases[] = {
+        {"yuv420p", "64x48+16+32", "64:48:16:32", "64x48+16+32"}, {"yuv422p10le", "=64X48-16-0", "64:48:96:96", "64x48+96+96"},
+        {"yuv444p", "100x60+3+7", "100:60:3:7", "100x60+3+7"}, {"gray", "32x16", "32:16:0:0", "32x16+0+0"}};
+    for (const auto &c : cases) {
+        TempDir dir;
+        Strings ff = {"-loglevel", "error", "-f", "rawvideo", "-pix_fmt", c.format, "-s", "176x144", "-i"};
+        ASSERT_EQ(run("/usr/bin/ffmpeg", {"-loglevel", "error", "-f", "lavfi", "-i", "testsrc2=size=176x144", "-frames:v", "3",
+                                         "-pix_fmt", c.format, "-f", "rawvideo", dir.file("a")}, dir).status, 0);
+        ASSERT_EQ(run("/usr/bin/ffmpeg", ff, dir, {dir.file("a"), "-vf", "noise=alls=30:allf=t", "-f", "rawvideo", dir.file("b")}).status, 0);
+        for (std::string name : {"a", "b"})
+            ASSERT_EQ(run("/usr/bin/ffmpeg", ff, dir, {dir.file(name), "-vf", std::string("crop=") + c.cut, "-f", "rawvideo",
+                                                      dir.file(name + ".cut")}).status, 0);
+        std::string size = std::regex_replace(c.region, std::regex("\\+.*"), "");
+        for (Strings more : {Strings{}, Strings{"-json"}}) {
+            Result ours = run(report, {"-pix_fmt", c.format, "-crop", c.crop, "-f1", dir.file("a"), "-f2", dir.file("b")}, dir, more),
+                   cut = run(report, {"-pix_fmt", c.format, "-size", size, "-f1", dir.file("a.cut"), "-f2", dir.file("b.cut")}, dir, more);
+            ASSERT_EQ(cut.status, 0) << cut.err;
+            EXPECT_EQ(ours.status, 0);
+            EXPECT_EQ(ours.out, std::regex_replace(cut.out, std::regex("\"frames\":3"), "$&,\"region\":\"" + std::string(c.region) + "\""));
+            EXPECT_EQ(ours.err, std::regex_replace(cut.err, std::regex("3 frames"), "$& of region " + std::string(c.region)));
+        }
     }
 }
 

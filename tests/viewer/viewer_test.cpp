@@ -678,19 +678,20 @@ static std::vector<uint8_t> zoomed_out(const std::vector<uint8_t> &yuv, int w, i
     return out;
 }
 
-// Pane 1..6 of a run of the three frames `seq` at 1/out or x in, by the reference renderers.
-static Capture expected_zoomed_pane(ViewerRun &run, const std::vector<uint8_t> seq[3], int pane, int out, int in)
+// Pane 1..6 of a run of the three w x h frames `seq` at 1/out or x in, by the reference renderers.
+static Capture expected_zoomed_pane(ViewerRun &run, const std::vector<uint8_t> seq[3], int pane, int out, int in,
+                                    int w = W, int h = V)
 {
     const int pair[7][2] = {{}, {1, 0}, {2, 0}, {3, 0}, {1, 2}, {2, 3}, {1, 3}};
-    int a = pair[pane][0], b = pair[pane][1], zw = out > 1 ? W / out / 2 * 2 : W, zh = out > 1 ? V / out / 2 * 2 : V;
+    int a = pair[pane][0], b = pair[pane][1], zw = out > 1 ? w / out / 2 * 2 : w, zh = out > 1 ? h / out / 2 * 2 : h;
     std::vector<uint8_t> yuv = seq[a - 1];
     if (b) {
-        for (int i = 0; i < W * V; ++i)
+        for (int i = 0; i < w * h; ++i)
             yuv[i] -= seq[b - 1][i];
-        std::fill(yuv.begin() + W * V, yuv.end(), 124);
+        std::fill(yuv.begin() + w * h, yuv.end(), 124);
     }
     if (out > 1)
-        yuv = zoomed_out(yuv, W, V, out, b ? seq[a - 1].data() : nullptr, b ? seq[b - 1].data() : nullptr);
+        yuv = zoomed_out(yuv, w, h, out, b ? seq[a - 1].data() : nullptr, b ? seq[b - 1].data() : nullptr);
     bool deep = DefaultDepth(run.x.get(), DefaultScreen(run.x.get())) != 16;
     Visual *visual = DefaultVisual(run.x.get(), DefaultScreen(run.x.get()));
     wpixel[0] = visual->red_mask, wpixel[1] = visual->green_mask, wpixel[2] = visual->blue_mask;
@@ -739,6 +740,49 @@ TEST(Zoom, PanesShowTheBoxMeansTheLargestErrorsOrRepeatedPixelsOnDepth24And16)
                 EXPECT_EQ(std::count(expected.pixels.begin(), expected.pixels.end(), expected.pixels[0]), pw * ph - 1);
             }
         }
+    }
+}
+
+// The w x h region of a W x V 4:2:0 frame at (x, y), as a frame of its own.
+static std::vector<uint8_t> cut(const std::vector<uint8_t> &yuv, int w, int h, int x, int y)
+{
+    std::vector<uint8_t> part;
+    for (int p = 0; p < 3; p++) {
+        int s = p ? 2 : 1, plane = p ? W * V + (p - 1) * W * V / 4 : 0;
+        for (int row = y / s; row < (y + h) / s; row++)
+            part.insert(part.end(), yuv.begin() + plane + row * W / s + x / s, yuv.begin() + plane + row * W / s + (x + w) / s);
+    }
+    return part;
+}
+
+// With -crop every pane shows the region, at any zoom, and a click names the position in the whole picture.
+TEST(Zoom, CropShowsTheRegionOfEveryPaneAndClicksNameThePictureSample)
+{
+    const struct { const char *crop, *zoom; int x, y, w, h, out, in; } cases[] = {
+        {"64x48+16+32", "1", 16, 32, 64, 48, 1, 1}, {"80x64-16-0", "2", 80, 80, 80, 64, 1, 2}, {"96x64+80+2", "1/2", 80, 2, 96, 64, 2, 1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.crop);
+        ViewerRun run;
+        std::vector<uint8_t> seq[3];
+        std::vector<std::string> args = {"-l", "-quiet", "-crop", c.crop, "-zoom", c.zoom};
+        for (int n = 1; n <= 3; ++n) {
+            seq[n - 1] = cut(make_test_frame(W, V, n, 0), c.w, c.h, c.x, c.y);
+            args.insert(args.end(), {"-f" + std::to_string(n), run.sequence(n, 1)});
+        }
+        auto child = run.start(args);
+        WindowGeometry w = run.window();
+        int pw = c.out > 1 ? c.w / c.out / 2 * 2 : c.w * c.in, ph = c.out > 1 ? c.h / c.out / 2 * 2 : c.h * c.in;
+        ASSERT_EQ(w.width, 3 * pw) << child->stderr_text();
+        for (int pane = 1; pane <= 6; ++pane)
+            EXPECT_TRUE(wait_until([&] {
+                return crop(run.rows(w, 0, w.height), (pane - 1) % 3 * pw, (pane - 1) / 3 * (ph + 30), pw, ph) ==
+                       expected_zoomed_pane(run, seq, pane, c.out, c.in, c.w, c.h);
+            }, 10)) << "pane " << pane;
+        click(run.x.get(), w, pw + 5, 3);
+        int px = 5 * c.out / c.in, py = 3 * c.out / c.in;
+        std::string at = "pixel: frame 0 x " + std::to_string(c.x + px) + " y " + std::to_string(c.y + py) + " org " +
+                         std::to_string(seq[0][py * c.w + px]) + " ";
+        EXPECT_TRUE(wait_until([&] { return child->stdout_text().find(at) != std::string::npos; }, 5)) << child->stdout_text();
     }
 }
 
