@@ -15,6 +15,7 @@
 #include "display/display.h"
 #include "harness.h"
 #include "display/psnr_graph.h"
+#include "common/region.h"
 #include "common/settings.h"
 #include "display/shm_transfer.h"
 #include "display/layout.h"
@@ -46,6 +47,7 @@ static std::string in_child(const std::function<void()> &body)
 static void use_layout(int width, int height, int sequences, int with_psnr = 0, int no_differences = 0)
 {
     horizontal_size = width, vertical_size = height;
+    cropping.region = PictureRegion{0, 0, width, height};
     expand = sequences, psnr = with_psnr, nodiff = no_differences;
 }
 
@@ -271,9 +273,9 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
             EXPECT_EQ(expected.differing(x11.status_win, 300, 400), 0) << r.current;
         }
         // Graphs: flat on 2V + 175 at first; the newest value left, truncated upward, 8 px a frame, 20 kept.
-        vertical_size = 288, init_psnr_histories();  // CIF's baseline; then back to QCIF
+        cropping.region.height = 288, init_psnr_histories();  // CIF's baseline; then back to QCIF
         EXPECT_EQ(x11.psnr_history[3][metric_psnr_y].point[19].y, 751);
-        vertical_size = 144, init_psnr_histories();
+        cropping.region.height = 144, init_psnr_histories();
         // Drawn over stale black, each clears only its own area; labels under pane 4 only.
         Sketch graphs(528, 488, black);
         XFillRectangle(x11.display, x11.window, graphs.with(black), 0, 0, 528, 488);
