@@ -27,21 +27,7 @@ rounds=${3:-5}
 source "$here/setup.sh"
 command -v ffmpeg >/dev/null || { echo "ffmpeg is needed (scripts/install-deps.sh bench)" >&2; exit 1; }
 
-data="${TRIVISTA_BENCH_DATA:-${TMPDIR:-/tmp}/trivista-bench-decoder}"
-mkdir -p "$data"
-for n in 1 2 3; do
-    crf=$((12 + 8 * n))
-    stream="$data/seq${n}_${frames}.mkv" raw="$data/seq${n}_${frames}.yuv" es="$data/seq${n}_${frames}.264"
-    if [ ! -s "$stream" ] || [ ! -s "$raw" ]; then
-        echo "making $stream and its decode ..." >&2
-        ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i "testsrc2=size=1920x1080:rate=25" \
-            -frames:v "$frames" -pix_fmt yuv420p -c:v libx264 -preset veryfast -crf $crf "$stream"
-        ffmpeg -hide_banner -loglevel error -nostdin -y -i "$stream" -fps_mode passthrough \
-            -f rawvideo -pix_fmt yuv420p "$raw"
-    fi
-    [ -s "$es" ] || ffmpeg -hide_banner -loglevel error -nostdin -y -i "$stream" -c copy "$es"
-    streams[n]=$stream raws[n]=$raw elementary[n]=$es
-done
+source "$(dirname "$0")/material.sh"
 start_bench 16 16 1920x1080x24
 cc -O2 -Wall -Wextra -o "$work/moves" "$(dirname "$0")/moves.c" -lXtst -lX11
 cat "${raws[@]}" "${streams[@]}" "${elementary[@]}" > /dev/null  # into the page cache

@@ -26,21 +26,7 @@ report=$build/src/report/trivista-report
 [ -x "$report" ] || { echo "no $report: build first" >&2; exit 1; }
 command -v ffmpeg >/dev/null || { echo "ffmpeg is needed (scripts/install-deps.sh bench)" >&2; exit 1; }
 
-data="${TRIVISTA_BENCH_DATA:-${TMPDIR:-/tmp}/trivista-bench-decoder}"
-mkdir -p "$data"
-n=0
-for crf in 20 28 36; do
-    n=$((n + 1))
-    stream="$data/seq${n}_${frames}.mkv" raw="$data/seq${n}_${frames}.yuv"
-    if [ ! -s "$stream" ] || [ ! -s "$raw" ]; then
-        echo "making $stream and its decode ..." >&2
-        ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i "testsrc2=size=1920x1080:rate=25" \
-            -frames:v "$frames" -pix_fmt yuv420p -c:v libx264 -preset veryfast -crf $crf "$stream"
-        ffmpeg -hide_banner -loglevel error -nostdin -y -i "$stream" -fps_mode passthrough \
-            -f rawvideo -pix_fmt yuv420p "$raw"
-    fi
-    streams[n]=$stream raws[n]=$raw
-done
+source "$(dirname "$0")/material.sh"
 # The server only: the tiny sequences start_bench makes are not used. At 1/2 the three panes
 # and their differences fit 2944x1344 (as in bench/playback/zoom.sh).
 start_bench 16 16 2944x1344x24
