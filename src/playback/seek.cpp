@@ -73,6 +73,7 @@ static void load_pictures(int frame_number, int kind)
             else
                 fill_picture(whole_picture_of(n), 128);  // black, as pictures start out
         }
+        hold_if_frozen(n, frame_number);
         position_sequence(n, k + 1);
     }
 }

@@ -129,9 +129,7 @@ static void set_fps_label(Fraction rate)
 
 void set_frame_period()
 {
-    Fraction rate = fps_given ? fps_rate : original_rate();
-    if (rate.numerator <= 0)
-        rate = {25, 1};
+    Fraction rate = play_rate();
     int64_t rounded = (rate.numerator + rate.denominator / 2) / rate.denominator;
     fps = rounded < 1 ? 1 : rounded > INT_MAX ? INT_MAX : (int)rounded;
     set_fps_label(rate);

@@ -56,6 +56,11 @@ identical planes), SSIM with 6; psnr_yuv with -pix_fmt or any format but
   Org<->Enc: N frames, PSNR Y mean, global, min at frame, max; U and V (and
   YUV) mean and global; SSIM mean
 With -crop the frames are followed by "of region WxH+X+Y".
+Each encoded sequence adds type_<s>,bytes_<s>,qp_<s> (<s> org, enc or tra):
+the frame's type as its decoder says it (I, P, B; ? unknown), the bytes of its
+packets and its mean QP over its blocks (2 decimals; empty where the decoder
+exports none and at frozen frames), and a summary line:
+  Encoded stream: N frames (I a, P b, B c), T bytes, R kbit/s at F fps
 With -json: one object per frame with the same figures, then {"summary":...}.
 
 Exit status: 0; 2 a frame fell below -min-psnr; 1 usage errors, refused

@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include "report.h"
+#include "stream_columns.h"
 #include "common/pairs.h"
 #include "common/region.h"
 #include "common/settings.h"
@@ -59,6 +60,7 @@ void write_header(FILE *out)
         for (int metric = 0; metric < metric_count; metric++)
             if (metric_reported(metric))
                 fprintf(out, ",%s_%s", pairs[pair].key, metrics[metric].key);
+    write_stream_header(out);
     fputc('\n', out);
 }
 
@@ -75,6 +77,7 @@ static void write_csv_frame(FILE *out, int frame_number, int frozen2, int frozen
             if (metric_has_values(metric))
                 write_value(out, metric, pair_frame[pair][metric].value);
         }
+    write_stream_fields(out);
     fputc('\n', out);
 }
 
@@ -105,6 +108,7 @@ static void write_json_frame(FILE *out, int frame_number, int frozen2, int froze
             }
         fputc('}', out);
     }
+    write_stream_members(out);
     fputs("}\n", out);
 }
 
@@ -159,6 +163,7 @@ static void write_summary_lines(FILE *out)
         else
             write_summary_line(out, pair);
     }
+    write_stream_summary_lines(out);
     if (min_psnr_given && frames_below_min_psnr > 0)
         fprintf(out, below_limit_format, frames_below_min_psnr, min_psnr);
 }
@@ -192,6 +197,7 @@ static void write_json_summary(FILE *out)
         fprintf(out, ",\"region\":\"%s\"", measured_region());
     for (int pair = 1; pair <= pair_count && frames > 0; pair++)
         write_json_pair_summary(out, pair);
+    write_stream_summary_members(out);
     if (min_psnr_given) {
         fprintf(out, ",\"min_psnr\":%.15g", min_psnr);
         fprintf(out, ",\"frames_below_min_psnr\":%d", frames_below_min_psnr);

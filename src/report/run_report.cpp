@@ -3,6 +3,7 @@
 
 #include "helper_thread.h"
 #include "report.h"
+#include "stream_columns.h"
 #include "common/settings.h"
 #include "source/frame_advance.h"
 
@@ -69,6 +70,7 @@ int report_frame(FILE *out)
     else
         measure_sequentially();
     add_frame_to_summary(frame);
+    add_frame_to_stream_summary();
     if (plot_path)
         add_frame_to_plot();
     write_frame(out, frame, frozen2, frozen3);

@@ -37,6 +37,7 @@ struct DecodeAhead {
     // The reader's own: what the next read gives and whether a read met the end.
     int64_t next;
     bool ended;
+    FrameFacts read_facts;  // of the frame read last; not known when none was
 };
 
 bool give_up_reads_now()
@@ -80,7 +81,8 @@ static void decode_ahead_loop(DecodeAhead *a)
         int64_t number = a->decoding;
         uint64_t generation = a->generation;
         hold.unlock();
-        bool decoded = decode_next(a->decoder, frame);
+        FrameFacts facts = {};
+        bool decoded = decode_next(a->decoder, frame, &facts);
         hold.lock();
         if (generation != a->generation) {
             av_frame_unref(frame);
@@ -90,6 +92,7 @@ static void decode_ahead_loop(DecodeAhead *a)
         av_frame_move_ref(slot.frame, frame);
         slot.number = number;
         slot.end = !decoded;
+        slot.facts = facts;
         a->count++;
         a->decoding++;
         a->at_end = !decoded;
@@ -186,6 +189,7 @@ static bool wait_for_picture(DecodeAhead *a, std::unique_lock<std::mutex> &hold)
 bool read_ahead(DecodeAhead *a, YuvFrame *picture)
 {
     start(a);
+    a->read_facts = FrameFacts{};
     std::unique_lock<std::mutex> hold(a->lock);
     if (!wait_for_picture(a, hold))
         return false;
@@ -194,6 +198,7 @@ bool read_ahead(DecodeAhead *a, YuvFrame *picture)
         a->ended = true;
         return false;
     }
+    a->read_facts = head.facts;
     // The thread fills only the slots after the waiting ones: this one is the reader's.
     hold.unlock();
     if (head.frame->data[0])
@@ -204,6 +209,11 @@ bool read_ahead(DecodeAhead *a, YuvFrame *picture)
     a->next++;
     a->changed.notify_all();
     return true;
+}
+
+const FrameFacts *ahead_facts(const DecodeAhead *a)
+{
+    return a->read_facts.known ? &a->read_facts : nullptr;
 }
 
 bool ahead_ended(const DecodeAhead *a)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "stream_facts.h"
 #include "common/yuv_frame.h"
 
 struct AVFrame;
@@ -18,6 +19,7 @@ struct DecodedPicture {
     int64_t number;  // the frame of the sequence it is
     AVFrame *frame;  // its pixels; empty for a lost frame, which leaves the picture before it
     bool end;        // no frame: the stream ended here
+    FrameFacts facts;  // what the stream says of it
 };
 
 // What a read does that has to wait for its decoder, for every sequence: now and then it
@@ -46,6 +48,9 @@ void position_ahead(DecodeAhead *ahead, int64_t frame_number);
 // The next frame into `picture`, as decode_next gives it: false at the end of the stream
 // (or given up), and the picture is left as it was. A lost frame leaves it too.
 bool read_ahead(DecodeAhead *ahead, YuvFrame *picture);
+
+// What the stream says of the frame read last; null when the last read gave none.
+const FrameFacts *ahead_facts(const DecodeAhead *ahead);
 
 // Whether a read met the end of the stream since the last position elsewhere.
 bool ahead_ended(const DecodeAhead *ahead);

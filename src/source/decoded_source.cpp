@@ -14,6 +14,7 @@ extern "C" {
 
 #include "decoded_copy.h"
 #include "decoded_record.h"
+#include "stream_facts.h"
 #include "common/die.h"
 
 // How far into a file its first frame must lie: what it cannot settle there is refused.
@@ -98,6 +99,7 @@ static bool open_streams(DecodedSource *s, char *why, size_t size)
         // One thread: frames decoded in parallel conceal damage differently from run to
         // run, and slices in parallel differently from one thread.
         s->codec->thread_count = 1;
+        s->codec->export_side_data |= AV_CODEC_EXPORT_DATA_VIDEO_ENC_PARAMS;  // block QPs
         error = avcodec_open2(s->codec, decoder, nullptr);
     }
     if (error < 0)
@@ -279,11 +281,12 @@ ColourConversion decoded_colours(const DecodedSource *s)
     return said;
 }
 
-bool decode_next(DecodedSource *s, AVFrame *frame)
+bool decode_next(DecodedSource *s, AVFrame *frame, FrameFacts *facts)
 {
     // The stream ends where counting from the start ended, also after a seek.
     if (!s->format || s->next_frame >= s->frames || !receive_frame(s))
         return false;
+    *facts = facts_of_frame(s->frame);
     // A frame of another size or format is lost: the picture before it stays.
     if (like_first_frame(s, s->frame))
         av_frame_move_ref(frame, s->frame);

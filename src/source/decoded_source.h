@@ -46,9 +46,10 @@ ColourConversion decoded_colours(const DecodedSource *source);
 int64_t decoded_frame_count(const DecodedSource *source);
 
 // The next frame, its reference moved into the empty `frame` (copy_decoded_frame gives its
-// pixels); false at the end of the count. A lost frame leaves `frame` empty, and counts as
-// read.
-bool decode_next(DecodedSource *source, AVFrame *frame);
+// pixels), and what the stream says of it into `facts`; false at the end of the count. A
+// lost frame leaves `frame` empty, and counts as read, with facts of its own.
+struct FrameFacts;
+bool decode_next(DecodedSource *source, AVFrame *frame, FrameFacts *facts);
 
 // Frames are next delivered from frame `frame_number` on: forward by decoding and dropping,
 // back by a key frame whose frames come at their places, or else by starting over.

@@ -74,6 +74,11 @@ static bool decoded_stream_ended(const Source *source)
     return ahead_ended(stream(source)->ahead);
 }
 
+static const FrameFacts *decoded_stream_facts(const Source *source)
+{
+    return ahead_facts(stream(source)->ahead);
+}
+
 // Also after an open that was refused before the record was made.
 static void close_decoded_stream(Source *source)
 {
@@ -99,4 +104,5 @@ extern const SourceKind decoded_stream_kind = {
     read_decoded,
     decoded_stream_ended,
     close_decoded_stream,
+    decoded_stream_facts,
 };

@@ -15,6 +15,15 @@ int64_t file_frame_shown(int n, int frame_number)
     return (int64_t)frame_number - (std::upper_bound(first, end, frame_number) - first);
 }
 
+bool hold_if_frozen(int n, int frame_number)
+{
+    const FreezeTable *freezes = freeze_table_of(n);
+    bool held = freezes && frame_frozen(freezes, frame_number);
+    if (held)
+        sequences[n].facts = frozen_facts();
+    return held;
+}
+
 void read_as_play(int n, int64_t k)
 {
     int64_t whole = whole_frames(n);
@@ -42,6 +51,7 @@ bool start_pass(int frame_number)
         // Held at the start, it shows what play from frame 0 read last.
         if (held && shown >= 0)
             read_as_play(n, shown);
+        hold_if_frozen(n, frame_number);
         position_sequence(n, held ? shown + 1 : shown);
     }
     return !sequence_ended(1);
@@ -49,8 +59,7 @@ bool start_pass(int frame_number)
 
 bool advance_sequence(int n, int frame_number)
 {
-    const FreezeTable *freezes = freeze_table_of(n);
-    if (freezes && frame_frozen(freezes, frame_number))
+    if (hold_if_frozen(n, frame_number))
         return true;
     read_picture(n, whole_picture_of(n));
     return false;

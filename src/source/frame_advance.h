@@ -14,6 +14,9 @@ struct FrameStep {
 // `frame` less the frames its freeze list holds up to it; -1 when it has read nothing.
 int64_t file_frame_shown(int n, int frame);
 
+// Whether the freeze list of sequence n holds it at `frame`; its facts then say frozen.
+bool hold_if_frozen(int n, int frame);
+
 // Reads frame k of sequence n into its picture as play does: past the end of the file the
 // last whole picture stays, with whatever a cut-off last picture overwrote of it.
 void read_as_play(int n, int64_t k);

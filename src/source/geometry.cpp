@@ -60,6 +60,12 @@ Fraction original_rate()
     return {0, 1};
 }
 
+Fraction play_rate()
+{
+    Fraction rate = fps_given ? fps_rate : original_rate();
+    return rate.numerator > 0 ? rate : Fraction{25, 1};
+}
+
 // Times on the command line count in the Original's own rate, where -fps stands makes no
 // difference, and a slowed or hurried play still starts at the same picture; a raw file
 // has no rate of its own, so -fps gives it one (25 without it).

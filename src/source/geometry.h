@@ -16,3 +16,6 @@ void compute_frame_range();
 
 // The Original's own rate: its YUV4MPEG2 header's or its stream's; 0/1 when it has none.
 Fraction original_rate();
+
+// The rate of play: -fps, else the Original's own rate, else 25.
+Fraction play_rate();

@@ -38,4 +38,5 @@ extern const SourceKind raw_file_kind = {
     file_read,
     file_ended,
     file_close,
+    nullptr,  // facts: the file says none
 };

@@ -25,4 +25,5 @@ extern const SourceKind raw_pipe_kind = {
     pipe_read,
     pipe_ended,
     pipe_close,
+    nullptr,  // facts: the file says none
 };

@@ -142,7 +142,17 @@ bool read_picture(int n, YuvFrame *picture)
 {
     Source &source = sequences[n].source;
     source.next_frame++;
-    return source.kind->read(&source, picture);
+    bool whole = source.kind->read(&source, picture);
+    if (picture == &sequences[n].picture) {
+        const FrameFacts *facts = source.kind->facts ? source.kind->facts(&source) : nullptr;
+        sequences[n].facts = whole && facts ? *facts : FrameFacts{};
+    }
+    return whole;
+}
+
+bool sequence_has_facts(int n)
+{
+    return sequences[n].source.kind->facts != nullptr;
 }
 
 bool sequence_ended(int n)

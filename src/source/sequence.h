@@ -6,6 +6,7 @@
 
 #include "freeze.h"
 #include "source.h"
+#include "stream_facts.h"
 #include "common/yuv_frame.h"
 
 struct Sequence {
@@ -19,6 +20,7 @@ struct Sequence {
     FreezeTable fr_table;
     YuvFrame picture;     // the current picture, whole, as read
     YuvFrame region;      // the part of it the programs work on: all of it without -crop
+    FrameFacts facts;     // what its stream says of it; none unless decoded and read
 };
 
 // Index 1..3; entry 0 is unused so that sequence numbers index it directly.
@@ -64,8 +66,12 @@ int64_t whole_frames(int n);
 void position_sequence(int n, int64_t frame);
 
 // Reads the next picture of sequence n into `picture`. A short read fills what it can and
-// leaves the rest of the plane as it was. Returns false when the source ran out.
+// leaves the rest of the plane as it was. Returns false when the source ran out. Into the
+// sequence's own picture, its facts follow.
 bool read_picture(int n, YuvFrame *picture);
+
+// Whether sequence n's source says what each frame is and cost (an encoded stream).
+bool sequence_has_facts(int n);
 
 // Whether the last read of sequence n met the end of its source.
 bool sequence_ended(int n);

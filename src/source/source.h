@@ -13,6 +13,7 @@
 
 struct PixelFormat;
 struct SourceKind;
+struct FrameFacts;
 
 // One open source.
 struct Source {
@@ -69,6 +70,9 @@ struct SourceKind {
     bool (*ended)(const Source *source);
     // Releases the kind's record; the file is closed by the caller.
     void (*close)(Source *source);
+    // What the stream says of the frame read last (stream_facts.h); null when read gave
+    // none. Null for a kind whose files say nothing of their frames.
+    const FrameFacts *(*facts)(const Source *source);
 };
 
 extern const SourceKind y4m_file_kind, y4m_pipe_kind, decoded_stream_kind, raw_file_kind,

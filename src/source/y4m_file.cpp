@@ -42,4 +42,5 @@ extern const SourceKind y4m_file_kind = {
     file_read,
     file_ended,
     file_close,
+    nullptr,  // facts: the file says none
 };

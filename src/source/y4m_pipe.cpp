@@ -36,4 +36,5 @@ extern const SourceKind y4m_pipe_kind = {
     pipe_read,
     pipe_ended,
     pipe_close,
+    nullptr,  // facts: the file says none
 };
