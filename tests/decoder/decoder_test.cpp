@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <regex>
 #include <set>
 
@@ -87,11 +88,52 @@ Rows rows_of(const Result &r)
     return rows;
 }
 
-// Moves, as pause and step make them, give the frames decoding from the start gives,
-// whether the decoder seeks back to a key frame (containers with times) or starts over, and
-// whether they land among the pictures decoded ahead (a wait lets it fill them), on the one
-// it decodes, beyond them or while it is still being positioned; the end holds.
-void expect_steps_back_exact(const std::string &file, const std::string &format, size_t frames_given = N)
+// What is known of a frame, "type bytes time", from the facts the picture carries.
+std::string facts_text(const FrameFacts &f)
+{
+    return std::string(1, f.type) + " " + std::to_string(f.bytes) + " " + (f.time == no_frame_time ? "N/A" : std::to_string(f.time));
+}
+
+// The same said by ffprobe of every frame in output order.
+Strings probed_facts(const std::string &file)
+{
+    Result r = run("/usr/bin/ffprobe", {"-v", "error", "-show_frames", "-show_entries", "frame=pict_type,pkt_size,pts", "-of", "flat", file}, dir());
+    std::map<int, std::map<std::string, std::string>> frames;
+    std::regex entry("frames\\.frame\\.(\\d+)\\.(\\w+)=\"?([^\"]*)\"?");
+    std::smatch m;
+    for (const std::string &line : split(r.out))
+        if (std::regex_match(line, m, entry))
+            frames[std::stoi(m[1])][m[2]] = m[3];
+    Strings facts;
+    for (auto &f : frames)
+        facts.push_back(f.second["pict_type"] + " " + f.second["pkt_size"] + " " + f.second["pts"]);
+    return facts;
+}
+
+// A report without the columns and summary lines of what the decoded sequences' streams say:
+// the measurements alone, as a report of raw files has them.
+std::string measured(const Result &r)
+{
+    size_t header_end = r.out.find('\n'), columns = 0, at = 0;
+    while ((at = r.out.find(",type_", at + 1)) < header_end)
+        columns += 3;
+    std::string out, err;
+    for (std::string line : split(r.out)) {
+        for (size_t c = 0; c < columns && !line.empty(); c++)
+            line.erase(line.rfind(','));
+        out += line + "\n";
+    }
+    for (const std::string &line : split(r.err))
+        err += line.find(" stream: ") == std::string::npos ? line + "\n" : "";
+    return out + err;
+}
+
+// Moves, as pause and step make them, give the frames decoding from the start gives, with
+// their facts, whether the decoder seeks back to a key frame (containers with times) or
+// starts over, and whether they land among the pictures decoded ahead (a wait lets it fill
+// them), on the one it decodes, beyond them or while it is still being positioned; the end
+// holds. `probed`: the facts are ffprobe's.
+void expect_steps_back_exact(const std::string &file, const std::string &format, size_t frames_given = N, bool probed = false)
 {
     reset_startup_state();
     Strings words = {"trivista", "-pix_fmt", format, "-f1", file};
@@ -104,16 +146,23 @@ void expect_steps_back_exact(const std::string &file, const std::string &format,
     YuvFrame p = packed_frame(planes.data(), planes.data() + luma_size, planes.data() + luma_size + chroma_size,
                               horizontal_size, vertical_size, pixel_format->bit_depth, pixel_format->chroma);
     std::vector<std::vector<unsigned char>> frames;
-    for (position_sequence(1, 0); read_picture(1, &p);)
-        frames.push_back(planes);
+    Strings facts;
+    sequences[1].picture = p;
+    for (position_sequence(1, 0); read_picture(1, whole_picture_of(1));)
+        frames.push_back(planes), facts.push_back(facts_text(sequences[1].facts));
     ASSERT_EQ(frames.size(), frames_given);
+    if (probed) {
+        EXPECT_EQ(facts, probed_facts(file));
+    }
     const struct { int frame, wait_ms; } moves[] = {{11, 0}, {8, 0}, {4, 0}, {2, 0}, {6, 100}, {7, 0}, {9, 0},  // 8 and 4: back onto key frames
                                                    {0, 0}, {3, 100}, {9, 100}, {5, 0}, {1, 0}};
     for (const auto &m : moves) {
         usleep(m.wait_ms * 1000);
         position_sequence(1, m.frame);
-        for (int t = m.frame; t < std::min(m.frame + 2, (int)frames_given); t++)
-            EXPECT_TRUE(read_picture(1, &p) && planes == frames[t]) << file << " frame " << t << " after a move to " << m.frame;
+        for (int t = m.frame; t < std::min(m.frame + 2, (int)frames_given); t++) {
+            EXPECT_TRUE(read_picture(1, whole_picture_of(1)) && planes == frames[t]) << file << " frame " << t << " after a move to " << m.frame;
+            EXPECT_EQ(facts_text(sequences[1].facts), facts[t]) << file << " frame " << t;
+        }
     }
     position_sequence(1, (int)frames_given - 1);
     EXPECT_TRUE(read_picture(1, &p) && planes == frames.back());
@@ -150,12 +199,13 @@ TEST_P(Decodes, EveryFrameAsFfmpegDecodesItInTheReportBothWays)
     EXPECT_EQ(read_text_file(decoded).size(), size_t(N * frame_bytes * (e.format == hevc10[1] ? 2 : 1)));  // ffmpeg's frame count
     EXPECT_EQ(rows.fields.size(), size_t(N));
     EXPECT_TRUE(rows.identical) << second.out;
-    EXPECT_EQ(first.out + first.err, second.out + second.err);  // first, it sets the picture size and the frame range
+    EXPECT_EQ(measured(first), measured(second));  // first, it sets the picture size and the frame range
     Result against_source = report_on(source, file), raw = report_on(at("source.yuv"), decoded);  // .bin: raw still
     EXPECT_EQ(against_source.status, 0) << against_source.err;
-    EXPECT_EQ(against_source.out + against_source.err.substr(against_source.err.find("Org<->Enc")), raw.out + raw.err.substr(raw.err.find("Org<->Enc")));
+    auto summary = [](const Result &r) { return measured({0, r.out, r.err.substr(r.err.find("Org<->Enc"))}); };
+    EXPECT_EQ(summary(against_source), summary(raw));
     EXPECT_FALSE(rows_of(raw).identical);  // the encode is lossy: a real comparison
-    expect_steps_back_exact(file, e.format);
+    expect_steps_back_exact(file, e.format, N, true);
 }
 INSTANTIATE_TEST_SUITE_P(Decoder, Decodes, ::testing::ValuesIn(encodes),
                          [](const auto &info) { std::string n = info.param.file; std::replace(n.begin(), n.end(), '.', '_'); return n; });
@@ -169,7 +219,7 @@ TEST(Decoder, FramesDroppedAsPacketsAreFoundByAlignAndHeldByTheFreezeList)
     EXPECT_EQ(found.out + std::to_string(found.status), "5\n9\n0") << found.err;
     write_text_file(list, found.out);
     Result held = run(report, {"-size", size, "-fr2", list, "-f1", source, "-f2", received}, dir());
-    EXPECT_EQ(held.out, run(report, {"-size", size, "-fr2", list, "-f1", source, "-f2", decode("received.mkv")}, dir()).out);
+    EXPECT_EQ(measured({0, held.out, ""}), measured({0, run(report, {"-size", size, "-fr2", list, "-f1", source, "-f2", decode("received.mkv")}, dir()).out, ""}));
     Rows rows = rows_of(held);
     ASSERT_EQ(rows.fields.size(), size_t(N));
     for (int f = 0; f < N; f++) {
@@ -225,7 +275,7 @@ TEST_P(LyingStreams, GiveTheFramesFfmpegGivesAndNoMore)
     EXPECT_EQ(rows.fields.size(), frames);
     EXPECT_TRUE(rows.identical) << second.out;
     EXPECT_EQ(second.err.substr(0, second.err.find("Org<->Enc")), *GetParam().warning ? at(GetParam().warning) : "");
-    EXPECT_EQ(first.out, second.out);
+    EXPECT_EQ(measured({0, first.out, ""}), measured({0, second.out, ""}));
     Result aligned = run(align, {"-size", size, oracle, stream}, dir());
     EXPECT_EQ(aligned.out + std::to_string(aligned.status), "0") << aligned.err;
     expect_steps_back_exact(stream, "yuv420p", frames);
@@ -234,6 +284,39 @@ INSTANTIATE_TEST_SUITE_P(Decoder, LyingStreams, ::testing::ValuesIn(lying), [](c
     std::string n = info.param.name;
     std::replace(n.begin(), n.end(), ' ', '_');
     return n; });
+
+// The report's columns of the streams: with one QP on every frame the mean is exactly 30,
+// HEVC exports no block parameters, frames the freeze list holds say nothing, and the summary
+// counts the frames read by type with their bytes at the rate of play.
+TEST(Decoder, ReportGivesTypeBytesAndQpOfEachDecodedSequence)
+{
+    std::string qp = encode("qp30.mkv", "libx264", {"-qp", "30", "-bf", "2", "-x264-params", "ipratio=1.0:pbratio=1.0"});
+    std::string hevc = encode("hevc.mp4", "libx265", encodes[2].options);
+    ASSERT_FALSE(hevc.empty());
+    write_text_file(at("held.txt"), "3\n7\n");
+    Result r = run(report, {"-fps", "10", "-size", size, "-fr2", at("held.txt"), "-f1", at("source.yuv"), "-f2", qp}, dir());
+    Strings lines = split(r.out), probed = probed_facts(qp);
+    ASSERT_EQ(lines.size(), size_t(N + 1)) << r.err;
+    EXPECT_EQ(lines[0].substr(lines[0].find(",type")), ",type_enc,bytes_enc,qp_enc");
+    std::map<char, int> types;
+    long bytes = 0;
+    for (int f = 0, read = 0; f < N; f++) {
+        std::string fields = lines[f + 1].substr(lines[f + 1].rfind(',', lines[f + 1].rfind(',', lines[f + 1].rfind(',') - 1) - 1));
+        if (f == 3 || f == 7) {
+            EXPECT_EQ(fields, ",,,") << f;
+            continue;
+        }
+        Strings said = split(probed[read++], ' ');
+        EXPECT_EQ(fields, "," + said[0] + "," + said[1] + ",30.00") << f;
+        types[said[0][0]]++, bytes += std::stol(said[1]);
+    }
+    char summary[200];
+    snprintf(summary, sizeof summary, "Encoded stream: 10 frames (I %d, P %d, B %d), %ld bytes, %.2f kbit/s at 10 fps\n",
+             types['I'], types['P'], types['B'], bytes, bytes * 8 / 10.0 * 10 / 1000);
+    EXPECT_NE(r.err.find(summary), std::string::npos) << r.err;
+    Result json = run(report, {"-json", "-f1", hevc, "-f2", qp}, dir());
+    EXPECT_NE(json.out.find(",\"qp_org\":null,\"type_enc\":\"I\",\"bytes_enc\":" + split(probed[0], ' ')[1] + ",\"qp_enc\":30.00}\n"), std::string::npos) << json.out;
+}
 
 // An encoded Original's own rate counts the times on the command line: 0.2 s is frame 6 at 30.
 TEST(Decoder, TimesCountInTheStreamsOwnRate)
