@@ -145,14 +145,19 @@ bool read_picture(int n, YuvFrame *picture)
     bool whole = source.kind->read(&source, picture);
     if (picture == &sequences[n].picture) {
         const FrameFacts *facts = source.kind->facts ? source.kind->facts(&source) : nullptr;
-        sequences[n].facts = whole && facts ? *facts : FrameFacts{};
+        if (whole && facts)
+            sequences[n].facts = *facts;
+        else
+            sequences[n].facts = FrameFacts{};
     }
     return whole;
 }
 
+// Also before the sequence is open (no kind yet): it says nothing then.
 bool sequence_has_facts(int n)
 {
-    return sequences[n].source.kind->facts != nullptr;
+    const SourceKind *kind = sequences[n].source.kind;
+    return kind && kind->facts;
 }
 
 bool sequence_ended(int n)
