@@ -292,9 +292,11 @@ bool decode_next(DecodedSource *s, AVFrame *frame, FrameFacts *facts)
         av_frame_move_ref(frame, s->frame);
     av_frame_unref(s->frame);
     s->next_frame++;
-    // The frame play reaches at a lost one is the one before it.
-    for (; s->next_frame <= s->held_to && receive_frame(s); s->next_frame++)
+    // The picture play reaches at a lost one is the one before it; the facts are its own.
+    for (; s->next_frame <= s->held_to && receive_frame(s); s->next_frame++) {
+        *facts = facts_of_frame(s->frame);
         av_frame_unref(s->frame);
+    }
     s->held_to = -1;
     return true;
 }
