@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include "convert/color_tables.h"
+#include "convert/convert_kernels.h"
 #include "quality/difference_fast.h"
 #include "convert/render_kernels.h"
 
@@ -48,9 +49,9 @@ std::vector<unsigned char> render_buffer(4 * 4096 * 2304);
 void use_layout(int thirty_two_bit)
 {
     if (thirty_two_bit) {
-        wpixel[0] = 0xFF0000; wpixel[1] = 0x00FF00; wpixel[2] = 0x0000FF;
+        pixel_tables.wpixel[0] = 0xFF0000; pixel_tables.wpixel[1] = 0x00FF00; pixel_tables.wpixel[2] = 0x0000FF;
     } else {
-        wpixel[0] = 0xF800; wpixel[1] = 0x07E0; wpixel[2] = 0x001F;
+        pixel_tables.wpixel[0] = 0xF800; pixel_tables.wpixel[1] = 0x07E0; pixel_tables.wpixel[2] = 0x001F;
     }
     InitColorDither(thirty_two_bit);
     select_render_kernels();

@@ -26,10 +26,10 @@ static std::string named_path, bare_path;
 static void start_up(void *context)
 {
     open_sequence(1, (const char *)context);
-    expand = 1;
+    settings.expand = 1;
     compute_geometry();
-    fuzz_check(picture_size_allowed(horizontal_size, vertical_size), "size %dx%d",
-               horizontal_size, vertical_size);
+    fuzz_check(picture_size_allowed(settings.horizontal_size, settings.vertical_size), "size %dx%d",
+               settings.horizontal_size, settings.vertical_size);
     compute_frame_range();
 }
 
@@ -38,17 +38,17 @@ static void start_up(void *context)
 static void decode_frames(void *context)
 {
     unsigned char *planes = (unsigned char *)context;
-    YuvFrame picture = packed_frame(planes, chroma_size ? planes + luma_size : nullptr,
-                                    chroma_size ? planes + luma_size + chroma_size : nullptr,
-                                    horizontal_size, vertical_size, pixel_format->bit_depth,
-                                    pixel_format->chroma);
-    position_sequence(1, start_frame);
+    YuvFrame picture = packed_frame(planes, settings.chroma_size ? planes + settings.luma_size : nullptr,
+                                    settings.chroma_size ? planes + settings.luma_size + settings.chroma_size : nullptr,
+                                    settings.horizontal_size, settings.vertical_size, settings.pixel_format->bit_depth,
+                                    settings.pixel_format->chroma);
+    position_sequence(1, playhead.start_frame);
     int got = 0;
-    for (int k = start_frame; k <= end_frame && k < start_frame + 3; k++)
+    for (int k = playhead.start_frame; k <= playhead.end_frame && k < playhead.start_frame + 3; k++)
         got += read_picture(1, &picture);
     fuzz_check(got <= whole_frames(1), "decoded %d frames of %lld", got,
                (long long)whole_frames(1));
-    position_sequence(1, start_frame);  // a step back: a seek to a key frame, or a restart
+    position_sequence(1, playhead.start_frame);  // a step back: a seek to a key frame, or a restart
     read_picture(1, &picture);
 }
 
@@ -72,8 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int status = 0;
     if (call_catching_exit(start_up, (void *)path.c_str(), &status))
         fuzz_check(status == 1, "exit status %d", status);
-    else if (sequences[1].source.kind == &decoded_stream_kind && luma_size <= max_decoded_luma) {
-        void *planes = malloc((size_t)(luma_size + 2 * chroma_size));
+    else if (sequences[1].source.kind == &decoded_stream_kind && settings.luma_size <= max_decoded_luma) {
+        void *planes = malloc((size_t)(settings.luma_size + 2 * settings.chroma_size));
         if (call_catching_exit(decode_frames, planes, &status))
             fuzz_check(status == 1, "exit status %d while decoding", status);
         free(planes);

@@ -47,7 +47,7 @@ static bool frame_on_line(const std::string &line, long *number)
     if (negative && value != 0)
         return false;
     *number = value;
-    return value <= end_frame;
+    return value <= playhead.end_frame;
 }
 
 struct Expected {
@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 2)
         return 0;
     int low = (data[0] | data[1] << 8) & 4095;
-    end_frame = data[1] & 0x80 ? INT_MAX - low : low;
+    playhead.end_frame = data[1] & 0x80 ? INT_MAX - low : low;
     std::string text((const char *)data + 2, size - 2);
     FILE *file = fopen(freeze_path.c_str(), "wb");
     fuzz_check(file && fwrite(text.data(), 1, text.size(), file) == text.size() &&
@@ -119,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                    std::equal(listed.begin(), listed.end(), result.table.frames),
                "the frames differ from the plain reading");
     // The first frames of the range, and the neighbours of every listed one.
-    for (int n = 0; n <= end_frame && n <= 64; n++)
+    for (int n = 0; n <= playhead.end_frame && n <= 64; n++)
         fuzz_check(frame_frozen(&result.table, n) == (int)expected.frames.count(n),
                    "frame %d looked up wrongly", n);
     for (int n : listed)

@@ -59,31 +59,31 @@ static void start_up(void *context)
     parse_options(line->argc, line->argv);
 #endif
 
-    fuzz_check(expand >= 1 && expand <= 3, "expand %d", expand);
-    for (int n = 1; n <= expand; n++)
+    fuzz_check(settings.expand >= 1 && settings.expand <= 3, "expand %d", settings.expand);
+    for (int n = 1; n <= settings.expand; n++)
         fuzz_check(sequences[n].source.file != nullptr, "sequence %d has no stream", n);
-    fuzz_check(start_frame >= 0 && end_frame >= 0, "range %d..%d", start_frame, end_frame);
-    fuzz_check(!fps_given || (fps_rate.numerator >= fps_rate.denominator && fps_rate.denominator > 0),
-               "-fps %lld/%lld", (long long)fps_rate.numerator, (long long)fps_rate.denominator);
+    fuzz_check(playhead.start_frame >= 0 && playhead.end_frame >= 0, "range %d..%d", playhead.start_frame, playhead.end_frame);
+    fuzz_check(!settings.fps_given || (settings.fps_rate.numerator >= settings.fps_rate.denominator && settings.fps_rate.denominator > 0),
+               "-fps %lld/%lld", (long long)settings.fps_rate.numerator, (long long)settings.fps_rate.denominator);
 
     compute_geometry();
-    fuzz_check(picture_size_allowed(horizontal_size, vertical_size), "size %dx%d",
-               horizontal_size, vertical_size);
-    fuzz_check(frame_size == frame_bytes(pixel_format, horizontal_size, vertical_size),
-               "frame size %lld of %s", (long long)frame_size, pixel_format->name);
-    fuzz_check(expand > 1 || psnr == 0, "PSNR with one sequence");
-    const PictureRegion &region = cropping.region;
+    fuzz_check(picture_size_allowed(settings.horizontal_size, settings.vertical_size), "size %dx%d",
+               settings.horizontal_size, settings.vertical_size);
+    fuzz_check(settings.frame_size == frame_bytes(settings.pixel_format, settings.horizontal_size, settings.vertical_size),
+               "frame size %lld of %s", (long long)settings.frame_size, settings.pixel_format->name);
+    fuzz_check(settings.expand > 1 || settings.psnr == 0, "PSNR with one sequence");
+    const PictureRegion &region = settings.cropping.region;
     fuzz_check(region.x >= 0 && region.y >= 0 && region.width >= min_picture_width &&
-                   region.height >= min_picture_height && region.x + region.width <= horizontal_size &&
-                   region.y + region.height <= vertical_size && (cropping.text || region.width == horizontal_size),
+                   region.height >= min_picture_height && region.x + region.width <= settings.horizontal_size &&
+                   region.y + region.height <= settings.vertical_size && (settings.cropping.text || region.width == settings.horizontal_size),
                "region %dx%d+%d+%d of %dx%d", region.width, region.height, region.x, region.y,
-               horizontal_size, vertical_size);
+               settings.horizontal_size, settings.vertical_size);
 
     compute_frame_range();
     int64_t frames = whole_frames(1);
     fuzz_check(frames >= 1, "no whole frame yet a frame range");
-    fuzz_check(end_frame <= frames - 1 && start_frame <= frames - 1, "range %d..%d of %lld",
-               start_frame, end_frame, (long long)frames);
+    fuzz_check(playhead.end_frame <= frames - 1 && playhead.start_frame <= frames - 1, "range %d..%d of %lld",
+               playhead.start_frame, playhead.end_frame, (long long)frames);
 
     load_freeze_tables();
     for (int n = 2; n <= 3; n++) {
@@ -92,12 +92,12 @@ static void start_up(void *context)
                    "sequence %d: %d entries, table of %d", n, sequences[n].fr_count, table->size);
         for (int i = 0; i < table->size; i++)
             fuzz_check(table->frames[i] > (i ? table->frames[i - 1] : -1) &&
-                           table->frames[i] <= end_frame, "freeze table out of order or range");
+                           table->frames[i] <= playhead.end_frame, "freeze table out of order or range");
     }
     set_frame_period();
-    fuzz_check(frame_period >= 0 && frame == start_frame && fps >= 1, "period %d fps %d", frame_period, fps);
+    fuzz_check(settings.frame_period >= 0 && playhead.frame == playhead.start_frame && settings.fps >= 1, "period %d fps %d", settings.frame_period, settings.fps);
     long period = next_frame_period();
-    fuzz_check(period == frame_period || period == (long)frame_period + 1, "next period %ld", period);
+    fuzz_check(period == settings.frame_period || period == (long)settings.frame_period + 1, "next period %ld", period);
 }
 
 // Every argument read as -s and as -fps would read it: a number in range, a time at or

@@ -37,18 +37,18 @@ static void start_up(void *context)
     const Input *input = (const Input *)context;
     if (input->choices & 1) {
         set_picture_size(16, 16);
-        size_given = 1;
+        settings.size_given = 1;
     }
-    start_frame = (input->choices >> 2) & 3;
+    playhead.start_frame = (input->choices >> 2) & 3;
     open_sequence(1, sequence_path.c_str());
-    expand = 1;
+    settings.expand = 1;
     if (input->choices & 2) {
         open_sequence(2, sequence_path.c_str());
-        expand = 2;
+        settings.expand = 2;
     }
     compute_geometry();
-    fuzz_check(picture_size_allowed(horizontal_size, vertical_size), "size %dx%d",
-               horizontal_size, vertical_size);
+    fuzz_check(picture_size_allowed(settings.horizontal_size, settings.vertical_size), "size %dx%d",
+               settings.horizontal_size, settings.vertical_size);
     compute_frame_range();
 }
 
@@ -57,28 +57,28 @@ static void check_frame(const std::string &file, YuvFrame *picture, int k)
 {
     const Source *source = &sequences[1].source;
     int64_t offset = file_frame_offset(source, k) + file_frames(source)->frame_header_bytes;
-    fuzz_check(offset >= 0 && offset + frame_size <= (int64_t)file.size(),
+    fuzz_check(offset >= 0 && offset + settings.frame_size <= (int64_t)file.size(),
                "frame %d at %lld lies outside the file of %zu bytes", k, (long long)offset,
                file.size());
     fuzz_check(read_picture(1, picture) == 1, "frame %d of the range read short", k);
     const char *bytes = file.data() + offset;
-    fuzz_check(memcmp(picture->y, bytes, (size_t)luma_size) == 0 &&
-                   memcmp(picture->u, bytes + luma_size, (size_t)chroma_size) == 0 &&
-                   memcmp(picture->v, bytes + luma_size + chroma_size, (size_t)chroma_size) ==
+    fuzz_check(memcmp(picture->y, bytes, (size_t)settings.luma_size) == 0 &&
+                   memcmp(picture->u, bytes + settings.luma_size, (size_t)settings.chroma_size) == 0 &&
+                   memcmp(picture->v, bytes + settings.luma_size + settings.chroma_size, (size_t)settings.chroma_size) ==
                        0,
                "frame %d does not hold the file's bytes", k);
 }
 
 static void check_frames(const std::string &file)
 {
-    if (luma_size > max_checked_luma)
+    if (settings.luma_size > max_checked_luma)
         return;
-    YuvFrame picture = packed_frame((unsigned char *)malloc((size_t)luma_size),
-                                    (unsigned char *)malloc((size_t)chroma_size),
-                                    (unsigned char *)malloc((size_t)chroma_size), horizontal_size,
-                                    vertical_size, pixel_format->bit_depth, pixel_format->chroma);
-    position_sequence(1, start_frame);
-    for (int k = start_frame; k <= end_frame && k < start_frame + 3; k++)
+    YuvFrame picture = packed_frame((unsigned char *)malloc((size_t)settings.luma_size),
+                                    (unsigned char *)malloc((size_t)settings.chroma_size),
+                                    (unsigned char *)malloc((size_t)settings.chroma_size), settings.horizontal_size,
+                                    settings.vertical_size, settings.pixel_format->bit_depth, settings.pixel_format->chroma);
+    position_sequence(1, playhead.start_frame);
+    for (int k = playhead.start_frame; k <= playhead.end_frame && k < playhead.start_frame + 3; k++)
         check_frame(file, &picture, k);
     free(picture.y);
     free(picture.u);

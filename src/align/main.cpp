@@ -139,11 +139,11 @@ static int64_t match_cost(int received, int reference, void *)
 // plane itself without -crop.
 static const unsigned char *region_luma(int n, const unsigned char *whole)
 {
-    if (!cropping.text)
+    if (!settings.cropping.text)
         return whole;
-    const PictureRegion &r = cropping.region;
-    size_t bytes = (size_t)sample_bytes(pixel_format->bit_depth), row = r.width * bytes;
-    size_t whole_row = (size_t)(luma_size / vertical_size);
+    const PictureRegion &r = settings.cropping.region;
+    size_t bytes = (size_t)sample_bytes(settings.pixel_format->bit_depth), row = r.width * bytes;
+    size_t whole_row = (size_t)(settings.luma_size / settings.vertical_size);
     for (int y = 0; y < r.height; y++)
         memcpy(&region_planes[n - 1][y * row], whole + (r.y + y) * whole_row + r.x * bytes, row);
     return region_planes[n - 1].data();
@@ -167,11 +167,11 @@ static const unsigned char *luma_of(int n, int frame)
 // The signatures compare pictures as shown: wider samples rounded to 8 bits as the viewer does.
 static const unsigned char *signature_luma(const unsigned char *luma)
 {
-    if (pixel_format->bit_depth == 8)
+    if (settings.pixel_format->bit_depth == 8)
         return luma;
     for (size_t i = 0; i < reduced_luma.size(); i++)
-        reduced_luma[i] = rounded_to_8_bits(sample_in_row(luma, (int)i, pixel_format->bit_depth), 0,
-                                            pixel_format->bit_depth);
+        reduced_luma[i] = rounded_to_8_bits(sample_in_row(luma, (int)i, settings.pixel_format->bit_depth), 0,
+                                            settings.pixel_format->bit_depth);
     return reduced_luma.data();
 }
 
@@ -179,18 +179,18 @@ static void read_signatures(int n, int frames, std::vector<unsigned char> *out)
 {
     out->resize((size_t)frames * signature_size);
     for (int f = 0; f < frames; f++)
-        compute_signature(signature_luma(luma_of(n, start_frame + f)), cropping.region.width, cropping.region.height,
+        compute_signature(signature_luma(luma_of(n, playhead.start_frame + f)), settings.cropping.region.width, settings.cropping.region.height,
                           &(*out)[(size_t)f * signature_size]);
 }
 
 // Exact luma distance of a matched pair, or of a drop's close candidate.
 static int64_t exact_cost(int received, int reference, void *)
 {
-    const unsigned char *first = luma_of(1, start_frame + reference);
-    const unsigned char *second = luma_of(2, start_frame + received);
-    const PictureRegion &r = cropping.region;
-    ptrdiff_t stride = (ptrdiff_t)r.width * sample_bytes(pixel_format->bit_depth);
-    return (int64_t)kernel_for(difference_kernels, pixel_format->bit_depth)(
+    const unsigned char *first = luma_of(1, playhead.start_frame + reference);
+    const unsigned char *second = luma_of(2, playhead.start_frame + received);
+    const PictureRegion &r = settings.cropping.region;
+    ptrdiff_t stride = (ptrdiff_t)r.width * sample_bytes(settings.pixel_format->bit_depth);
+    return (int64_t)kernel_for(quality_kernels.difference, settings.pixel_format->bit_depth)(
         first, stride, second, stride, luma_planes[2].data(), r.width, r.width, r.height,
         largest_value);
 }
@@ -202,7 +202,7 @@ static void print_drops(const Alignment *alignment, int reference)
     int last;
     for (int first = next_drop_run(alignment, reference, 0, &last); first < reference;
          first = next_drop_run(alignment, reference, last + 1, &last)) {
-        fprintf(stderr, first == last ? "%s%d" : "%s%d-%d", separator, start_frame + first, start_frame + last);
+        fprintf(stderr, first == last ? "%s%d" : "%s%d-%d", separator, playhead.start_frame + first, playhead.start_frame + last);
         separator = ", ";
     }
     fprintf(stderr, "\n");
@@ -222,17 +222,17 @@ int main(int argc, char **argv)
                 sequences[n].path);
     compute_geometry();
     compute_frame_range();
-    if (start_frame > end_frame)
-        die(1, "Start frame (-s) %d lies after the end frame (-e) %d\n", start_frame, end_frame);
-    int reference = end_frame - start_frame + 1;
-    int64_t available = whole_frames(2) - start_frame;
+    if (playhead.start_frame > playhead.end_frame)
+        die(1, "Start frame (-s) %d lies after the end frame (-e) %d\n", playhead.start_frame, playhead.end_frame);
+    int reference = playhead.end_frame - playhead.start_frame + 1;
+    int64_t available = whole_frames(2) - playhead.start_frame;
     if (available < 1)
-        die(1, "%s holds no whole frame from frame %d on\n", sequences[2].path, start_frame);
+        die(1, "%s holds no whole frame from frame %d on\n", sequences[2].path, playhead.start_frame);
     int received = available > (int64_t)reference + max_insert ? reference + max_insert : (int)available;
     int beyond = (int)(available - received);  // received frames that cannot fit the window
-    bool range_cut = end_frame < whole_frames(1) - 1;
+    bool range_cut = playhead.end_frame < whole_frames(1) - 1;
 
-    const PictureRegion &region = cropping.region;
+    const PictureRegion &region = settings.cropping.region;
     signature_size = signature_length(region.width, region.height);
     int window = max_drop < reference ? max_drop : reference;
     int wider = window < reference ? window + 1 : window;  // tells whether the bound mattered
@@ -241,11 +241,11 @@ int main(int argc, char **argv)
         die(1, "Aligning %d frames with -max-drop %d needs %lld bytes; more than %lld allowed: use -s/-e or a smaller -max-drop\n",
             reference, window, (long long)needed, (long long)max_memory_bytes);
     for (std::vector<unsigned char> &plane : luma_planes)
-        plane.resize((size_t)luma_size);
+        plane.resize((size_t)settings.luma_size);
     for (std::vector<unsigned char> &plane : region_planes)
-        plane.resize(cropping.text ? (size_t)luma_size : 0);
+        plane.resize(settings.cropping.text ? (size_t)settings.luma_size : 0);
     reduced_luma.resize((size_t)region.width * region.height);
-    largest_value = (1 << pixel_format->bit_depth) - 1;
+    largest_value = (1 << settings.pixel_format->bit_depth) - 1;
     read_signatures(1, reference, &reference_signatures);
     read_signatures(2, received, &received_signatures);
 
@@ -266,7 +266,7 @@ int main(int argc, char **argv)
 
     for (int j = 0; j < reference; j++)
         if (alignment.dropped[j])
-            printf("%d\n", start_frame + j);
+            printf("%d\n", playhead.start_frame + j);
     if (fflush(stdout) != 0 || ferror(stdout))
         die(1, "%s: could not write the freeze list to standard output\n", program_name);
 
@@ -289,8 +289,8 @@ int main(int argc, char **argv)
             worst_reference = j;
         }
     }
-    fprintf(stderr, summary_matched, matched, start_frame, end_frame);
-    if (cropping.text) {
+    fprintf(stderr, summary_matched, matched, playhead.start_frame, playhead.end_frame);
+    if (settings.cropping.text) {
         char region_words[48];
         region_text(region, region_words, sizeof region_words);
         fprintf(stderr, summary_region, region_words);
@@ -298,15 +298,15 @@ int main(int argc, char **argv)
     fprintf(stderr, "\n");
     print_drops(&alignment, reference);
     if (worst_received >= 0)
-        fprintf(stderr, summary_worst, start_frame + worst_reference, start_frame + worst_received, cap_psnr(worst));
+        fprintf(stderr, summary_worst, playhead.start_frame + worst_reference, playhead.start_frame + worst_received, cap_psnr(worst));
     fprintf(stderr, summary_ambiguous, ambiguous);
     if (bound_mattered)
         fprintf(stderr, "warning: the alignment reached -max-drop %d; a larger one may fit better\n", window);
     for (int i = 0; i < received; i++)
         if (alignment.reference_of[i] == -1)
-            fprintf(stderr, summary_nowhere, start_frame + i);
+            fprintf(stderr, summary_nowhere, playhead.start_frame + i);
     if (!range_cut && beyond > 0) {
-        fprintf(stderr, summary_beyond, start_frame + received, start_frame + received + beyond - 1);
+        fprintf(stderr, summary_beyond, playhead.start_frame + received, playhead.start_frame + received + beyond - 1);
         nowhere += beyond;
     }
     free_alignment(&alignment);

@@ -3,15 +3,15 @@
 #include <cstdio>
 
 #include "pairs.h"
+#include "settings.h"
 #include "panes.h"
 
-const char *sequence_labels[4] = {nullptr, nullptr, nullptr, nullptr};
 static char label_copies[4][256];  // cut at 255 characters, as the file names shown
 
 void set_sequence_label(int n, const char *text)
 {
     snprintf(label_copies[n], sizeof label_copies[n], "%s", text);
-    sequence_labels[n] = label_copies[n];
+    settings.sequence_labels[n] = label_copies[n];
 }
 
 static const char *const long_names[4] = {"", "Original", "Encoded", "Transmitted"};
@@ -19,18 +19,18 @@ static const char *const short_names[4] = {"", "Org", "Enc", "Tra"};
 
 const char *sequence_caption(int n)
 {
-    return sequence_labels[n] ? sequence_labels[n] : long_names[n];
+    return settings.sequence_labels[n] ? settings.sequence_labels[n] : long_names[n];
 }
 
 const char *sequence_short_name(int n)
 {
-    return sequence_labels[n] ? sequence_labels[n] : short_names[n];
+    return settings.sequence_labels[n] ? settings.sequence_labels[n] : short_names[n];
 }
 
 const char *pair_caption(int pair)
 {
     const PairInfo &p = pairs[pair];
-    if (!sequence_labels[p.first] && !sequence_labels[p.second])
+    if (!settings.sequence_labels[p.first] && !settings.sequence_labels[p.second])
         return p.caption;
     static char captions[4][520];  // two labels of up to 255 characters and the arrow
     snprintf(captions[pair], sizeof captions[pair], "%s<->%s", sequence_short_name(p.first),

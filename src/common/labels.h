@@ -3,8 +3,7 @@
 // labels every name is the usual one.
 #pragma once
 
-// The label of sequence 1..3 as given (cut at 255 characters); null when none was.
-extern const char *sequence_labels[4];
+// Keeps sequence n's label (cut at 255 characters) in settings.sequence_labels.
 void set_sequence_label(int n, const char *text);
 
 // Sequence n's name in a caption: its label, else Original, Encoded or Transmitted.

@@ -26,7 +26,6 @@ const PixelFormat pixel_format_table[] = {
     {"p010le", 10, chroma_420, chroma_interleaved_uv, 6},
 };
 const int pixel_format_count = sizeof pixel_format_table / sizeof pixel_format_table[0];
-const PixelFormat *const default_pixel_format = &pixel_format_table[0];
 
 const PixelFormat *find_pixel_format(const char *name)
 {

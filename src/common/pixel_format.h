@@ -24,7 +24,7 @@ struct PixelFormat {
 extern const PixelFormat pixel_format_table[];
 extern const int pixel_format_count;
 // yuv420p: what every sequence is unless told otherwise.
-extern const PixelFormat *const default_pixel_format;
+constexpr const PixelFormat *default_pixel_format = pixel_format_table;
 
 // The format of that name (exact, lower case), or null.
 const PixelFormat *find_pixel_format(const char *name);

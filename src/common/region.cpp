@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 
-CropState cropping = {nullptr, 0, 0, 0, 0, false, false, {0, 0, 0, 0}};
-
 // Decimal digits, at most seven: anything larger lies outside every picture anyway.
 static bool read_number(const char **text, int *value)
 {

@@ -13,13 +13,12 @@ struct PictureRegion {
 };
 
 struct CropState {
-    const char *text;           // -crop as given; null without it
-    int width, height, x, y;    // as read
-    bool from_right;            // WxH-X...: x counts from the right edge to the region's
-    bool from_bottom;           // ...-Y: y from the bottom edge
-    PictureRegion region;              // settled with the picture size; the whole picture without -crop
+    const char *text = nullptr;      // -crop as given; null without it
+    int width = 0, height = 0, x = 0, y = 0;  // as read
+    bool from_right = false;         // WxH-X...: x counts from the right edge to the region's
+    bool from_bottom = false;        // ...-Y: y from the bottom edge
+    PictureRegion region = {0, 0, 0, 0};  // settled with the picture size; the whole picture without -crop
 };
-extern CropState cropping;
 
 // Reads an X geometry, WxH+X+Y: the size, then optionally both offsets, each after + (from
 // the left or top edge) or - (from the right or bottom edge); 'X' may stand for 'x' and a

@@ -4,24 +4,9 @@
 
 #include "common/die.h"
 
-unsigned long wpixel[3];
-int table_pixel_bytes = 2;
-ColourConversion colour_conversion = default_colour_conversion;
-ConversionTables default_tables;
-ConversionTables colour_tables;
-
-int32_t *L_tab;
-int32_t *Cr_r_tab;
-int32_t *Cr_g_tab;
-int32_t *Cb_g_tab;
-int32_t *Cb_b_tab;
-
-int32_t *r_2_pix;
-int32_t *g_2_pix;
-int32_t *b_2_pix;
-int32_t *r_2_pix_alloc;
-int32_t *g_2_pix_alloc;
-int32_t *b_2_pix_alloc;
+PixelTables pixel_tables = {{}, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr, nullptr, {},
+                             default_colour_conversion, {}, 2};
 
 // The doubles of 0.419 / 0.299, -(0.299 / 0.419), -(0.114 / 0.331) and 0.587 / 0.331.
 static const double cr_to_red = 1.4013377926421404;
@@ -81,55 +66,55 @@ static void fill_channel_table(int32_t *block, uint32_t mask, int thirty_two_bit
 
 void InitColorDither(int thirty_two_bit)
 {
-    uint32_t red_mask = (uint32_t)wpixel[0];
-    uint32_t green_mask = (uint32_t)wpixel[1];
-    uint32_t blue_mask = (uint32_t)wpixel[2];
+    uint32_t red_mask = (uint32_t)pixel_tables.wpixel[0];
+    uint32_t green_mask = (uint32_t)pixel_tables.wpixel[1];
+    uint32_t blue_mask = (uint32_t)pixel_tables.wpixel[2];
 
     // Built once in a run; a second build (tests switching layouts) replaces the first.
-    free(L_tab);
-    free(Cr_r_tab);
-    free(Cr_g_tab);
-    free(Cb_g_tab);
-    free(Cb_b_tab);
-    free(r_2_pix_alloc);
-    free(g_2_pix_alloc);
-    free(b_2_pix_alloc);
+    free(pixel_tables.L_tab);
+    free(pixel_tables.Cr_r_tab);
+    free(pixel_tables.Cr_g_tab);
+    free(pixel_tables.Cb_g_tab);
+    free(pixel_tables.Cb_b_tab);
+    free(pixel_tables.r_2_pix_alloc);
+    free(pixel_tables.g_2_pix_alloc);
+    free(pixel_tables.b_2_pix_alloc);
 
-    L_tab = (int32_t *)malloc(256 * sizeof(int32_t));
-    Cr_r_tab = (int32_t *)malloc(256 * sizeof(int32_t));
-    Cr_g_tab = (int32_t *)malloc(256 * sizeof(int32_t));
-    Cb_g_tab = (int32_t *)malloc(256 * sizeof(int32_t));
-    Cb_b_tab = (int32_t *)malloc(256 * sizeof(int32_t));
-    r_2_pix_alloc = (int32_t *)malloc(768 * sizeof(int32_t));
-    g_2_pix_alloc = (int32_t *)malloc(768 * sizeof(int32_t));
-    b_2_pix_alloc = (int32_t *)malloc(768 * sizeof(int32_t));
-    if (!L_tab || !Cr_r_tab || !Cr_g_tab || !Cb_g_tab || !Cb_b_tab || !r_2_pix_alloc ||
-        !g_2_pix_alloc || !b_2_pix_alloc)
+    pixel_tables.L_tab = (int32_t *)malloc(256 * sizeof(int32_t));
+    pixel_tables.Cr_r_tab = (int32_t *)malloc(256 * sizeof(int32_t));
+    pixel_tables.Cr_g_tab = (int32_t *)malloc(256 * sizeof(int32_t));
+    pixel_tables.Cb_g_tab = (int32_t *)malloc(256 * sizeof(int32_t));
+    pixel_tables.Cb_b_tab = (int32_t *)malloc(256 * sizeof(int32_t));
+    pixel_tables.r_2_pix_alloc = (int32_t *)malloc(768 * sizeof(int32_t));
+    pixel_tables.g_2_pix_alloc = (int32_t *)malloc(768 * sizeof(int32_t));
+    pixel_tables.b_2_pix_alloc = (int32_t *)malloc(768 * sizeof(int32_t));
+    if (!pixel_tables.L_tab || !pixel_tables.Cr_r_tab || !pixel_tables.Cr_g_tab || !pixel_tables.Cb_g_tab || !pixel_tables.Cb_b_tab || !pixel_tables.r_2_pix_alloc ||
+        !pixel_tables.g_2_pix_alloc || !pixel_tables.b_2_pix_alloc)
         die(1, "Could not get enough memory in InitColorDither\n");
 
     for (int i = 0; i < 256; i++) {
         int k = i - 128;
-        L_tab[i] = i;
+        pixel_tables.L_tab[i] = i;
         // Conversion from double truncates toward zero, as the offsets must.
-        Cr_r_tab[i] = (int32_t)(k * cr_to_red);
-        Cr_g_tab[i] = (int32_t)(k * cr_to_green);
-        Cb_g_tab[i] = (int32_t)(k * cb_to_green);
-        Cb_b_tab[i] = (int32_t)(k * cb_to_blue);
+        pixel_tables.Cr_r_tab[i] = (int32_t)(k * cr_to_red);
+        pixel_tables.Cr_g_tab[i] = (int32_t)(k * cr_to_green);
+        pixel_tables.Cb_g_tab[i] = (int32_t)(k * cb_to_green);
+        pixel_tables.Cb_b_tab[i] = (int32_t)(k * cb_to_blue);
     }
 
-    fill_channel_table(r_2_pix_alloc, red_mask, thirty_two_bit);
-    fill_channel_table(g_2_pix_alloc, green_mask, thirty_two_bit);
-    fill_channel_table(b_2_pix_alloc, blue_mask, thirty_two_bit);
-    r_2_pix = r_2_pix_alloc + 256;
-    g_2_pix = g_2_pix_alloc + 256;
-    b_2_pix = b_2_pix_alloc + 256;
-    table_pixel_bytes = thirty_two_bit ? 4 : 2;
+    fill_channel_table(pixel_tables.r_2_pix_alloc, red_mask, thirty_two_bit);
+    fill_channel_table(pixel_tables.g_2_pix_alloc, green_mask, thirty_two_bit);
+    fill_channel_table(pixel_tables.b_2_pix_alloc, blue_mask, thirty_two_bit);
+    pixel_tables.r_2_pix = pixel_tables.r_2_pix_alloc + 256;
+    pixel_tables.g_2_pix = pixel_tables.g_2_pix_alloc + 256;
+    pixel_tables.b_2_pix = pixel_tables.b_2_pix_alloc + 256;
+    pixel_tables.table_pixel_bytes = thirty_two_bit ? 4 : 2;
 
-    default_tables = ConversionTables{L_tab,   Cr_r_tab, Cr_g_tab, Cb_g_tab, Cb_b_tab,
-                                      r_2_pix, g_2_pix,  b_2_pix,  0};
-    if (colour_conversion.matrix == default_colour_conversion.matrix &&
-        colour_conversion.range == default_colour_conversion.range)
-        colour_tables = default_tables;
+    pixel_tables.default_tables = ConversionTables{pixel_tables.L_tab,   pixel_tables.Cr_r_tab, pixel_tables.Cr_g_tab, pixel_tables.Cb_g_tab, pixel_tables.Cb_b_tab,
+                                      pixel_tables.r_2_pix, pixel_tables.g_2_pix,  pixel_tables.b_2_pix,  0};
+    if (pixel_tables.colour_conversion.matrix == default_colour_conversion.matrix &&
+        pixel_tables.colour_conversion.range == default_colour_conversion.range)
+        pixel_tables.colour_tables = pixel_tables.default_tables;
     else
-        build_conversion_tables(colour_conversion, thirty_two_bit);
+        build_conversion_tables(pixel_tables.colour_conversion, thirty_two_bit);
 }

@@ -6,25 +6,6 @@
 
 #include "common/colour_conversion.h"
 
-// Red, green and blue masks of the visual, in this order; set by the display before
-// InitColorDither runs.
-extern unsigned long wpixel[3];
-
-extern int32_t *L_tab;     // luma level per luma sample (identity)
-extern int32_t *Cr_r_tab;  // red offset per Cr (V) sample
-extern int32_t *Cr_g_tab;  // Cr's share of the green offset
-extern int32_t *Cb_g_tab;  // Cb's share of the green offset
-extern int32_t *Cb_b_tab;  // blue offset per Cb (U) sample
-
-// Channel level -256..511 -> that channel's bits in the pixel word, clamped to 0..255.
-// Each points 256 entries into its 768-entry block, so negative indexes are valid.
-extern int32_t *r_2_pix;
-extern int32_t *g_2_pix;
-extern int32_t *b_2_pix;
-extern int32_t *r_2_pix_alloc;
-extern int32_t *g_2_pix_alloc;
-extern int32_t *b_2_pix_alloc;
-
 // The tables of one conversion, as the renderers walk them. Luma levels and chroma offsets
 // are in 1/2^fraction_bits of a channel level; a channel table takes their sum, rounds it
 // to a level, clamps that to 0..255 and gives the channel's bits in the pixel word.
@@ -35,15 +16,40 @@ struct ConversionTables {
     int fraction_bits;
 };
 
-// The tables above, which the gray renderers (difference pictures) always use: they are
-// no video, and their small differences must not vanish below a limited range's black.
-extern ConversionTables default_tables;
+// Everything the renderers look pixels up in, one record for the run.
+struct PixelTables {
+    // Red, green and blue masks of the visual, in this order; set by the display before
+    // InitColorDither runs.
+    unsigned long wpixel[3];
 
-// The conversion the next InitColorDither builds the colour renderers' tables for.
-extern ColourConversion colour_conversion;
-// What the colour renderers use: default_tables for the default conversion, else tables
-// of that conversion (in eighths of a level, so that they round as the formula does).
-extern ConversionTables colour_tables;
+    int32_t *L_tab;     // luma level per luma sample (identity)
+    int32_t *Cr_r_tab;  // red offset per Cr (V) sample
+    int32_t *Cr_g_tab;  // Cr's share of the green offset
+    int32_t *Cb_g_tab;  // Cb's share of the green offset
+    int32_t *Cb_b_tab;  // blue offset per Cb (U) sample
+
+    // Channel level -256..511 -> that channel's bits in the pixel word, clamped to 0..255.
+    // Each points 256 entries into its 768-entry block, so negative indexes are valid.
+    int32_t *r_2_pix;
+    int32_t *g_2_pix;
+    int32_t *b_2_pix;
+    int32_t *r_2_pix_alloc;
+    int32_t *g_2_pix_alloc;
+    int32_t *b_2_pix_alloc;
+
+    // The tables above, which the gray renderers (difference pictures) always use: they are
+    // no video, and their small differences must not vanish below a limited range's black.
+    ConversionTables default_tables;
+
+    // The conversion the next InitColorDither builds the colour renderers' tables for.
+    ColourConversion colour_conversion;
+    // What the colour renderers use: default_tables for the default conversion, else tables
+    // of that conversion (in eighths of a level, so that they round as the formula does).
+    ConversionTables colour_tables;
+
+    int table_pixel_bytes;  // 2 or 4: the pixel width of the last InitColorDither
+};
+extern PixelTables pixel_tables;
 
 // A channel's table entry for a clamped level 0..255: its bits in the pixel word, in both
 // 16-bit halves for 16-bit pixels.
@@ -55,8 +61,6 @@ void build_conversion_tables(ColourConversion conversion, int thirty_two_bit);
 // Builds all tables from wpixel and colour_conversion. thirty_two_bit: nonzero for 32-bit pixels; zero for
 // 16-bit pixels, whose channel entries carry their value in both 16-bit halves.
 void InitColorDither(int thirty_two_bit);
-
-extern int table_pixel_bytes;  // 2 or 4: the pixel width of the last InitColorDither
 
 // Chooses the renderer kernels for the tables just built: after InitColorDither, before the
 // first picture. TRIVISTA_REFERENCE=1 in the environment forces the reference kernels.

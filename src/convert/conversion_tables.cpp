@@ -54,9 +54,9 @@ void build_conversion_tables(ColourConversion conversion, int thirty_two_bit)
     for (int c = 0; c < 3; c++)
         for (int i = 0; i < channel_entries; i++)
             channels[c][i] = channel_entry(clamped_level(i + lowest_level * eighths),
-                                           (uint32_t)wpixel[c], thirty_two_bit);
+                                           (uint32_t)pixel_tables.wpixel[c], thirty_two_bit);
     const int zero = -lowest_level * eighths;  // the entry of level 0
-    colour_tables = ConversionTables{luma,
+    pixel_tables.colour_tables = ConversionTables{luma,
                                      cr_red,
                                      cr_green,
                                      cb_green,

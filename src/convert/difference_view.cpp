@@ -31,14 +31,14 @@ void difference_view_levels_C(const YuvFrame *first, const YuvFrame *second,
 
 void build_view_pixels(DifferenceView view, uint32_t pixels[256])
 {
-    const int thirty_two_bit = table_pixel_bytes == 4;
+    const int thirty_two_bit = pixel_tables.table_pixel_bytes == 4;
     for (int level = 0; level < 256; level++) {
         uint8_t rgb[3] = {(uint8_t)level, (uint8_t)level, (uint8_t)level};
         if (view == view_heat)
             heat_map_colour(level, rgb);
         uint32_t pixel = 0;
         for (int c = 0; c < 3; c++)
-            pixel |= (uint32_t)channel_entry(rgb[c], (uint32_t)wpixel[c], thirty_two_bit);
+            pixel |= (uint32_t)channel_entry(rgb[c], (uint32_t)pixel_tables.wpixel[c], thirty_two_bit);
         pixels[level] = pixel;
     }
 }
@@ -67,5 +67,5 @@ void set_view_pixels(DifferenceView view)
 
 void render_view(const YuvFrame *levels, unsigned char *out, ptrdiff_t out_stride)
 {
-    render_view_levels_C(levels, view_pixels, table_pixel_bytes, out, out_stride);
+    render_view_levels_C(levels, view_pixels, pixel_tables.table_pixel_bytes, out, out_stride);
 }

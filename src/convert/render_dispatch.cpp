@@ -3,10 +3,9 @@
 #include <cstring>
 
 #include "color_tables.h"
-#include "render_kernels.h"
+#include "convert_kernels.h"
 #include "common/kernel_choice.h"
 
-FastLayout fast_layout;
 
 int available_render_variants(const RenderVariant **list, int capacity)
 {
@@ -61,8 +60,8 @@ static int shifts_match(const int32_t *table, ChannelShift shift, int width)
 // Which of the whole-byte orders the masks are, if any.
 static int byte_order_of_masks()
 {
-    const uint32_t red = (uint32_t)wpixel[0], green = (uint32_t)wpixel[1],
-                   blue = (uint32_t)wpixel[2];
+    const uint32_t red = (uint32_t)pixel_tables.wpixel[0], green = (uint32_t)pixel_tables.wpixel[1],
+                   blue = (uint32_t)pixel_tables.wpixel[2];
     if (green == 0x0000FF00 && red == 0x00FF0000 && blue == 0x000000FF)
         return byte_order_xrgb;
     if (green == 0x0000FF00 && red == 0x000000FF && blue == 0x00FF0000)
@@ -77,7 +76,7 @@ static int byte_order_of_masks()
 // True when the colour tables hold, entry for entry, what the default tables hold.
 static int colour_tables_are_default()
 {
-    const ConversionTables &c = colour_tables, &d = default_tables;
+    const ConversionTables &c = pixel_tables.colour_tables, &d = pixel_tables.default_tables;
     if (c.fraction_bits != d.fraction_bits)
         return 0;
     for (int i = 0; i < 256; i++)
@@ -94,13 +93,13 @@ static int colour_tables_are_default()
 
 static void work_out_layout()
 {
-    const int32_t *tables[3] = {r_2_pix, g_2_pix, b_2_pix};
+    const int32_t *tables[3] = {pixel_tables.r_2_pix, pixel_tables.g_2_pix, pixel_tables.b_2_pix};
     FastLayout layout;
     memset(&layout, 0, sizeof layout);
     layout.shifts_match16 = 1;
     layout.shifts_match32 = 1;
     for (int c = 0; c < 3; c++) {
-        ChannelShift shift = shift_for_mask((uint32_t)wpixel[c]);
+        ChannelShift shift = shift_for_mask((uint32_t)pixel_tables.wpixel[c]);
         layout.channel[c] = shift;
         layout.shifts_match16 &= shifts_match(tables[c], shift, 16);
         layout.shifts_match32 &= shifts_match(tables[c], shift, 32);
@@ -108,7 +107,7 @@ static void work_out_layout()
     // Storing whole bytes is the shifts by multiples of 8, so it is exact where they are.
     layout.byte_order32 = layout.shifts_match32 ? byte_order_of_masks() : byte_order_none;
     layout.colour_tables_default = colour_tables_are_default();
-    fast_layout = layout;
+    convert_kernels.fast_layout = layout;
 }
 
 // True when the variant's chroma arithmetic gives every offset of the chroma tables.
@@ -123,11 +122,11 @@ static int chroma_offsets_match(const RenderVariant *variant)
         // Green is the sum of a Cr and a Cb share: check each with the other at zero.
         variant->chroma_offsets(neutral, v, r, g, b);
         for (int i = 0; i < 16; i++)
-            if (r[i] != Cr_r_tab[v[i]] || g[i] != Cr_g_tab[v[i]] + Cb_g_tab[128])
+            if (r[i] != pixel_tables.Cr_r_tab[v[i]] || g[i] != pixel_tables.Cr_g_tab[v[i]] + pixel_tables.Cb_g_tab[128])
                 return 0;
         variant->chroma_offsets(u, neutral, r, g, b);
         for (int i = 0; i < 16; i++)
-            if (b[i] != Cb_b_tab[u[i]] || g[i] != Cr_g_tab[128] + Cb_g_tab[u[i]])
+            if (b[i] != pixel_tables.Cb_b_tab[u[i]] || g[i] != pixel_tables.Cr_g_tab[128] + pixel_tables.Cb_g_tab[u[i]])
                 return 0;
     }
     return 1;
@@ -138,6 +137,6 @@ void select_render_kernels()
     work_out_layout();
     const RenderVariant *variants[4];
     int count = available_render_variants(variants, 4);
-    render_kernels = choose_kernel(variants, count, chroma_offsets_match)->kernels;
+    convert_kernels.render = choose_kernel(variants, count, chroma_offsets_match)->kernels;
     choose_renderers_for_tables();
 }

@@ -17,9 +17,6 @@ struct RenderKernels {
     render_fn gray32;
 };
 
-// What Color16DitherImage and the other public names call.
-extern RenderKernels render_kernels;
-
 // Points render_colour and render_gray at the kernels of the tables' pixel width; the
 // choice of the kernels ends with it.
 void choose_renderers_for_tables();
@@ -69,9 +66,9 @@ struct FastLayout {
     ChannelShift channel[3];  // red, green, blue
 };
 
-// Worked out from wpixel and checked against the tables by select_render_kernels. A fast
-// kernel whose layout does not match renders through the reference instead.
-extern FastLayout fast_layout;
+// The kernels chosen at start-up (convert_kernels.h) keep the layout: worked out from
+// wpixel and checked against the tables by select_render_kernels. A fast kernel whose
+// layout does not match renders through the reference instead.
 
 // The arithmetic the fast kernels use for the chroma offsets: the whole part of each
 // factor and its fraction in 1/65536, so that floor(|k| x factor) is

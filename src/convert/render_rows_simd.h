@@ -11,7 +11,7 @@
 //   uniform_offsets(d)
 #pragma once
 
-#include "render_kernels.h"
+#include "convert_kernels.h"
 #include "render_shifts_simd.h"
 #include "renderers.h"
 
@@ -91,7 +91,7 @@ void color_rows(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_strid
 
 void color16_fast(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    if (fast_layout.shifts_match16 && fast_layout.colour_tables_default)
+    if (convert_kernels.fast_layout.shifts_match16 && convert_kernels.fast_layout.colour_tables_default)
         color_rows<uint16_t, Rows16>(picture, out, out_stride);
     else
         Color16DitherImage_C(picture, out, out_stride);
@@ -99,11 +99,11 @@ void color16_fast(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_str
 
 void color32_fast(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    if (!fast_layout.shifts_match32 || !fast_layout.colour_tables_default) {
+    if (!convert_kernels.fast_layout.shifts_match32 || !convert_kernels.fast_layout.colour_tables_default) {
         Color32DitherImage_C(picture, out, out_stride);
         return;
     }
-    switch (fast_layout.byte_order32) {
+    switch (convert_kernels.fast_layout.byte_order32) {
     case byte_order_xrgb: color_rows<uint32_t, Bytes<2, 1, 0, 3>>(picture, out, out_stride); break;
     case byte_order_xbgr: color_rows<uint32_t, Bytes<0, 1, 2, 3>>(picture, out, out_stride); break;
     case byte_order_rgbx: color_rows<uint32_t, Bytes<3, 2, 1, 0>>(picture, out, out_stride); break;
@@ -145,7 +145,7 @@ void gray16_fast(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stri
         return;
     }
     int d;
-    if (fast_layout.shifts_match16 &&
+    if (convert_kernels.fast_layout.shifts_match16 &&
         gray_offset_for_chroma(picture->u[0], picture->v[0], fadetogray16, &d))
         gray_rows<uint16_t, Rows16>(picture, out, out_stride, d);
     else
@@ -159,12 +159,12 @@ void gray32_fast(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stri
         return;
     }
     int d;
-    if (!fast_layout.shifts_match32 ||
+    if (!convert_kernels.fast_layout.shifts_match32 ||
         !gray_offset_for_chroma(picture->u[0], picture->v[0], fadetogray32, &d)) {
         gray_by_table32(picture, out, out_stride);
         return;
     }
-    switch (fast_layout.byte_order32) {
+    switch (convert_kernels.fast_layout.byte_order32) {
     case byte_order_xrgb:
         gray_rows<uint32_t, Bytes<2, 1, 0, 3>>(picture, out, out_stride, d);
         break;

@@ -5,7 +5,7 @@
 
 #include <emmintrin.h>
 
-#include "render_kernels.h"
+#include "convert_kernels.h"
 
 namespace {
 
@@ -18,8 +18,8 @@ Shifts layout_shifts()
 {
     Shifts shifts;
     for (int c = 0; c < 3; c++) {
-        shifts.right[c] = _mm_cvtsi32_si128(fast_layout.channel[c].right);
-        shifts.left[c] = _mm_cvtsi32_si128(fast_layout.channel[c].left);
+        shifts.right[c] = _mm_cvtsi32_si128(convert_kernels.fast_layout.channel[c].right);
+        shifts.left[c] = _mm_cvtsi32_si128(convert_kernels.fast_layout.channel[c].left);
     }
     return shifts;
 }

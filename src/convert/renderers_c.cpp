@@ -17,13 +17,13 @@ int fadetogray32(int r, int g, int b)
 // default tables.
 static inline uint32_t color_pixel(int level, int r, int g, int b)
 {
-    return (uint32_t)(colour_tables.red[level + r] | colour_tables.green[level + g] |
-                      colour_tables.blue[level + b]);
+    return (uint32_t)(pixel_tables.colour_tables.red[level + r] | pixel_tables.colour_tables.green[level + g] |
+                      pixel_tables.colour_tables.blue[level + b]);
 }
 
 static inline uint32_t gray_pixel(int gray)
 {
-    return (uint32_t)(r_2_pix[gray] | g_2_pix[gray] | b_2_pix[gray]);
+    return (uint32_t)(pixel_tables.r_2_pix[gray] | pixel_tables.g_2_pix[gray] | pixel_tables.b_2_pix[gray]);
 }
 
 // The red, green and blue offsets of one chroma pair.
@@ -38,7 +38,7 @@ static inline Offsets offsets_in(const ConversionTables &t, int cb, int cr)
 
 static inline Offsets offsets_for(int cb, int cr)
 {
-    return offsets_in(default_tables, cb, cr);
+    return offsets_in(pixel_tables.default_tables, cb, cr);
 }
 
 // Gray level of the luma level with the offsets, at the pixel width's weighting.
@@ -61,12 +61,13 @@ static inline Pixel gray_at(int level, Offsets o)
     return (Pixel)gray_pixel(gray_level<Pixel>(level, o));
 }
 
-// `blocks` 2 x 2 blocks of one row pair through the tables `t`; pixel_at gives one pixel
-// from its luma level.
-template <typename Pixel, Pixel (*pixel_at)(int, Offsets), const ConversionTables &t>
+// `blocks` 2 x 2 blocks of one row pair through the tables `which` of pixel_tables;
+// pixel_at gives one pixel from its luma level.
+template <typename Pixel, Pixel (*pixel_at)(int, Offsets), ConversionTables PixelTables::*which>
 static inline void blocks_of(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
                              const uint8_t *v, Pixel *upper, Pixel *lower, int blocks)
 {
+    const ConversionTables &t = pixel_tables.*which;
     const int32_t *luma = t.luma;
     for (int x = 0; x < blocks; x++) {
         Offsets o = offsets_in(t, *u++, *v++);
@@ -82,13 +83,13 @@ static inline void blocks_of(const uint8_t *y_upper, const uint8_t *y_lower, con
 __attribute__((noinline)) void color_blocks16_C(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
                       const uint8_t *v, uint16_t *upper, uint16_t *lower, int blocks)
 {
-    blocks_of<uint16_t, color_at<uint16_t>, colour_tables>(y_upper, y_lower, u, v, upper, lower, blocks);
+    blocks_of<uint16_t, color_at<uint16_t>, &PixelTables::colour_tables>(y_upper, y_lower, u, v, upper, lower, blocks);
 }
 
 void color_blocks32_C(const uint8_t *y_upper, const uint8_t *y_lower, const uint8_t *u,
                       const uint8_t *v, uint32_t *upper, uint32_t *lower, int blocks)
 {
-    blocks_of<uint32_t, color_at<uint32_t>, colour_tables>(y_upper, y_lower, u, v, upper, lower, blocks);
+    blocks_of<uint32_t, color_at<uint32_t>, &PixelTables::colour_tables>(y_upper, y_lower, u, v, upper, lower, blocks);
 }
 
 // The traversal shared by the four renderers: row pairs, half blocks per pair; each
@@ -123,12 +124,12 @@ void Color32DitherImage_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t
 
 void DitherImageToGray16_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    walk_row_pairs<uint16_t>(picture, out, out_stride, blocks_of<uint16_t, gray_at<uint16_t>, default_tables>);
+    walk_row_pairs<uint16_t>(picture, out, out_stride, blocks_of<uint16_t, gray_at<uint16_t>, &PixelTables::default_tables>);
 }
 
 void DitherImageToGray32_C(const YuvFrame *picture, unsigned char *out, ptrdiff_t out_stride)
 {
-    walk_row_pairs<uint32_t>(picture, out, out_stride, blocks_of<uint32_t, gray_at<uint32_t>, default_tables>);
+    walk_row_pairs<uint32_t>(picture, out, out_stride, blocks_of<uint32_t, gray_at<uint32_t>, &PixelTables::default_tables>);
 }
 
 // Whether `count` samples of u and of v all equal u0 and v0. In whole chunks without an
@@ -168,7 +169,7 @@ static void build_gray_table(uint8_t u, uint8_t v, Pixel table[256])
 {
     Offsets o = offsets_for(u, v);
     for (int sample = 0; sample < 256; sample++)
-        table[sample] = gray_at<Pixel>(L_tab[sample], o);
+        table[sample] = gray_at<Pixel>(pixel_tables.L_tab[sample], o);
 }
 
 void build_gray_table16(uint8_t u, uint8_t v, uint16_t table[256])
@@ -186,7 +187,7 @@ int gray_offset_for_chroma(uint8_t u, uint8_t v, int (*fade)(int, int, int), int
     Offsets o = offsets_for(u, v);
     int clamped[256];
     for (int sample = 0; sample < 256; sample++) {
-        int level = L_tab[sample];
+        int level = pixel_tables.L_tab[sample];
         int gray = fade(level + o.r, level + o.g, level + o.b);
         clamped[sample] = gray < 0 ? 0 : gray > 255 ? 255 : gray;
     }

@@ -1,9 +1,10 @@
 // The zoom kernels the program calls, chosen once at start-up.
 #include "zoom.h"
 
+#include "convert_kernels.h"
+
 #include "common/kernel_choice.h"
 
-ZoomKernels zoom_kernels = zoom_kernels_C;
 
 #if defined(TRIVISTA_X86_KERNELS)
 extern const ZoomKernels zoom_kernels_SSE2;
@@ -28,5 +29,5 @@ void select_zoom_kernels()
 {
     const ZoomKernels *variants[3];
     int count = available_zoom_variants(variants, 3);
-    zoom_kernels = *choose_kernel(variants, count);
+    convert_kernels.zoom = *choose_kernel(variants, count);
 }

@@ -46,6 +46,5 @@ struct ZoomKernels {
 extern const ZoomKernels zoom_kernels_C;
 int available_zoom_variants(const ZoomKernels **list, int capacity);
 
-// What the program calls: the reference until select_zoom_kernels has chosen.
-extern ZoomKernels zoom_kernels;
+// Chooses convert_kernels.zoom (convert_kernels.h); the reference until then.
 void select_zoom_kernels();

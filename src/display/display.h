@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 
 #include "psnr_graph.h"
+#include "viewport.h"
 
 // Everything the display holds for the run. Made once at start-up, never freed or made again.
 struct DisplayState {
@@ -24,6 +25,8 @@ struct DisplayState {
     XImage *kestrin_shape;  // its transparency mask, unused
 
     PsnrHistory psnr_history[4][metric_count];  // graphs of pair 1..3 and each metric
+
+    Viewport viewport;  // what part of its picture each pane shows; keys and clicks move it
 };
 extern DisplayState x11;
 

@@ -118,8 +118,8 @@ static void draw_line(GC context, int y, size_t size, const char *format, ...)
 static void draw_file_line(int n, int y, const char *name)
 {
     static const char *const short_names[4] = {"", "Org", "Enc", "Tra"};
-    if (sequence_labels[n])
-        draw_line(x11.status_gc, y, 50, "%s %s: %s", short_names[n], sequence_labels[n], name);
+    if (settings.sequence_labels[n])
+        draw_line(x11.status_gc, y, 50, "%s %s: %s", short_names[n], settings.sequence_labels[n], name);
     else
         draw_line(x11.status_gc, y, 50, "%s: %s", short_names[n], name);
 }
@@ -163,19 +163,19 @@ void draw_status()
         draw_key_help();
         return;
     }
-    if (fps_label[0])
-        draw_line(x11.status_gc, text_base, 50, "Frame %6i @ %s fps target rate", frame, fps_label);
+    if (settings.fps_label[0])
+        draw_line(x11.status_gc, text_base, 50, "Frame %6i @ %s fps target rate", playhead.frame, settings.fps_label);
     else
-        draw_line(x11.status_gc, text_base, 50, "Frame %6i @ %2i fps target rate", frame, fps);
+        draw_line(x11.status_gc, text_base, 50, "Frame %6i @ %2i fps target rate", playhead.frame, settings.fps);
     // In the gap above the frame range, so that the other lines keep their places.
-    if (colour_conversion_named)
+    if (settings.colour_conversion_named)
         draw_line(x11.status_gc, text_base + 15, 50, "Colours %s",
-                  colour_conversion_text(colour_conversion));
-    draw_line(x11.status_gc, text_base + 30, 20, "Startframe %i", start_frame);
-    if (end_frame != 0)
-        draw_line(x11.status_gc, text_base + 45, 20, "Endframe   %i", end_frame);
-    if (loop != 0)
-        draw_line(x11.green_gc, text_base + 60, 25, "Looping Enabled (%i)", loop);
+                  colour_conversion_text(pixel_tables.colour_conversion));
+    draw_line(x11.status_gc, text_base + 30, 20, "Startframe %i", playhead.start_frame);
+    if (playhead.end_frame != 0)
+        draw_line(x11.status_gc, text_base + 45, 20, "Endframe   %i", playhead.end_frame);
+    if (playhead.loop != 0)
+        draw_line(x11.green_gc, text_base + 60, 25, "Looping Enabled (%i)", playhead.loop);
     else
         draw_line(x11.red_gc, text_base + 60, 20, "Looping Disabled");
     if (sequences[2].fr)
@@ -183,7 +183,7 @@ void draw_status()
     if (sequences[3].fr)
         draw_line(x11.green_gc, text_base + 90, 30, "Transmitted freezing %i",
                   sequences[3].fr_count);
-    if (psnr) {
+    if (settings.psnr) {
         draw_line(x11.green_gc, text_base + 105, 20, "PSNR    On");
         draw_text(x11.status_gc, 100, text_base + 125, "Current");
         draw_text(x11.status_gc, 210, text_base + 125, "Mean");
@@ -193,11 +193,11 @@ void draw_status()
     } else {
         draw_line(x11.red_gc, text_base + 105, 20, "PSNR    Off");
     }
-    for (int n = 1; n <= expand; n++)
+    for (int n = 1; n <= settings.expand; n++)
         draw_file_line(n, text_base + 225 + 25 * n, sequences[n].yuvname);
 
     draw_view_scale();
-    if (viewport.reported) {
+    if (x11.viewport.reported) {
         char view[50];
         describe_view(view, sizeof view);
         draw_line(x11.status_gc, zoom_row, 50, "%-48s", view);  // spaces over a longer one

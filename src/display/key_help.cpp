@@ -39,9 +39,9 @@ static int box_height()
 
 void draw_key_help()
 {
-    Window window = quiet ? x11.window : x11.status_win;
-    GC gc = quiet ? x11.gc : x11.status_gc;
-    if (quiet) {
+    Window window = settings.quiet ? x11.window : x11.status_win;
+    GC gc = settings.quiet ? x11.gc : x11.status_gc;
+    if (settings.quiet) {
         // Over the panes: a box in the window's background, the text in the captions' colour.
         XGCValues values;
         XGetGCValues(x11.display, gc, GCForeground | GCBackground, &values);
@@ -60,7 +60,7 @@ void draw_key_help()
 
 void clear_key_help()
 {
-    if (quiet)
+    if (settings.quiet)
         XClearArea(x11.display, x11.window, 0, 0, box_width, box_height(), False);
     else
         XClearWindow(x11.display, x11.status_win);

@@ -7,6 +7,7 @@
 #include "common/region.h"
 #include "common/settings.h"
 #include "convert/zoom.h"
+#include "display.h"
 #include "viewport.h"
 
 static const int row_gap = 30;           // caption strip between the picture rows
@@ -31,25 +32,25 @@ static const int history_points = 20;
 static const int graph_label_room = 5;
 static const int smallest_pane = 16;  // however small a window manager makes the window
 
-int picture_shown_width() { return shown_size(cropping.region.width, zoom_out, zoom_in); }
-int picture_shown_height() { return shown_size(cropping.region.height, zoom_out, zoom_in); }
+int picture_shown_width() { return shown_size(settings.cropping.region.width, settings.zoom_out, settings.zoom_in); }
+int picture_shown_height() { return shown_size(settings.cropping.region.height, settings.zoom_out, settings.zoom_in); }
 
 static int pane_size(int picture, int limit)
 {
     return std::min(picture, std::max(limit, smallest_pane));
 }
 
-int shown_width() { return pane_size(picture_shown_width(), viewport.limit_width); }
-int shown_height() { return pane_size(picture_shown_height(), viewport.limit_height); }
+int shown_width() { return pane_size(picture_shown_width(), x11.viewport.limit_width); }
+int shown_height() { return pane_size(picture_shown_height(), x11.viewport.limit_height); }
 
-static int columns() { return (expand == 2 || expand == 3) ? expand : 1; }
+static int columns() { return (settings.expand == 2 || settings.expand == 3) ? settings.expand : 1; }
 
 // Rows of pictures and what stands below them besides.
-static int picture_rows() { return psnr || !nodiff ? 2 : 1; }
+static int picture_rows() { return settings.psnr || !settings.nodiff ? 2 : 1; }
 
 static int height_besides_pictures()
 {
-    return psnr ? graphs_height : nodiff ? caption_only_height : caption_strip_height;
+    return settings.psnr ? graphs_height : settings.nodiff ? caption_only_height : caption_strip_height;
 }
 
 static int window_width_for(int pane_width) { return pane_width * columns(); }
@@ -85,8 +86,8 @@ Rect pane_rect(int pane)
 bool pane_shown(int pane)
 {
     if (panes[pane].kind == pane_sequence)
-        return panes[pane].source <= expand;
-    return !nodiff && panes[pane].source <= pair_count_for(expand);
+        return panes[pane].source <= settings.expand;
+    return !settings.nodiff && panes[pane].source <= pair_count_for(settings.expand);
 }
 
 bool pane_at(int x, int y, int *pane, int *picture_x, int *picture_y)
@@ -95,8 +96,8 @@ bool pane_at(int x, int y, int *pane, int *picture_x, int *picture_y)
         Rect r = pane_rect(p);
         if (pane_shown(p) && x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height) {
             *pane = p;
-            *picture_x = (x - r.x + viewport.x) * zoom_out / zoom_in;
-            *picture_y = (y - r.y + viewport.y) * zoom_out / zoom_in;
+            *picture_x = (x - r.x + x11.viewport.x) * settings.zoom_out / settings.zoom_in;
+            *picture_y = (y - r.y + x11.viewport.y) * settings.zoom_out / settings.zoom_in;
             return true;
         }
     }
@@ -123,9 +124,9 @@ GraphArea graph_area(int graph)
     // Zoomed or in a narrower pane, the graph grows with the pictures and shrinks only as far
     // as it must to stay in its own pane; whole pictures at zoom 1 have it as it always was.
     area.point_spacing = graph_point_spacing;
-    if (zoom_in > 1 || zoom_out > 1 || shown_width() < picture_shown_width()) {
+    if (settings.zoom_in > 1 || settings.zoom_out > 1 || shown_width() < picture_shown_width()) {
         int fitting = (shown_width() - graph_label_room - 1) / (history_points - 1);
-        area.point_spacing = std::max(1, std::min(graph_point_spacing * zoom_in, fitting));
+        area.point_spacing = std::max(1, std::min(graph_point_spacing * settings.zoom_in, fitting));
     }
     area.axis_end_x = left + graph_axis_length * area.point_spacing / graph_point_spacing;
     area.baseline_y = strip + graph_baseline;

@@ -123,7 +123,7 @@ void open_display(const char *display_name)
 
     int screen_width = DisplayWidth(x11.display, screen);
     int screen_height = DisplayHeight(x11.display, screen);
-    if (!zoom_given)
+    if (!settings.zoom_given)
         zoom_out_to_fit(screen_width, screen_height);
     if (warn_if_window_exceeds_screen(main_window_width(), main_window_height(), screen_width,
                                       screen_height))
@@ -219,14 +219,14 @@ int init_display(const char *display_name)
                               rendered_width(), rendered_height(), 8, 0);
     if (!x11.ximage)
         die(1, "Can not create the picture image\n");
-    if (shm)
+    if (settings.shm)
         init_shm_transfer();
 
     XWindowAttributes window_attributes;
     XGetWindowAttributes(x11.display, x11.window, &window_attributes);
-    wpixel[0] = window_attributes.visual->red_mask;
-    wpixel[1] = window_attributes.visual->green_mask;
-    wpixel[2] = window_attributes.visual->blue_mask;
+    pixel_tables.wpixel[0] = window_attributes.visual->red_mask;
+    pixel_tables.wpixel[1] = window_attributes.visual->green_mask;
+    pixel_tables.wpixel[2] = window_attributes.visual->blue_mask;
 
     int thirty_two_bit = x11.dpy_depth != 16;
     InitColorDither(thirty_two_bit);

@@ -35,7 +35,7 @@ static bool main_window_and_border_fit(int screen_width, int screen_height)
 // corner, lies wholly on the screen and clear of the main window. Always so with -quiet.
 static bool info_window_fits(int screen_width, int screen_height)
 {
-    if (quiet)
+    if (settings.quiet)
         return true;
     Rect main = {0, 0, main_window_width() + 2 * main_window_border,
                  main_window_height() + 2 * main_window_border};
@@ -50,7 +50,7 @@ static bool info_window_fits(int screen_width, int screen_height)
 static int first_fitting_factor(int screen_width, int screen_height, bool with_info_window)
 {
     for (int factor : zoom_out_factors) {
-        zoom_out = factor;
+        settings.zoom_out = factor;
         if (main_window_and_border_fit(screen_width, screen_height) &&
             (!with_info_window || info_window_fits(screen_width, screen_height)))
             return factor;
@@ -60,17 +60,17 @@ static int first_fitting_factor(int screen_width, int screen_height, bool with_i
 
 int zoom_out_to_fit(int screen_width, int screen_height)
 {
-    zoom_out = 1;
+    settings.zoom_out = 1;
     if (main_window_fits(screen_width, screen_height))
-        return zoom_out;
+        return settings.zoom_out;
     int full_width = main_window_width(), full_height = main_window_height();
     int factor = first_fitting_factor(screen_width, screen_height, true);
     if (!factor)  // no room for both: the main window alone, as large as fits
         factor = first_fitting_factor(screen_width, screen_height, false);
-    zoom_out = factor ? factor : 1;
-    if (zoom_out > 1)
+    settings.zoom_out = factor ? factor : 1;
+    if (settings.zoom_out > 1)
         fprintf(stderr, "The main window (%dx%d) is larger than the screen (%dx%d): shown at "
                         "zoom 1/%d\n",
-                full_width, full_height, screen_width, screen_height, zoom_out);
-    return zoom_out;
+                full_width, full_height, screen_width, screen_height, settings.zoom_out);
+    return settings.zoom_out;
 }

@@ -28,7 +28,7 @@ static bool paint_window(cairo_t *cr, Window w, int x, int *width, int *height)
 void save_screenshot(int shown_frame)
 {
     int main_width = 0, main_height = 0, info_width = 0, info_height = 0;
-    bool with_info = !quiet && x11.status_win;
+    bool with_info = !settings.quiet && x11.status_win;
     if (!paint_window(nullptr, x11.window, 0, &main_width, &main_height) ||
         (with_info && !paint_window(nullptr, x11.status_win, 0, &info_width, &info_height)))
         return;
@@ -43,8 +43,8 @@ void save_screenshot(int shown_frame)
     cairo_destroy(cr);
 
     char path[4200];
-    if (shots_directory)
-        snprintf(path, sizeof path, "%s/trivista-%d.png", shots_directory, shown_frame);
+    if (settings.shots_directory)
+        snprintf(path, sizeof path, "%s/trivista-%d.png", settings.shots_directory, shown_frame);
     else
         snprintf(path, sizeof path, "trivista-%d.png", shown_frame);
     cairo_status_t status = cairo_surface_write_to_png(picture, path);

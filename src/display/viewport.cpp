@@ -5,14 +5,12 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "display.h"
 #include "layout.h"
 #include "screen_fit.h"
 #include "common/region.h"
 #include "common/settings.h"
 #include "convert/zoom.h"
-
-// No limit until a window or a screen sets one: the panes show the whole pictures.
-Viewport viewport = {INT_MAX, INT_MAX, 0, 0, false, 0, 0};
 
 // The zoom factors as in and out, smallest pictures first; -zoom offers the same.
 static const int zoom_steps[][2] = {{1, 8}, {1, 6}, {1, 5}, {1, 4}, {1, 3},
@@ -50,27 +48,27 @@ int origin_after_zoom(int origin, int pane, int new_pane, int in, int out, int n
     return (int)(centre / (2 * (int64_t)in * new_out)) - new_pane / 2;
 }
 
-static int scale() { return zoom_in; }
+static int scale() { return settings.zoom_in; }
 
 // The picture as the renderers take it, in samples: the zoomed-out picture when zoomed out.
-static int rendered_samples(int size) { return zoom_out > 1 ? shown_size(size, zoom_out, 1) : size; }
+static int rendered_samples(int size) { return settings.zoom_out > 1 ? shown_size(size, settings.zoom_out, 1) : size; }
 
 static void keep_on_picture()
 {
-    viewport.x = std::max(0, std::min(viewport.x, picture_shown_width() - shown_width()));
-    viewport.y = std::max(0, std::min(viewport.y, picture_shown_height() - shown_height()));
+    x11.viewport.x = std::max(0, std::min(x11.viewport.x, picture_shown_width() - shown_width()));
+    x11.viewport.y = std::max(0, std::min(x11.viewport.y, picture_shown_height() - shown_height()));
     if (shown_width() < picture_shown_width() || shown_height() < picture_shown_height())
-        viewport.reported = true;
+        x11.viewport.reported = true;
 }
 
 ViewSpan view_span_x()
 {
-    return view_span(viewport.x, shown_width(), rendered_samples(cropping.region.width), scale());
+    return view_span(x11.viewport.x, shown_width(), rendered_samples(settings.cropping.region.width), scale());
 }
 
 ViewSpan view_span_y()
 {
-    return view_span(viewport.y, shown_height(), rendered_samples(cropping.region.height), scale());
+    return view_span(x11.viewport.y, shown_height(), rendered_samples(settings.cropping.region.height), scale());
 }
 
 int rendered_width() { return view_span_x().count * scale(); }
@@ -78,31 +76,31 @@ int rendered_height() { return view_span_y().count * scale(); }
 
 void fit_panes_to_window(int width, int height)
 {
-    panes_for_window(width, height, &viewport.limit_width, &viewport.limit_height);
+    panes_for_window(width, height, &x11.viewport.limit_width, &x11.viewport.limit_height);
     keep_on_picture();
 }
 
 bool move_view(int dx, int dy)
 {
-    int x = viewport.x, y = viewport.y;
-    viewport.x += dx;
-    viewport.y += dy;
+    int x = x11.viewport.x, y = x11.viewport.y;
+    x11.viewport.x += dx;
+    x11.viewport.y += dy;
     keep_on_picture();
-    return viewport.x != x || viewport.y != y;
+    return x11.viewport.x != x || x11.viewport.y != y;
 }
 
 bool zoom_view(int direction, int screen_width, int screen_height)
 {
-    int in = zoom_in, out = zoom_out, new_in = in, new_out = out;
+    int in = settings.zoom_in, out = settings.zoom_out, new_in = in, new_out = out;
     if (!next_zoom(direction, &new_in, &new_out))
         return false;
     int old_width = shown_width(), old_height = shown_height();
-    zoom_in = new_in, zoom_out = new_out;
-    viewport.reported = true;
+    settings.zoom_in = new_in, settings.zoom_out = new_out;
+    x11.viewport.reported = true;
     panes_for_window(screen_width - 2 * main_window_border, screen_height - 2 * main_window_border,
-                     &viewport.limit_width, &viewport.limit_height);
-    viewport.x = origin_after_zoom(viewport.x, old_width, shown_width(), in, out, zoom_in, zoom_out);
-    viewport.y = origin_after_zoom(viewport.y, old_height, shown_height(), in, out, zoom_in, zoom_out);
+                     &x11.viewport.limit_width, &x11.viewport.limit_height);
+    x11.viewport.x = origin_after_zoom(x11.viewport.x, old_width, shown_width(), in, out, settings.zoom_in, settings.zoom_out);
+    x11.viewport.y = origin_after_zoom(x11.viewport.y, old_height, shown_height(), in, out, settings.zoom_in, settings.zoom_out);
     keep_on_picture();
     return true;
 }
@@ -110,11 +108,11 @@ bool zoom_view(int direction, int screen_width, int screen_height)
 void describe_view(char *text, int size)
 {
     char zoom[16];
-    if (zoom_out > 1)
-        snprintf(zoom, sizeof zoom, "1/%d", zoom_out);
+    if (settings.zoom_out > 1)
+        snprintf(zoom, sizeof zoom, "1/%d", settings.zoom_out);
     else
-        snprintf(zoom, sizeof zoom, "%d", zoom_in);
-    snprintf(text, (size_t)size, "Zoom %s  view %dx%d+%d+%d", zoom, shown_width() * zoom_out / zoom_in,
-             shown_height() * zoom_out / zoom_in, viewport.x * zoom_out / zoom_in,
-             viewport.y * zoom_out / zoom_in);
+        snprintf(zoom, sizeof zoom, "%d", settings.zoom_in);
+    snprintf(text, (size_t)size, "Zoom %s  view %dx%d+%d+%d", zoom, shown_width() * settings.zoom_out / settings.zoom_in,
+             shown_height() * settings.zoom_out / settings.zoom_in, x11.viewport.x * settings.zoom_out / settings.zoom_in,
+             x11.viewport.y * settings.zoom_out / settings.zoom_in);
 }

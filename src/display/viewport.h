@@ -3,6 +3,8 @@
 // the user moves; a picture that fits is shown whole, as it always was.
 #pragma once
 
+#include <climits>
+
 // One axis of what is rendered: samples [first, first + count) of the picture as the renderers
 // take it (zoomed in: the picture itself, else the zoomed-out picture), `scale` pixels each, of
 // which the pane shows its pixels from pixel `skip` on. first and count are even, so that
@@ -23,12 +25,13 @@ bool next_zoom(int direction, int *zoom_in, int *zoom_out);
 int origin_after_zoom(int origin, int pane, int new_pane, int in, int out, int new_in, int new_out);
 
 struct Viewport {
-    int limit_width, limit_height;  // the largest pane the main window has room for
-    int x, y;                       // the view's top left in the zoomed picture, shown pixels
-    bool reported;                  // the info window shows the zoom and the view
-    int grip_x, grip_y;             // where button 2 or 3 holds the pictures: pointer plus origin
+    // The largest pane the main window has room for; no limit until a window or a screen sets
+    // one, so that the panes show the whole pictures.
+    int limit_width = INT_MAX, limit_height = INT_MAX;
+    int x = 0, y = 0;         // the view's top left in the zoomed picture, shown pixels
+    bool reported = false;    // the info window shows the zoom and the view
+    int grip_x = 0, grip_y = 0;  // where button 2 or 3 holds the pictures: pointer plus origin
 };
-extern Viewport viewport;
 
 // The view's spans across and down, for the zoom and the panes' size as they are.
 ViewSpan view_span_x();

@@ -24,7 +24,7 @@ static int first_of(int option, int said, int by_size, bool *decided)
 static ColourConversion choose(bool *named)
 {
     ColourConversion said = {-1, -1};
-    for (int n = expand; n >= 1; n--) {  // the first sequence that says it wins
+    for (int n = settings.expand; n >= 1; n--) {  // the first sequence that says it wins
         ColourConversion colours = sequences[n].source.colours;
         if (colours.matrix >= 0)
             said.matrix = colours.matrix;
@@ -32,14 +32,14 @@ static ColourConversion choose(bool *named)
             said.range = colours.range;
     }
     const bool high_definition =
-        horizontal_size > largest_sd_width || vertical_size > largest_sd_height;
+        settings.horizontal_size > largest_sd_width || settings.vertical_size > largest_sd_height;
     const ColourConversion by_size = high_definition
                                          ? ColourConversion{matrix_bt709, range_limited}
                                          : default_colour_conversion;
     bool matrix_decided = true, range_decided = true;
     ColourConversion chosen;
-    chosen.matrix = first_of(colorspace_option, said.matrix, by_size.matrix, &matrix_decided);
-    chosen.range = first_of(color_range_option, said.range, by_size.range, &range_decided);
+    chosen.matrix = first_of(settings.colorspace_option, said.matrix, by_size.matrix, &matrix_decided);
+    chosen.range = first_of(settings.color_range_option, said.range, by_size.range, &range_decided);
     *named = matrix_decided || range_decided;
     return chosen;
 }
@@ -47,9 +47,9 @@ static ColourConversion choose(bool *named)
 void choose_colour_conversion()
 {
     bool named;
-    colour_conversion = choose(&named);
+    pixel_tables.colour_conversion = choose(&named);
     // The default conversion taken by size goes unnamed: default runs look as they always did.
-    colour_conversion_named =
-        named || colour_conversion.matrix != default_colour_conversion.matrix ||
-        colour_conversion.range != default_colour_conversion.range;
+    settings.colour_conversion_named =
+        named || pixel_tables.colour_conversion.matrix != default_colour_conversion.matrix ||
+        pixel_tables.colour_conversion.range != default_colour_conversion.range;
 }

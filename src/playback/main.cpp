@@ -35,7 +35,7 @@ int main(int argc, char **argv)
     allocate_buffers();
     init_display("");
     init_psnr_histories();  // on the graphs' baseline, which follows the zoom the display chose
-    if (!quiet)
+    if (!settings.quiet)
         init_status();
     listen_for_input();  // as soon as both windows are there, so no early key is lost
     create_logo();

@@ -14,7 +14,7 @@ void set_pacing(Fraction rate)
 {
     int64_t microseconds = (int64_t)1000000 * rate.denominator;
     int64_t whole = microseconds / rate.numerator;
-    frame_period = whole > INT_MAX ? INT_MAX : (int)whole;
+    settings.frame_period = whole > INT_MAX ? INT_MAX : (int)whole;
     period_rest = whole > INT_MAX ? 0 : microseconds % rate.numerator;
     period_divisor = rate.numerator;
     rest_carried = 0;
@@ -24,9 +24,9 @@ long next_frame_period()
 {
     rest_carried += period_rest;
     if (rest_carried < period_divisor)
-        return frame_period;
+        return settings.frame_period;
     rest_carried -= period_divisor;
-    return (long)frame_period + 1;
+    return (long)settings.frame_period + 1;
 }
 
 long frame_sleep(long period, long elapsed)

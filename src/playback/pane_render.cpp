@@ -12,7 +12,7 @@
 #include "convert/difference_view.h"
 #include "convert/reduce.h"
 #include "convert/renderers.h"
-#include "convert/zoom.h"
+#include "convert/convert_kernels.h"
 #include "display/layout.h"
 #include "display/look.h"
 #include "display/viewport.h"
@@ -33,7 +33,7 @@ static uint8_t levels_table[view_level_count];
 // pictures; a picture of another format than 8-bit 4:2:0 has its difference averaged.
 static void zoom_out_into(const YuvFrame *picture, int pane, YuvFrame *out)
 {
-    *out = zoom_picture;
+    *out = viewer_buffers.zoom_picture;
     out->width = picture_shown_width();
     out->height = picture_shown_height();
     const Pane &shown = panes[pane];
@@ -43,9 +43,9 @@ static void zoom_out_into(const YuvFrame *picture, int pane, YuvFrame *out)
         second = picture_of(pairs[shown.source].second);
     }
     if (first && first->bit_depth == 8 && first->chroma == chroma_420)
-        zoom_kernels.zoom_out_difference(first, second, picture, out, zoom_out);
+        convert_kernels.zoom.zoom_out_difference(first, second, picture, out, settings.zoom_out);
     else
-        zoom_kernels.zoom_out(picture, out, zoom_out);
+        convert_kernels.zoom.zoom_out(picture, out, settings.zoom_out);
 }
 
 // Samples [x, x + width) of rows [y, y + height) of an 8-bit 4:2:0 picture, x and y even.
@@ -68,16 +68,16 @@ static void render(const YuvFrame *picture, void (*renderer)(const YuvFrame *, u
     ptrdiff_t row = (ptrdiff_t)rendered_width() * rendered_pixel_bytes();
     unsigned char *rendered = panes[pane].rendered;
     YuvFrame zoomed;
-    if (zoom_out > 1) {
+    if (settings.zoom_out > 1) {
         zoom_out_into(picture, pane, &zoomed);
         picture = &zoomed;
     }
     ViewSpan across = view_span_x(), down = view_span_y();
     YuvFrame part = part_of(*picture, across.first, down.first, across.count, down.count);
     // Rendered on every zoom_in-th row, then widened in place.
-    renderer(&part, rendered, row * zoom_in);
-    if (zoom_in > 1)
-        zoom_kernels.zoom_in(rendered, part.width, part.height, rendered_pixel_bytes(), row, zoom_in);
+    renderer(&part, rendered, row * settings.zoom_in);
+    if (settings.zoom_in > 1)
+        convert_kernels.zoom.zoom_in(rendered, part.width, part.height, rendered_pixel_bytes(), row, settings.zoom_in);
 }
 
 void render_shown_panes()
@@ -97,8 +97,8 @@ static const YuvFrame *displayable(const YuvFrame *picture)
 {
     if (picture->bit_depth == 8 && picture->chroma == chroma_420)
         return picture;
-    reduce_for_display(picture, &display_picture);  // rendered before the next one comes
-    return &display_picture;
+    reduce_for_display(picture, &viewer_buffers.display_picture);  // rendered before the next one comes
+    return &viewer_buffers.display_picture;
 }
 
 void render_sequence_pane(int n)

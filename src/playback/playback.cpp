@@ -47,23 +47,23 @@ static void show_sequence(int n, bool held)
 // shown again has them rebuilt instead (`record` false).
 static void show_pair(int pair, bool record)
 {
-    if (nodiff && !psnr)
+    if (settings.nodiff && !settings.psnr)
         return;
     for (int metric : viewer_metrics) {
         MetricSample measured = measure_shown_metric(pair, metric);
         shown_value[pair][metric] = measured.value;
-        if (psnr && record) {
-            series_add(&pass_series[pair][metric], frame, measured.value, measured.sum,
+        if (settings.psnr && record) {
+            series_add(&pass_series[pair][metric], playhead.frame, measured.value, measured.sum,
                        measured.samples);
-            note_pair_value(pair, metric, frame, measured.value);
+            note_pair_value(pair, metric, playhead.frame, measured.value);
         }
     }
     int pane = pane_of_pair(pair);
-    if (!nodiff) {
+    if (!settings.nodiff) {
         render_pair_pane(pair);
         display_image(x11.ximage, panes[pane].rendered, pane);
     }
-    if (!psnr)
+    if (!settings.psnr)
         return;
     for (int metric : viewer_metrics) {
         if (record)
@@ -71,7 +71,7 @@ static void show_pair(int pair, bool record)
         else
             draw_psnr_history(&x11.psnr_history[pair][metric], pair);
     }
-    if (!quiet)
+    if (!settings.quiet)
         PSNRstatus(shown_value[pair][metric_psnr_y], series_mean(&pass_series[pair][metric_psnr_y]),
                    pair);
 }
@@ -80,22 +80,22 @@ static void show_pair(int pair, bool record)
 // sequences. A sequence held at the first frame of a pass was given its picture there.
 static void show_frame(const FrameStep &step, bool record)
 {
-    if (!quiet)
+    if (!settings.quiet)
         draw_status();
-    for (int n = 1; n <= expand; n++) {
-        show_sequence(n, step.held[n] && frame != start_frame);
-        for (int pair = 1; pair <= pair_count_for(expand); pair++)
+    for (int n = 1; n <= settings.expand; n++) {
+        show_sequence(n, step.held[n] && playhead.frame != playhead.start_frame);
+        for (int pair = 1; pair <= pair_count_for(settings.expand); pair++)
             if (pairs[pair].second == n)
                 show_pair(pair, record);
     }
-    if (quiet && look.help_shown)
+    if (settings.quiet && look.help_shown)
         draw_key_help();
 }
 
 static void note_frozen()
 {
     // Flushed at once: scripts read these notes through a pipe while playback runs.
-    printf("froze: %i\n", frame);
+    printf("froze: %i\n", playhead.frame);
     fflush(stdout);
 }
 
@@ -110,7 +110,7 @@ static bool play_frame(long *rest)
 {
     timeval t0, t1;
     gettimeofday(&t0, nullptr);
-    FrameStep step = advance_sequences(frame);
+    FrameStep step = advance_sequences(playhead.frame);
     if (step.held[2])
         note_frozen();
     show_frame(step, true);
@@ -126,20 +126,20 @@ static bool play_frame(long *rest)
 // that comes while the pictures are loaded ends the load: false, and nothing is shown.
 static bool show_frame_again(int target, bool may_give_up)
 {
-    frame = target;
+    playhead.frame = target;
     decode_waits = DecodeWaits{may_give_up ? move_or_end_waiting : nullptr, false};
     load_frame(target);
     bool given_up = decode_waits.given_up;
     decode_waits = DecodeWaits{nullptr, false};
     if (given_up)
         return false;
-    for (int pair = 1; psnr && pair <= pair_count_for(expand); pair++)
+    for (int pair = 1; settings.psnr && pair <= pair_count_for(settings.expand); pair++)
         for (int metric : viewer_metrics) {
             MetricSeries *series = &pass_series[pair][metric];
             PsnrHistory *history = &x11.psnr_history[pair][metric];
             double value;
             series_reset(series, largest_sample_value(*picture_of(1)));
-            for (int f = start_frame; f <= target && pair_value_before(pair, metric, f, 0, &value);
+            for (int f = playhead.start_frame; f <= target && pair_value_before(pair, metric, f, 0, &value);
                  f++)
                 series_add(series, f, value, 0, 0);
             reset_psnr_history(history, pair);
@@ -155,19 +155,19 @@ static bool show_frame_again(int target, bool may_give_up)
 // Both windows again from what is already rendered, after part of one was uncovered.
 static void repaint()
 {
-    if (!quiet)
+    if (!settings.quiet)
         draw_status();
     for (int pane = 1; pane <= pane_count; pane++)
         if (pane_shown(pane))
             display_image(x11.ximage, panes[pane].rendered, pane);
-    for (int pair = 1; psnr && pair <= pair_count_for(expand); pair++) {
+    for (int pair = 1; settings.psnr && pair <= pair_count_for(settings.expand); pair++) {
         for (int metric : viewer_metrics)
             draw_psnr_history(&x11.psnr_history[pair][metric], pair);
-        if (!quiet)
+        if (!settings.quiet)
             PSNRstatus(shown_value[pair][metric_psnr_y],
                        series_mean(&pass_series[pair][metric_psnr_y]), pair);
     }
-    if (quiet && look.help_shown)
+    if (settings.quiet && look.help_shown)
         draw_key_help();
     present_frame();
 }
@@ -176,14 +176,14 @@ static void repaint()
 // shown, with the info window's scale; play goes on in that view.
 static void show_view_change()
 {
-    for (int pair = 1; pair <= pair_count_for(expand); pair++) {
+    for (int pair = 1; pair <= pair_count_for(settings.expand); pair++) {
         int pane = pane_of_pair(pair);
         if (!pane_shown(pane))
             continue;
         render_pair_pane(pair);
         display_image(x11.ximage, panes[pane].rendered, pane);
     }
-    if (!quiet)
+    if (!settings.quiet)
         draw_status();
     else if (look.help_shown)
         draw_key_help();
@@ -217,9 +217,9 @@ static int sample_at(const unsigned char *plane, ptrdiff_t stride, int bit_depth
 static void print_samples(int x, int y)
 {
     static const char *const names[4] = {"", "org", "enc", "tra"};
-    printf("pixel: frame %i x %i y %i", frame, cropping.region.x + x, cropping.region.y + y);
+    printf("pixel: frame %i x %i y %i", playhead.frame, settings.cropping.region.x + x, settings.cropping.region.y + y);
     int luma[4] = {};
-    for (int n = 1; n <= expand; n++) {
+    for (int n = 1; n <= settings.expand; n++) {
         const YuvFrame &p = *picture_of(n);
         int cx = (int)((int64_t)x * chroma_width(p) / p.width);
         int cy = (int)((int64_t)y * chroma_height(p) / p.height);
@@ -228,7 +228,7 @@ static void print_samples(int x, int y)
                sample_at(p.u, p.chroma_stride, p.bit_depth, cx, cy),
                sample_at(p.v, p.chroma_stride, p.bit_depth, cx, cy));
     }
-    for (int pair = 1; pair <= pair_count_for(expand); pair++) {
+    for (int pair = 1; pair <= pair_count_for(settings.expand); pair++) {
         int first = pairs[pair].first, second = pairs[pair].second;
         printf(" %s-%s %i", names[first], names[second], luma[first] - luma[second]);
     }
@@ -240,18 +240,18 @@ static void print_samples(int x, int y)
 static int move_target(const UserCommand &command, int from)
 {
     if (command.kind == command_first)
-        return start_frame;
+        return playhead.start_frame;
     if (command.kind == command_last)
-        return end_frame;
+        return playhead.end_frame;
     int64_t target = (int64_t)from + command.frames;
-    return (int)std::min<int64_t>(end_frame, std::max<int64_t>(start_frame, target));
+    return (int)std::min<int64_t>(playhead.end_frame, std::max<int64_t>(playhead.start_frame, target));
 }
 
 // Where this move and the moves waiting right behind it end, each taken from where the one
 // before it left off: the repeats of a held key are one move.
 static int moves_target(UserCommand command)
 {
-    int target = frame;
+    int target = playhead.frame;
     for (;;) {
         target = move_target(command, target);
         // Notes stay one per frozen frame that play passes, one frame at a time.
@@ -275,7 +275,7 @@ static bool obey_user(bool *more)
         UserCommand command = next_command(paused);
         // Anything but a move or the end acts on the frame reached, so it is reached first.
         if (unshown && !is_move(command.kind) && command.kind != command_quit) {
-            show_frame_again(frame, false);
+            show_frame_again(playhead.frame, false);
             unshown = false;
         }
         if (look.help_shown && is_key(command.kind)) {
@@ -315,7 +315,7 @@ static bool obey_user(bool *more)
             present_frame();
             break;
         case command_screenshot:
-            save_screenshot(frame);
+            save_screenshot(playhead.frame);
             break;
         case command_zoom:
         case command_pan:
@@ -338,7 +338,7 @@ static bool obey_user(bool *more)
             if (end_waiting())
                 return false;
             unshown = !show_frame_again(moves_target(command), true);
-            *more = pass_goes_on(frame);
+            *more = pass_goes_on(playhead.frame);
             break;
         }
         }
@@ -374,24 +374,24 @@ int play()
         for (auto &pair_series : pass_series)
             for (MetricSeries &series : pair_series)
                 series_reset(&series, largest_sample_value(*picture_of(1)));
-        bool more = start_pass(start_frame) && start_frame <= end_frame;
+        bool more = start_pass(playhead.start_frame) && playhead.start_frame <= playhead.end_frame;
         bool played = more;
         while (more) {
             long rest;
             more = play_frame(&rest);
             if (!wait_out_period(rest, &more))
                 return close_sequences();  // a normal end, as after the last pass
-            frame++;
+            playhead.frame++;
         }
-        frame = start_frame;
-        if (loop != 0 && loop < INT_MAX)
-            loop++;
+        playhead.frame = playhead.start_frame;
+        if (playhead.loop != 0 && playhead.loop < INT_MAX)
+            playhead.loop++;
         // Empty passes (start frame after end frame) still take a frame period each, and
         // at least a millisecond, rather than spinning.
-        if (loop != 0 && !played &&
-            wait_for_input_until(monotonic_microseconds() + std::max(frame_period, 1000)) &&
+        if (playhead.loop != 0 && !played &&
+            wait_for_input_until(monotonic_microseconds() + std::max(settings.frame_period, 1000)) &&
             user_ends_run())
             return close_sequences();
-    } while (loop != 0);
+    } while (playhead.loop != 0);
     return close_sequences();
 }

@@ -22,14 +22,14 @@ static int64_t measured[2];
 void prepare_seeking()
 {
     possible = true;
-    for (int n = 1; n <= expand; n++)
+    for (int n = 1; n <= settings.expand; n++)
         possible = possible && sequence_seekable(n);
-    range_frames = end_frame >= start_frame ? (int64_t)end_frame - start_frame + 1 : 0;
-    if (!possible || !psnr || range_frames == 0)
+    range_frames = playhead.end_frame >= playhead.start_frame ? (int64_t)playhead.end_frame - playhead.start_frame + 1 : 0;
+    if (!possible || !settings.psnr || range_frames == 0)
         return;
     // Pages nobody touches cost nothing, so a long range costs only what is measured.
     for (int kind = 0; kind < 2; kind++)
-        for (int pair = 1; pair <= pair_count_for(expand) && possible; pair++)
+        for (int pair = 1; pair <= pair_count_for(settings.expand) && possible; pair++)
             for (int metric : viewer_metrics) {
                 double *&table = value_table[kind][pair][metric];
                 table = (double *)calloc((size_t)range_frames, sizeof(double));
@@ -40,34 +40,34 @@ void prepare_seeking()
 bool seeking_possible() { return possible; }
 
 // 0 in the first pass, 1 in every later one.
-static int pass_kind() { return loop > 1 ? 1 : 0; }
+static int pass_kind() { return playhead.loop > 1 ? 1 : 0; }
 
 static const int last_viewer_metric = viewer_metrics[sizeof viewer_metrics / sizeof(int) - 1];
 
 void note_pair_value(int pair, int metric, int frame_number, double value)
 {
     int kind = pass_kind();
-    int64_t i = (int64_t)frame_number - start_frame;
+    int64_t i = (int64_t)frame_number - playhead.start_frame;
     double *table = value_table[kind][pair][metric];
     if (!table || i < 0 || i >= range_frames || i > measured[kind])
         return;
     table[i] = value;
     // Play measures the pairs in order, each one's metrics in order.
-    if (i == measured[kind] && pair == pair_count_for(expand) && metric == last_viewer_metric)
+    if (i == measured[kind] && pair == pair_count_for(settings.expand) && metric == last_viewer_metric)
         measured[kind] = i + 1;
 }
 
 // The pictures of every sequence at `frame_number` of the first pass (kind 0) or a later one.
 static void load_pictures(int frame_number, int kind)
 {
-    for (int n = 1; n <= expand; n++) {
+    for (int n = 1; n <= settings.expand; n++) {
         int64_t k = file_frame_shown(n, frame_number);
         if (k >= 0) {
             read_as_play(n, k);
         } else {
             // Held at every frame up to this one: a first pass shows the starting black, a
             // later one what the pass before it ended with.
-            int64_t carried = file_frame_shown(n, end_frame);
+            int64_t carried = file_frame_shown(n, playhead.end_frame);
             if (kind == 1 && carried >= 0)
                 read_as_play(n, carried);
             else
@@ -82,13 +82,13 @@ static void load_pictures(int frame_number, int kind)
 // leaves the pictures and files at `last` as play has them there.
 static bool measure_up_to(int kind, int64_t last)
 {
-    int pairs_measured = pair_count_for(expand);
+    int pairs_measured = pair_count_for(settings.expand);
     if (!value_table[kind][1][viewer_metrics[0]] || measured[kind] > last)
         return false;
     for (int64_t i = measured[kind]; i <= last; i++) {
         if (give_up_reads_now())
             return false;
-        load_pictures((int)(start_frame + i), kind);
+        load_pictures((int)(playhead.start_frame + i), kind);
         if (decode_waits.given_up)
             return false;
         for (int pair = 1; pair <= pairs_measured; pair++)
@@ -103,11 +103,11 @@ void load_frame(int target)
 {
     int kind = pass_kind();
     bool loaded = false;
-    if (psnr) {
+    if (settings.psnr) {
         // The target measured last is shown from the same pictures: one decode a step.
-        loaded = measure_up_to(kind, (int64_t)target - start_frame);
+        loaded = measure_up_to(kind, (int64_t)target - playhead.start_frame);
         // The graphs of a later pass reach back into the one before.
-        if (kind == 1 && measure_up_to(loop > 2 ? 1 : 0, range_frames - 1))
+        if (kind == 1 && measure_up_to(playhead.loop > 2 ? 1 : 0, range_frames - 1))
             loaded = false;
     }
     if (!loaded && !decode_waits.given_up)
@@ -117,8 +117,8 @@ void load_frame(int target)
 bool pair_value_before(int pair, int metric, int target, int back, double *value)
 {
     // Frames in the order play showed them: pass 1 first, then each later pass.
-    int64_t passes_before = loop > 1 ? loop - 1 : 0;
-    int64_t index = passes_before * range_frames + ((int64_t)target - start_frame) - back;
+    int64_t passes_before = playhead.loop > 1 ? playhead.loop - 1 : 0;
+    int64_t index = passes_before * range_frames + ((int64_t)target - playhead.start_frame) - back;
     if (index < 0)
         return false;
     int kind = index / range_frames == 0 ? 0 : 1;

@@ -23,41 +23,39 @@
 #include "source/picture_size.h"
 #include "source/sequence.h"
 
-YuvFrame display_picture;
-YuvFrame zoom_picture;
-int64_t render_buffer_size = 0;
+ViewerBuffers viewer_buffers;
 
 // Every rendered buffer holds at least this much, whatever the picture size.
 static const int64_t minimum_render_buffer_size = 811016;
 
 static unsigned char *allocate_render_buffer(const char *what)
 {
-    unsigned char *buffer = allocate_bytes(render_buffer_size, what);
-    memset(buffer, 0, (size_t)render_buffer_size);
+    unsigned char *buffer = allocate_bytes(viewer_buffers.render_buffer_size, what);
+    memset(buffer, 0, (size_t)viewer_buffers.render_buffer_size);
     return buffer;
 }
 
 // Beyond the largest picture the window would outgrow any screen and the buffers any memory.
 void refuse_oversized_zoom()
 {
-    int width = cropping.region.width * zoom_in, height = cropping.region.height * zoom_in;
+    int width = settings.cropping.region.width * settings.zoom_in, height = settings.cropping.region.height * settings.zoom_in;
     if (width > max_picture_width || height > max_picture_height)
-        die(1, "-zoom %d: the pictures would be shown at %dx%d, larger than %dx%d\n", zoom_in,
+        die(1, "-zoom %d: the pictures would be shown at %dx%d, larger than %dx%d\n", settings.zoom_in,
             width, height, max_picture_width, max_picture_height);
 }
 
 // Zoomed out, a picture is reduced into zoom_picture before it is rendered.
 static void allocate_zoom_picture()
 {
-    int n = zoom_out;
+    int n = settings.zoom_out;
     if (n == 1)
         return;
-    for (unsigned char *plane : {zoom_picture.y, zoom_picture.u, zoom_picture.v})
+    for (unsigned char *plane : {viewer_buffers.zoom_picture.y, viewer_buffers.zoom_picture.u, viewer_buffers.zoom_picture.v})
         free(plane);
-    const PictureRegion &region = cropping.region;
+    const PictureRegion &region = settings.cropping.region;
     int width = zoomed_out_size(region.width, n), height = zoomed_out_size(region.height, n);
     int64_t luma = (int64_t)width * height;
-    zoom_picture = packed_420_frame(allocate_bytes(luma, "zoom_picture"),
+    viewer_buffers.zoom_picture = packed_420_frame(allocate_bytes(luma, "zoom_picture"),
                                     allocate_bytes(luma / 4, "zoom_picture"),
                                     allocate_bytes(luma / 4, "zoom_picture"), width, height);
 }
@@ -67,9 +65,9 @@ static void allocate_zoom_picture()
 // pane by pane, named as out-of-memory messages say them.
 static void allocate_pictures()
 {
-    int64_t needed = (int64_t)shown_size(cropping.region.width, zoom_out, zoom_in) *
-                     shown_size(cropping.region.height, zoom_out, zoom_in) * 4;
-    render_buffer_size = needed > minimum_render_buffer_size || zoom_in > 1 || zoom_out > 1
+    int64_t needed = (int64_t)shown_size(settings.cropping.region.width, settings.zoom_out, settings.zoom_in) *
+                     shown_size(settings.cropping.region.height, settings.zoom_out, settings.zoom_in) * 4;
+    viewer_buffers.render_buffer_size = needed > minimum_render_buffer_size || settings.zoom_in > 1 || settings.zoom_out > 1
                              ? needed
                              : minimum_render_buffer_size;
     for (int pane = 1; pane <= pane_count; pane++) {
@@ -89,9 +87,9 @@ static void allocate_pictures()
 void resize_buffers(int64_t rendered_bytes)
 {
     allocate_zoom_picture();
-    if (rendered_bytes <= render_buffer_size)
+    if (rendered_bytes <= viewer_buffers.render_buffer_size)
         return;
-    render_buffer_size = rendered_bytes;
+    viewer_buffers.render_buffer_size = rendered_bytes;
     for (int pane = 1; pane <= pane_count; pane++) {
         free(panes[pane].rendered);
         panes[pane].rendered = allocate_render_buffer("a pane at the new zoom");
@@ -102,37 +100,37 @@ void allocate_buffers()
 {
     allocate_pictures();
     allocate_zoom_picture();
-    if (pixel_format != default_pixel_format)
-        display_picture = allocate_picture("display_picture", 128, default_pixel_format,
-                                           cropping.region.width, cropping.region.height);
+    if (settings.pixel_format != default_pixel_format)
+        viewer_buffers.display_picture = allocate_picture("display_picture", 128, default_pixel_format,
+                                           settings.cropping.region.width, settings.cropping.region.height);
 }
 
 // What the info window shows of a rate that is not whole: -fps as typed, a file's rate to
 // three decimals ("29.97" for 30000/1001).
 static void set_fps_label(Fraction rate)
 {
-    fps_label[0] = '\0';
+    settings.fps_label[0] = '\0';
     if (whole_rate(rate))
         return;
-    if (fps_given) {
-        const char *text = fps_text;
+    if (settings.fps_given) {
+        const char *text = settings.fps_text;
         while (isspace((unsigned char)*text))
             text++;
-        snprintf(fps_label, sizeof fps_label, "%s", text);
+        snprintf(settings.fps_label, sizeof settings.fps_label, "%s", text);
         return;
     }
-    int length = snprintf(fps_label, sizeof fps_label, "%.3f",
+    int length = snprintf(settings.fps_label, sizeof settings.fps_label, "%.3f",
                           (double)rate.numerator / (double)rate.denominator);
-    while (length > 0 && (fps_label[length - 1] == '0' || fps_label[length - 1] == '.'))
-        fps_label[--length] = '\0';
+    while (length > 0 && (settings.fps_label[length - 1] == '0' || settings.fps_label[length - 1] == '.'))
+        settings.fps_label[--length] = '\0';
 }
 
 void set_frame_period()
 {
     Fraction rate = play_rate();
     int64_t rounded = (rate.numerator + rate.denominator / 2) / rate.denominator;
-    fps = rounded < 1 ? 1 : rounded > INT_MAX ? INT_MAX : (int)rounded;
+    settings.fps = rounded < 1 ? 1 : rounded > INT_MAX ? INT_MAX : (int)rounded;
     set_fps_label(rate);
     set_pacing(rate);
-    frame = start_frame;
+    playhead.frame = playhead.start_frame;
 }

@@ -6,13 +6,16 @@
 
 #include "common/yuv_frame.h"
 
-// What the viewer reduces a picture of another format than 8-bit 4:2:0 into for the
-// renderers; allocated with the buffers, only for such formats.
-extern YuvFrame display_picture;
-// A picture zoomed out before it is rendered; allocated with the buffers, for the zoom
-// already chosen, when that zoom is out.
-extern YuvFrame zoom_picture;
-extern int64_t render_buffer_size;  // bytes of each rendered buffer: the shown size
+struct ViewerBuffers {
+    // What the viewer reduces a picture of another format than 8-bit 4:2:0 into for the
+    // renderers; allocated with the buffers, only for such formats.
+    YuvFrame display_picture;
+    // A picture zoomed out before it is rendered; allocated with the buffers, for the zoom
+    // already chosen, when that zoom is out.
+    YuvFrame zoom_picture;
+    int64_t render_buffer_size;  // bytes of each rendered buffer: the shown size
+};
+extern ViewerBuffers viewer_buffers;
 
 // Zoomed in, a shown picture may be no larger than the largest picture: ends the run
 // otherwise. Checked before the display opens.

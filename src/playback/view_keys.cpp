@@ -37,10 +37,10 @@ static bool change_zoom(int direction)
 static bool fit_window(int width, int height)
 {
     int baseline = graph_area(1).baseline_y;
-    int pane_width = shown_width(), pane_height = shown_height(), x = viewport.x, y = viewport.y;
+    int pane_width = shown_width(), pane_height = shown_height(), x = x11.viewport.x, y = x11.viewport.y;
     fit_panes_to_window(width, height);
-    if (pane_width == shown_width() && pane_height == shown_height() && x == viewport.x &&
-        y == viewport.y)
+    if (pane_width == shown_width() && pane_height == shown_height() && x == x11.viewport.x &&
+        y == x11.viewport.y)
         return false;
     lay_out_again(baseline);
     return true;
@@ -58,21 +58,21 @@ static bool pan(int dx, int dy)
 static bool drag(const UserCommand &command)
 {
     if (command.frames) {
-        viewport.grip_x = command.x + viewport.x;
-        viewport.grip_y = command.y + viewport.y;
+        x11.viewport.grip_x = command.x + x11.viewport.x;
+        x11.viewport.grip_y = command.y + x11.viewport.y;
         return false;
     }
-    return pan(viewport.grip_x - command.x - viewport.x, viewport.grip_y - command.y - viewport.y);
+    return pan(x11.viewport.grip_x - command.x - x11.viewport.x, x11.viewport.grip_y - command.y - x11.viewport.y);
 }
 
 // w and a: each toggles its view against the panes' own sequences; the captions change too.
 static bool toggle(ABView view)
 {
-    if (expand < 2)
+    if (settings.expand < 2)
         return false;
     look.ab_view = look.ab_view == view ? ab_own : view;
     follow_pointer(look.ab_view == ab_wipe);
-    for (int n = 2; n <= expand; n++)
+    for (int n = 2; n <= settings.expand; n++)
         clear_caption(pane_of_sequence(n));
     return true;
 }
@@ -87,7 +87,7 @@ static bool move_split(int x, int y)
     if (split == look.wipe_split)
         return false;
     look.wipe_split = split;
-    for (int n = 2; n <= expand; n++)
+    for (int n = 2; n <= settings.expand; n++)
         display_image(x11.ximage, panes[pane_of_sequence(n)].rendered, pane_of_sequence(n));
     present_frame();
     return false;

@@ -9,7 +9,6 @@ static const double psnr_cap_limit = 1000.0;  // only identical planes exceed it
 static const double psnr_of_identical = 100.0;
 
 
-SampleSizes<difference_sum_fn> difference_kernels = {difference_sum_C, difference_sum_wide_C};
 
 uint64_t difference_run_C(const unsigned char *first, const unsigned char *second,
                           unsigned char *out, ptrdiff_t length)

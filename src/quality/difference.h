@@ -28,9 +28,8 @@ uint64_t difference_sum_C(const unsigned char *first, ptrdiff_t first_stride,
                           unsigned char *out, ptrdiff_t out_stride, int width, int height,
                           int largest_value);
 
-// The kernels for one- and two-byte samples; the references until select_quality_kernels
-// chooses. Callers take theirs with kernel_for(difference_kernels, picture).
-extern SampleSizes<difference_sum_fn> difference_kernels;
+// The kernels for one- and two-byte samples are quality_kernels.difference
+// (quality_kernels.h); callers take theirs with kernel_for(quality_kernels.difference, picture).
 
 // PSNR in dB of `samples` samples whose squared differences add up to `sum`:
 // 10 log10(largest_value^2 / (sum / samples)), +infinity when sum is 0 (no division by 0).

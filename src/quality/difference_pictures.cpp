@@ -2,7 +2,7 @@
 
 #include "common/picture_memory.h"
 #include "common/pixel_format.h"
-#include "common/region.h"
+#include "common/settings.h"
 
 static YuvFrame differences[4];  // index 1..3
 
@@ -10,7 +10,7 @@ void allocate_difference_picture(int pair)
 {
     static const char *const names[4] = {"", "diff1", "diff2", "diff3"};
     differences[pair] = allocate_picture(names[pair], 124, default_pixel_format,
-                                         cropping.region.width, cropping.region.height);
+                                         settings.cropping.region.width, settings.cropping.region.height);
 }
 
 void allocate_difference_pictures()

@@ -1,6 +1,7 @@
 #include "metrics.h"
 
 #include "difference.h"
+#include "quality_kernels.h"
 #include "ssim.h"
 
 // The PSNR of one plane of the pair, its difference written into `out`, with the kernel for
@@ -10,7 +11,7 @@ static MetricSample psnr_of_plane(const YuvFrame &first, const unsigned char *a,
                                   unsigned char *out, ptrdiff_t out_stride, int width, int height)
 {
     int largest_value = largest_sample_value(first);
-    uint64_t sum = kernel_for(difference_kernels, first)(a, a_stride, b, b_stride, out,
+    uint64_t sum = kernel_for(quality_kernels.difference, first)(a, a_stride, b, b_stride, out,
                                                           out_stride, width, height,
                                                           largest_value);
     int64_t samples = (int64_t)width * height;

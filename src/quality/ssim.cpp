@@ -1,5 +1,7 @@
 #include "ssim.h"
 
+#include "quality_kernels.h"
+
 static const int window_size = 8;
 static const int window_step = 4;
 
@@ -163,7 +165,6 @@ int available_ssim_variants(SsimVariant *list, int capacity)
     return count;
 }
 
-SsimVariant ssim_kernels = {"C", ssim_block_row_C, ssim_window_row_C};
 
 // The windows from 4 x 4 block sums that each window shares with its neighbours: a window
 // is the 2 x 2 blocks below and right of its corner, so two block rows are kept.
@@ -197,8 +198,8 @@ double ssim_plane(const unsigned char *a, ptrdiff_t a_stride, const unsigned cha
                   ptrdiff_t b_stride, int width, int height, int largest_value, void *scratch)
 {
     return ssim_from_blocks(a, a_stride, b, b_stride, width, height, largest_value,
-                            (SsimSums *)scratch, ssim_kernels.block_row,
-                            ssim_kernels.window_row);
+                            (SsimSums *)scratch, quality_kernels.ssim.block_row,
+                            quality_kernels.ssim.window_row);
 }
 
 double ssim_plane_wide(const unsigned char *a, ptrdiff_t a_stride, const unsigned char *b,
@@ -209,5 +210,3 @@ double ssim_plane_wide(const unsigned char *a, ptrdiff_t a_stride, const unsigne
                             (SsimSumsWide *)scratch, block_row<WideSamples>,
                             window_row<SsimSumsWide>);
 }
-
-const SampleSizes<ssim_plane_fn> ssim_planes = {ssim_plane, ssim_plane_wide};

@@ -65,8 +65,7 @@ struct SsimVariant {
 // Variants compiled into this build and supported by this processor, reference first.
 int available_ssim_variants(SsimVariant *list, int capacity);
 
-// The variant ssim_plane uses; the reference until select_quality_kernels chooses.
-extern SsimVariant ssim_kernels;
+// The variant ssim_plane uses is quality_kernels.ssim (quality_kernels.h).
 
 // The same value as ssim_plane_C, bit for bit, from 4 x 4 block sums that each window
 // shares with its neighbours. `scratch` holds ssim_scratch_bytes(width) bytes.
@@ -93,4 +92,4 @@ double ssim_plane_wide(const unsigned char *a, ptrdiff_t a_stride, const unsigne
                        void *scratch);
 
 // What callers use: kernel_for(ssim_planes, picture).
-extern const SampleSizes<ssim_plane_fn> ssim_planes;
+constexpr SampleSizes<ssim_plane_fn> ssim_planes = {ssim_plane, ssim_plane_wide};

@@ -69,7 +69,7 @@ int main(int argc, char **argv)
         return -1;
     }
     parse_options(argc, argv, report_option);
-    if (expand < 2)
+    if (settings.expand < 2)
         die(1, "%s: give at least two sequences (-f1 and -f2) to compare\n", program_name);
     compute_geometry();
     compute_frame_range();
@@ -77,7 +77,7 @@ int main(int argc, char **argv)
     allocate_difference_pictures();
     allocate_measure_buffers();
     load_freeze_tables();
-    if (plot_path) {
+    if (report_options.plot_path) {
         allocate_plot_values();
         open_plot_file();  // an unwritable path is refused before the run, not after it
     }
@@ -89,8 +89,8 @@ int main(int argc, char **argv)
         die(1, "%s: could not write the report to standard output\n", program_name);
     if (fflush(stderr) != 0 || ferror(stderr))
         die(1, "%s: could not write the summary to standard error\n", program_name);
-    if (plot_path)
+    if (report_options.plot_path)
         write_plot();
     close_sequences();
-    return frames_below_min_psnr > 0 ? status_below_min_psnr : 0;
+    return report_state.frames_below_min_psnr > 0 ? status_below_min_psnr : 0;
 }

@@ -11,10 +11,7 @@
 #include "quality/ssim.h"
 #include "source/sequence.h"
 
-int pair_count = 0;
-MetricSample pair_frame[4][metric_count];
-MetricSeries pair_summary[4][metric_count];
-int frames_below_min_psnr = 0;
+ReportState report_state;
 
 // Per pair, so that pairs and metrics may run in parallel: the U and V differences (not
 // kept; one byte a sample at any depth fits in chroma_size bytes, gray's 0 gets one all the
@@ -33,27 +30,27 @@ static int first_helper_job = 0;
 
 bool report_yuv_columns()
 {
-    return pix_fmt_given || pixel_format != default_pixel_format;
+    return settings.pix_fmt_given || settings.pixel_format != default_pixel_format;
 }
 
 bool metric_reported(int metric)
 {
     switch (metrics[metric].presence) {
     case present_beyond_8bit_420: return report_yuv_columns();
-    case present_unless_no_ssim: return report_ssim;
+    case present_unless_no_ssim: return report_options.ssim;
     default: return true;
     }
 }
 
 bool metric_has_values(int metric)
 {
-    return metric_applies(metrics[metric], pixel_format->chroma);
+    return metric_applies(metrics[metric], settings.pixel_format->chroma);
 }
 
 // What is measured at all: every reported metric, and the planes a combined one needs.
 static bool metric_measured(int metric)
 {
-    return metrics[metric].presence != present_unless_no_ssim || report_ssim;
+    return metrics[metric].presence != present_unless_no_ssim || report_options.ssim;
 }
 
 // Cuts the jobs where the costs before and after the cut differ least.
@@ -61,7 +58,7 @@ static void share_jobs()
 {
     job_count = 0;
     int total = 0;
-    for (int pair = 1; pair <= pair_count; pair++)
+    for (int pair = 1; pair <= report_state.pair_count; pair++)
         for (int metric = 0; metric < metric_count; metric++)
             if (metric_measured(metric) && metrics[metric].plane != plane_all) {
                 jobs[job_count++] = Job{pair, metric};
@@ -82,17 +79,17 @@ static void share_jobs()
 
 void allocate_measure_buffers()
 {
-    pair_count = pair_count_for(expand);
+    report_state.pair_count = pair_count_for(settings.expand);
     int largest_value = largest_sample_value(*picture_of(1));
-    for (int pair = 1; pair <= pair_count; pair++) {
+    for (int pair = 1; pair <= report_state.pair_count; pair++) {
         for (unsigned char *&plane : chroma_difference[pair]) {
-            plane = (unsigned char *)malloc((size_t)chroma_size + 1);
+            plane = (unsigned char *)malloc((size_t)settings.chroma_size + 1);
             if (!plane)
                 die(1, "Out of memory: could not allocate the measurement buffers\n");
         }
-        if (report_ssim && !(ssim_scratch[pair] = malloc(ssim_scratch_bytes(picture_of(1)->width))))
+        if (report_options.ssim && !(ssim_scratch[pair] = malloc(ssim_scratch_bytes(picture_of(1)->width))))
             die(1, "Out of memory: could not allocate the measurement buffers\n");
-        for (MetricSeries &series : pair_summary[pair])
+        for (MetricSeries &series : report_state.pair_summary[pair])
             series_reset(&series, largest_value);
     }
     share_jobs();
@@ -108,14 +105,14 @@ static PairPictures pair_pictures(int pair)
 
 void measure_pair_metric(int pair, int metric)
 {
-    pair_frame[pair][metric] =
-        metric_measured(metric) ? metrics[metric].measure(pair_pictures(pair), pair_frame[pair])
+    report_state.pair_frame[pair][metric] =
+        metric_measured(metric) ? metrics[metric].measure(pair_pictures(pair), report_state.pair_frame[pair])
                                 : MetricSample{0.0, 0, 0};
 }
 
 void measure_every_metric()
 {
-    for (int pair = 1; pair <= pair_count; pair++)
+    for (int pair = 1; pair <= report_state.pair_count; pair++)
         for (int metric = 0; metric < metric_count; metric++)
             measure_pair_metric(pair, metric);
 }
@@ -134,7 +131,7 @@ void measure_second_share()
 
 void measure_combined_metrics()
 {
-    for (int pair = 1; pair <= pair_count; pair++)
+    for (int pair = 1; pair <= report_state.pair_count; pair++)
         for (int metric = 0; metric < metric_count; metric++)
             if (metrics[metric].plane == plane_all)
                 measure_pair_metric(pair, metric);
@@ -143,13 +140,13 @@ void measure_combined_metrics()
 void add_frame_to_summary(int frame_number)
 {
     int below = 0;
-    for (int pair = 1; pair <= pair_count; pair++) {
+    for (int pair = 1; pair <= report_state.pair_count; pair++) {
         for (int metric = 0; metric < metric_count; metric++) {
-            const MetricSample &m = pair_frame[pair][metric];
-            series_add(&pair_summary[pair][metric], frame_number, m.value, m.sum, m.samples);
+            const MetricSample &m = report_state.pair_frame[pair][metric];
+            series_add(&report_state.pair_summary[pair][metric], frame_number, m.value, m.sum, m.samples);
         }
-        if (min_psnr_given && pair_frame[pair][metric_psnr_y].value < min_psnr)
+        if (report_options.min_psnr_given && report_state.pair_frame[pair][metric_psnr_y].value < report_options.min_psnr)
             below = 1;
     }
-    frames_below_min_psnr += below;
+    report_state.frames_below_min_psnr += below;
 }

@@ -10,12 +10,15 @@
 #include "quality/metrics.h"
 
 // Options of the report tool on top of the viewer's.
-extern int report_json;       // JSON lines instead of CSV
-extern int report_ssim;       // measure SSIM (on unless -no-ssim)
-extern int min_psnr_given;    // -min-psnr was given
-extern double min_psnr;       // luma PSNR below this on any frame and pair: exit status 2
-extern int report_threads;    // a helper thread reads and measures beside the main one
-extern const char *plot_path; // -plot FILE, null without it; the extension names the format
+struct ReportOptions {
+    int json = 0;                     // JSON lines instead of CSV
+    int ssim = 1;                     // measure SSIM (on unless -no-ssim)
+    int min_psnr_given = 0;           // -min-psnr was given
+    double min_psnr = 0;              // luma PSNR below this on any frame and pair: exit status 2
+    int threads = 0;                  // a helper thread reads and measures beside the main one
+    const char *plot_path = nullptr;  // -plot FILE, null without it; the extension names the format
+};
+extern ReportOptions report_options;
 
 // The full help, printed for --help and -h.
 extern const char report_help_text[];
@@ -31,10 +34,15 @@ bool report_yuv_columns();
 bool metric_reported(int metric);
 bool metric_has_values(int metric);
 
-extern int pair_count;                              // 1 with two sequences, 3 with three
-extern MetricSample pair_frame[4][metric_count];    // pair 1..3, this frame
-extern MetricSeries pair_summary[4][metric_count];  // pair 1..3, over the range
-extern int frames_below_min_psnr;                   // frames on which some pair fell below min_psnr
+// What the report has measured.
+struct ReportState {
+    int pair_count;                              // 1 with two sequences, 3 with three
+    MetricSample pair_frame[4][metric_count];    // pair 1..3, this frame
+    MetricSeries pair_summary[4][metric_count];  // pair 1..3, over the range
+    int frames_below_min_psnr;                   // frames on which some pair fell below min_psnr
+    int frozen2, frozen3;  // sequence 2 / 3 was held at the frame report_frame handled last
+};
+extern ReportState report_state;
 
 // Allocates the scratch planes of the measurement, once for the run.
 void allocate_measure_buffers();
@@ -66,10 +74,6 @@ void start_report(FILE *out);
 // Reads, measures and writes frame `frame` and steps to the next; 0 once the pass is over.
 int report_frame(FILE *out);
 
-// Whether sequence 2 / 3 was held at the frame report_frame handled last.
-extern int frozen2;
-extern int frozen3;
-
 // The report's lines: the CSV header, one record per frame, the summary.
 void write_header(FILE *out);
 void write_frame(FILE *out, int frame_number, int frozen2, int frozen3);
@@ -77,11 +81,14 @@ void write_summary(FILE *csv_summary, FILE *json_out);
 
 // What the plot draws, one entry per frame of the range in order (entry 0: start_frame),
 // kept only with -plot. Allocated once from the range, so the frame loop never allocates.
-extern int plot_capacity;              // entries each array holds: the frames of the range
-extern int plot_frames;                // entries filled so far
-extern float *plot_psnr[4];            // luma PSNR of pair 1..3
-extern float *plot_ssim[4];            // luma SSIM of pair 1..3 (when measured)
-extern unsigned char *plot_frozen[4];  // sequence 2..3 was held (1) or read (0)
+struct PlotValues {
+    int capacity;              // entries each array holds: the frames of the range
+    int frames;                // entries filled so far
+    float *psnr[4];            // luma PSNR of pair 1..3
+    float *ssim[4];            // luma SSIM of pair 1..3 (when measured)
+    unsigned char *frozen[4];  // sequence 2..3 was held (1) or read (0)
+};
+extern PlotValues plot_values;
 
 // Allocates the plot's arrays for start_frame..end_frame.
 void allocate_plot_values();

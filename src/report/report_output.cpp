@@ -42,7 +42,7 @@ static const char below_limit_format[] = "%d frames below the minimum PSNR of %.
 static const char *measured_region()
 {
     static char text[48];
-    region_text(cropping.region, text, sizeof text);
+    region_text(settings.cropping.region, text, sizeof text);
     return text;
 }
 
@@ -54,9 +54,9 @@ static void write_value(FILE *out, int metric, double value)
 void write_header(FILE *out)
 {
     fputs("frame,frozen_enc", out);
-    if (expand > 2)
+    if (settings.expand > 2)
         fputs(",frozen_tra", out);
-    for (int pair = 1; pair <= pair_count; pair++)
+    for (int pair = 1; pair <= report_state.pair_count; pair++)
         for (int metric = 0; metric < metric_count; metric++)
             if (metric_reported(metric))
                 fprintf(out, ",%s_%s", pairs[pair].key, metrics[metric].key);
@@ -67,15 +67,15 @@ void write_header(FILE *out)
 static void write_csv_frame(FILE *out, int frame_number, int frozen2, int frozen3)
 {
     fprintf(out, "%d,%d", frame_number, frozen2);
-    if (expand > 2)
+    if (settings.expand > 2)
         fprintf(out, ",%d", frozen3);
-    for (int pair = 1; pair <= pair_count; pair++)
+    for (int pair = 1; pair <= report_state.pair_count; pair++)
         for (int metric = 0; metric < metric_count; metric++) {
             if (!metric_reported(metric))
                 continue;
             fputc(',', out);
             if (metric_has_values(metric))
-                write_value(out, metric, pair_frame[pair][metric].value);
+                write_value(out, metric, report_state.pair_frame[pair][metric].value);
         }
     write_stream_fields(out);
     fputc('\n', out);
@@ -96,14 +96,14 @@ static void write_json_member(FILE *out, const char *prefix, int metric, const c
 static void write_json_frame(FILE *out, int frame_number, int frozen2, int frozen3)
 {
     fprintf(out, "{\"frame\":%d,\"frozen_enc\":%s", frame_number, frozen2 ? "true" : "false");
-    if (expand > 2)
+    if (settings.expand > 2)
         fprintf(out, ",\"frozen_tra\":%s", frozen3 ? "true" : "false");
-    for (int pair = 1; pair <= pair_count; pair++) {
+    for (int pair = 1; pair <= report_state.pair_count; pair++) {
         fprintf(out, ",\"%s\":{", pairs[pair].key);
         bool first = true;
         for (int metric = 0; metric < metric_count; metric++)
             if (metric_reported(metric)) {
-                write_json_member(out, "", metric, "", pair_frame[pair][metric].value, first);
+                write_json_member(out, "", metric, "", report_state.pair_frame[pair][metric].value, first);
                 first = false;
             }
         fputc('}', out);
@@ -114,7 +114,7 @@ static void write_json_frame(FILE *out, int frame_number, int frozen2, int froze
 
 void write_frame(FILE *out, int frame_number, int frozen2, int frozen3)
 {
-    if (report_json)
+    if (report_options.json)
         write_json_frame(out, frame_number, frozen2, frozen3);
     else
         write_csv_frame(out, frame_number, frozen2, frozen3);
@@ -129,9 +129,9 @@ static void write_summary_value(FILE *out, const char *text, int metric, double 
 
 static void write_summary_line(FILE *out, int pair)
 {
-    const MetricSeries *series = pair_summary[pair];
+    const MetricSeries *series = report_state.pair_summary[pair];
     fprintf(out, summary_head_format, pairs[pair].caption, series[metric_psnr_y].frames);
-    if (cropping.text)
+    if (settings.cropping.text)
         fprintf(out, summary_region_format, measured_region());
     const char *separator = summary_first_separator;
     for (int metric = 0; metric < metric_count; metric++) {
@@ -157,15 +157,15 @@ static void write_summary_line(FILE *out, int pair)
 
 static void write_summary_lines(FILE *out)
 {
-    for (int pair = 1; pair <= pair_count; pair++) {
-        if (pair_summary[pair][metric_psnr_y].frames == 0)
+    for (int pair = 1; pair <= report_state.pair_count; pair++) {
+        if (report_state.pair_summary[pair][metric_psnr_y].frames == 0)
             fprintf(out, no_frames_format, pairs[pair].caption);
         else
             write_summary_line(out, pair);
     }
     write_stream_summary_lines(out);
-    if (min_psnr_given && frames_below_min_psnr > 0)
-        fprintf(out, below_limit_format, frames_below_min_psnr, min_psnr);
+    if (report_options.min_psnr_given && report_state.frames_below_min_psnr > 0)
+        fprintf(out, below_limit_format, report_state.frames_below_min_psnr, report_options.min_psnr);
 }
 
 static void write_json_pair_summary(FILE *out, int pair)
@@ -173,7 +173,7 @@ static void write_json_pair_summary(FILE *out, int pair)
     fprintf(out, ",\"%s\":{", pairs[pair].key);
     bool first = true;
     for (int metric = 0; metric < metric_count; metric++) {
-        const MetricSeries *s = &pair_summary[pair][metric];
+        const MetricSeries *s = &report_state.pair_summary[pair][metric];
         if (!metric_reported(metric))
             continue;
         write_json_member(out, "mean_", metric, "", series_mean(s), first);
@@ -191,23 +191,23 @@ static void write_json_pair_summary(FILE *out, int pair)
 
 static void write_json_summary(FILE *out)
 {
-    int frames = pair_count ? pair_summary[1][metric_psnr_y].frames : 0;
+    int frames = report_state.pair_count ? report_state.pair_summary[1][metric_psnr_y].frames : 0;
     fprintf(out, "{\"summary\":{\"frames\":%d", frames);
-    if (cropping.text)
+    if (settings.cropping.text)
         fprintf(out, ",\"region\":\"%s\"", measured_region());
-    for (int pair = 1; pair <= pair_count && frames > 0; pair++)
+    for (int pair = 1; pair <= report_state.pair_count && frames > 0; pair++)
         write_json_pair_summary(out, pair);
     write_stream_summary_members(out);
-    if (min_psnr_given) {
-        fprintf(out, ",\"min_psnr\":%.15g", min_psnr);
-        fprintf(out, ",\"frames_below_min_psnr\":%d", frames_below_min_psnr);
+    if (report_options.min_psnr_given) {
+        fprintf(out, ",\"min_psnr\":%.15g", report_options.min_psnr);
+        fprintf(out, ",\"frames_below_min_psnr\":%d", report_state.frames_below_min_psnr);
     }
     fputs("}}\n", out);
 }
 
 void write_summary(FILE *csv_summary, FILE *json_out)
 {
-    if (report_json)
+    if (report_options.json)
         write_json_summary(json_out);
     else
         write_summary_lines(csv_summary);

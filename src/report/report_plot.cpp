@@ -110,7 +110,7 @@ static void draw_frame_axis(cairo_t *cr, const PlotPanel *panel)
     char label[32];
     set_colour(cr, axis_colour);
     cairo_set_line_width(cr, 1);
-    for (double frame = std::ceil(panel->first_frame / step) * step; plot_frames && frame <= last;
+    for (double frame = std::ceil(panel->first_frame / step) * step; plot_values.frames && frame <= last;
          frame += step) {
         double x = std::round(plot_x(panel, frame)) + 0.5;
         line(cr, x, bottom, x, bottom + 4);
@@ -190,7 +190,7 @@ static void draw_level(cairo_t *cr, const PlotPanel *panel, double value, unsign
 // A short stroke under the PSNR panel at every frame at which the sequence was held.
 static void draw_frozen_row(cairo_t *cr, const PlotPanel *panel, int row, int sequence)
 {
-    const unsigned char *frozen = plot_frozen[sequence];
+    const unsigned char *frozen = plot_values.frozen[sequence];
     double top =
         panel->top + panel->height + plot_tick_label_height + row * plot_frozen_row_height + 3;
     char name[32];
@@ -201,10 +201,10 @@ static void draw_frozen_row(cairo_t *cr, const PlotPanel *panel, int row, int se
     cairo_set_line_width(cr, 1);
     int columns = (int)panel->width;
     double last_x = -1;
-    for (int i = 0; i < plot_frames; i++) {
+    for (int i = 0; i < plot_values.frames; i++) {
         // With more frames than columns, one stroke per column that holds a frozen frame.
-        double x = plot_frames <= columns ? plot_x(panel, panel->first_frame + i)
-                                          : panel->left + (int)((long long)i * columns / plot_frames) + 0.5;
+        double x = plot_values.frames <= columns ? plot_x(panel, panel->first_frame + i)
+                                          : panel->left + (int)((long long)i * columns / plot_values.frames) + 0.5;
         if (!frozen[i] || x == last_x)
             continue;
         cairo_move_to(cr, x, top);
@@ -230,7 +230,7 @@ static void legend_entry(cairo_t *cr, double x, double y, unsigned colour, doubl
 
 static double mean_ssim_of(int pair)
 {
-    return series_mean(&pair_summary[pair][metric_ssim]);
+    return series_mean(&report_state.pair_summary[pair][metric_ssim]);
 }
 
 static void draw_legends(cairo_t *cr, const PlotPanel *psnr, const PlotPanel *ssim,
@@ -238,22 +238,22 @@ static void draw_legends(cairo_t *cr, const PlotPanel *psnr, const PlotPanel *ss
 {
     double x = psnr->left + psnr->width + 16, y = psnr->top + 12;
     char label[64];
-    for (int pair = 1; pair <= pair_count; pair++, y += 34) {
+    for (int pair = 1; pair <= report_state.pair_count; pair++, y += 34) {
         snprintf(label, sizeof label, "%s", pair_caption(pair));  // a long label is cut
         legend_entry(cr, x, y, plot_pair_colour[pair], series_line_width, 0, label);
         snprintf(label, sizeof label, "mean %.2f dB",
-                 series_mean(&pair_summary[pair][metric_psnr_y]));
-        if (plot_frames)
+                 series_mean(&report_state.pair_summary[pair][metric_psnr_y]));
+        if (plot_values.frames)
             legend_entry(cr, x, y + 15, plot_pair_colour[pair], 1, 1, label);
     }
     legend_entry(cr, x, y, upper_limit_colour, 1, 0, "40 dB");
     legend_entry(cr, x, y + 15, lower_limit_colour, 1, 0, "30 dB");
     if (any_frozen)
         legend_entry(cr, x, y + 30, frozen_colour, 1, 0, "frozen frame");
-    if (!with_ssim || !plot_frames)
+    if (!with_ssim || !plot_values.frames)
         return;
     y = ssim->top + 12;
-    for (int pair = 1; pair <= pair_count; pair++, y += 15) {
+    for (int pair = 1; pair <= report_state.pair_count; pair++, y += 15) {
         snprintf(label, sizeof label, "SSIM mean %.4f", mean_ssim_of(pair));
         legend_entry(cr, x, y, plot_pair_colour[pair], 1, 1, label);
     }
@@ -263,8 +263,8 @@ static void draw_title(cairo_t *cr, int with_ssim)
 {
     char title[128];
     snprintf(title, sizeof title, "Luma PSNR%s per frame, frames %d to %d",
-             with_ssim ? " and SSIM" : "", start_frame, start_frame + plot_frames - 1);
-    if (plot_frames == 0)
+             with_ssim ? " and SSIM" : "", playhead.start_frame, playhead.start_frame + plot_values.frames - 1);
+    if (plot_values.frames == 0)
         snprintf(title, sizeof title, "Luma PSNR per frame: no frames measured");
     const char *const names[3] = {sequences[1].yuvname, sequences[2].yuvname,
                                   sequences[3].yuvname};
@@ -276,7 +276,7 @@ static void draw_title(cairo_t *cr, int with_ssim)
     cairo_set_font_size(cr, text_size);
     const char *const captions[3] = {sequence_short_name(1), sequence_short_name(2),
                                      sequence_short_name(3)};
-    std::string files = plot_file_names(cr, captions, names, expand,
+    std::string files = plot_file_names(cr, captions, names, settings.expand,
                                         plot_page_width - plot_margin_left - title_right_margin);
     text(cr, plot_margin_left, 44, 0, files.c_str());
 }
@@ -285,8 +285,8 @@ static void value_extent(const float *const *series, double *min, double *max)
 {
     *min = INFINITY;
     *max = -INFINITY;
-    for (int pair = 1; pair <= pair_count; pair++)
-        for (int i = 0; i < plot_frames; i++) {
+    for (int pair = 1; pair <= report_state.pair_count; pair++)
+        for (int i = 0; i < plot_values.frames; i++) {
             *min = series[pair][i] < *min ? series[pair][i] : *min;
             *max = series[pair][i] > *max ? series[pair][i] : *max;
         }
@@ -304,29 +304,29 @@ static void draw_plot(cairo_t *cr, const PlotPanel *psnr, const PlotPanel *ssim,
     if (with_ssim)
         draw_value_axis(cr, ssim, "luma SSIM", 1);
     int any_frozen = 0;
-    for (int n = 2; n <= expand; n++)
-        for (int i = 0; i < plot_frames && !any_frozen; i++)
-            any_frozen = plot_frozen[n][i];
-    for (int pair = 1; pair <= pair_count && plot_frames > 0; pair++) {
+    for (int n = 2; n <= settings.expand; n++)
+        for (int i = 0; i < plot_values.frames && !any_frozen; i++)
+            any_frozen = plot_values.frozen[n][i];
+    for (int pair = 1; pair <= report_state.pair_count && plot_values.frames > 0; pair++) {
         unsigned colour = plot_pair_colour[pair];
-        draw_level(cr, psnr, series_mean(&pair_summary[pair][metric_psnr_y]), colour, 1, 1);
-        draw_series(cr, psnr, plot_psnr[pair], plot_frames, colour);
+        draw_level(cr, psnr, series_mean(&report_state.pair_summary[pair][metric_psnr_y]), colour, 1, 1);
+        draw_series(cr, psnr, plot_values.psnr[pair], plot_values.frames, colour);
         if (with_ssim) {
             draw_level(cr, ssim, mean_ssim_of(pair), colour, 1, 1);
-            draw_series(cr, ssim, plot_ssim[pair], plot_frames, colour);
+            draw_series(cr, ssim, plot_values.ssim[pair], plot_values.frames, colour);
         }
     }
     set_colour(cr, note_colour);
     if (psnr_max >= identical_psnr)
         text(cr, psnr->left + psnr->width - 6, plot_y(psnr, identical_psnr) - 5, 1,
              "100 dB: identical frames");
-    if (plot_frames == 0)
+    if (plot_values.frames == 0)
         text(cr, psnr->left + psnr->width / 2, psnr->top + psnr->height / 2, 0.5,
              "no frames in the range");
     draw_frame_axis(cr, psnr);
     if (with_ssim)
         draw_frame_axis(cr, ssim);
-    for (int n = 2, row = 0; n <= expand; n++)
+    for (int n = 2, row = 0; n <= settings.expand; n++)
         if (sequences[n].fr)
             draw_frozen_row(cr, psnr, row++, n);
     draw_legends(cr, psnr, ssim, with_ssim, any_frozen);
@@ -334,9 +334,9 @@ static void draw_plot(cairo_t *cr, const PlotPanel *psnr, const PlotPanel *ssim,
 
 void open_plot_file()
 {
-    plot_file = fopen(plot_path, "wb");
+    plot_file = fopen(report_options.plot_path, "wb");
     if (!plot_file)
-        die(1, "%s: can not be written: %s\n", plot_path, strerror(errno));
+        die(1, "%s: can not be written: %s\n", report_options.plot_path, strerror(errno));
 }
 
 // The first write error: cairo's PDF surface stops writing on one but reports success.
@@ -352,18 +352,18 @@ static cairo_status_t write_to_plot_file(void *, const unsigned char *data, unsi
 
 void write_plot()
 {
-    int with_ssim = report_ssim && pair_count > 0;
+    int with_ssim = report_options.ssim && report_state.pair_count > 0;
     double psnr_min = 20, psnr_max = 50, ssim_min = 0.9, ssim_max = 1;  // shown for no frames
-    if (plot_frames > 0) {
-        value_extent(plot_psnr, &psnr_min, &psnr_max);
+    if (plot_values.frames > 0) {
+        value_extent(plot_values.psnr, &psnr_min, &psnr_max);
         if (with_ssim)
-            value_extent(plot_ssim, &ssim_min, &ssim_max);
+            value_extent(plot_values.ssim, &ssim_min, &ssim_max);
     }
     PlotPanel psnr, ssim;
     int width, height;
-    plot_layout(start_frame, plot_frames, psnr_min, psnr_max, with_ssim, ssim_min, ssim_max,
+    plot_layout(playhead.start_frame, plot_values.frames, psnr_min, psnr_max, with_ssim, ssim_min, ssim_max,
                 &psnr, &ssim, &width, &height);
-    int format = plot_format_of(plot_path);
+    int format = plot_format_of(report_options.plot_path);
     cairo_surface_t *surface =
         format == plot_png ? cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height)
         : format == plot_svg
@@ -384,7 +384,7 @@ void write_plot()
     if (fclose(plot_file) != 0 && !plot_write_error)
         plot_write_error = errno;
     if (status != CAIRO_STATUS_SUCCESS)
-        die(1, "%s: could not write the plot: %s\n", plot_path, cairo_status_to_string(status));
+        die(1, "%s: could not write the plot: %s\n", report_options.plot_path, cairo_status_to_string(status));
     if (plot_write_error)
-        die(1, "%s: could not write the plot: %s\n", plot_path, strerror(plot_write_error));
+        die(1, "%s: could not write the plot: %s\n", report_options.plot_path, strerror(plot_write_error));
 }

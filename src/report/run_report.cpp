@@ -7,31 +7,28 @@
 #include "common/settings.h"
 #include "source/frame_advance.h"
 
-int frozen2 = 0;
-int frozen3 = 0;
-int report_threads = 0;
 
 static bool more_frames = false;
 
 void start_report(FILE *out)
 {
-    if (!report_json)
+    if (!report_options.json)
         write_header(out);
-    more_frames = start_pass(start_frame) && start_frame <= end_frame;
-    frame = start_frame;
-    if (report_threads)
+    more_frames = start_pass(playhead.start_frame) && playhead.start_frame <= playhead.end_frame;
+    playhead.frame = playhead.start_frame;
+    if (report_options.threads)
         start_helper();
 }
 
 static void note_held(const FrameStep &step)
 {
-    frozen2 = step.held[2];
-    frozen3 = step.held[3];
+    report_state.frozen2 = step.held[2];
+    report_state.frozen3 = step.held[3];
 }
 
 static void measure_sequentially()
 {
-    FrameStep step = advance_sequences(frame);
+    FrameStep step = advance_sequences(playhead.frame);
     note_held(step);
     more_frames = step.more;
     measure_every_metric();
@@ -41,8 +38,8 @@ static FrameStep helper_step;
 
 static void advance_encoded_and_transmitted()
 {
-    for (int n = 2; n <= expand; n++)
-        helper_step.held[n] = advance_sequence(n, frame);
+    for (int n = 2; n <= settings.expand; n++)
+        helper_step.held[n] = advance_sequence(n, playhead.frame);
 }
 
 // The helper reads the other sequences while this thread reads the Original, then takes its
@@ -51,10 +48,10 @@ static void measure_on_two_threads()
 {
     helper_step = FrameStep{};
     helper_begin(advance_encoded_and_transmitted);
-    advance_sequence(1, frame);
+    advance_sequence(1, playhead.frame);
     helper_wait();
     note_held(helper_step);
-    more_frames = pass_goes_on(frame);
+    more_frames = pass_goes_on(playhead.frame);
     helper_begin(measure_second_share);
     measure_first_share();
     helper_wait();
@@ -65,16 +62,16 @@ int report_frame(FILE *out)
 {
     if (!more_frames)
         return 0;
-    if (report_threads)
+    if (report_options.threads)
         measure_on_two_threads();
     else
         measure_sequentially();
-    add_frame_to_summary(frame);
+    add_frame_to_summary(playhead.frame);
     add_frame_to_stream_summary();
-    if (plot_path)
+    if (report_options.plot_path)
         add_frame_to_plot();
-    write_frame(out, frame, frozen2, frozen3);
-    frame++;
+    write_frame(out, playhead.frame, report_state.frozen2, report_state.frozen3);
+    playhead.frame++;
     return 1;
 }
 

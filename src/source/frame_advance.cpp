@@ -44,7 +44,7 @@ void read_as_play(int n, int64_t k)
 
 bool start_pass(int frame_number)
 {
-    for (int n = 1; n <= expand; n++) {
+    for (int n = 1; n <= settings.expand; n++) {
         int64_t shown = file_frame_shown(n, frame_number);
         const FreezeTable *freezes = freeze_table_of(n);
         bool held = freezes && frame_frozen(freezes, frame_number);
@@ -67,13 +67,13 @@ bool advance_sequence(int n, int frame_number)
 
 bool pass_goes_on(int frame_number)
 {
-    return !sequence_ended(1) && frame_number < end_frame;
+    return !sequence_ended(1) && frame_number < playhead.end_frame;
 }
 
 FrameStep advance_sequences(int frame_number)
 {
     FrameStep step = {};
-    for (int n = 1; n <= expand; n++)
+    for (int n = 1; n <= settings.expand; n++)
         step.held[n] = advance_sequence(n, frame_number);
     step.more = pass_goes_on(frame_number);
     return step;

@@ -92,10 +92,10 @@ static bool end_line(const char *name, long line_number, const Line &line, Freez
     }
     if (line.negative && line.number != 0) {
         fprintf(stderr, "%s:%ld: frame number outside 0..%d, line ignored\n", name,
-                line_number, end_frame);
+                line_number, playhead.end_frame);
         return false;
     }
-    if (line.number > end_frame) {
+    if (line.number > playhead.end_frame) {
         ++*after_end;
         return false;
     }
@@ -143,7 +143,7 @@ int loadfreezefile(const char *name, FreezeTable *table)
         count++;
     if (after_end > 0)
         fprintf(stderr, "%s: %d %s after the end frame %d ignored\n", name, after_end,
-                after_end == 1 ? "entry" : "entries", end_frame);
+                after_end == 1 ? "entry" : "entries", playhead.end_frame);
     sort_frames(table);
     fclose(file);
     return count;

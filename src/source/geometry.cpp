@@ -15,31 +15,31 @@
 // -crop in the settled picture, or the whole picture.
 static void place_crop_region()
 {
-    cropping.region = PictureRegion{0, 0, horizontal_size, vertical_size};
-    if (!cropping.text)
+    settings.cropping.region = PictureRegion{0, 0, settings.horizontal_size, settings.vertical_size};
+    if (!settings.cropping.text)
         return;
-    const char *refusal = place_region(cropping, horizontal_size, vertical_size,
-                                       pixel_format->chroma, min_picture_width,
-                                       min_picture_height, &cropping.region);
+    const char *refusal = place_region(settings.cropping, settings.horizontal_size, settings.vertical_size,
+                                       settings.pixel_format->chroma, min_picture_width,
+                                       min_picture_height, &settings.cropping.region);
     if (refusal)
-        die(1, "-crop %s: %s\n", cropping.text, refusal);
+        die(1, "-crop %s: %s\n", settings.cropping.text, refusal);
 }
 
 void compute_geometry()
 {
     read_sequence_headers();
-    luma_size = luma_plane_bytes(pixel_format, horizontal_size, vertical_size);
-    chroma_size = chroma_plane_bytes(pixel_format, horizontal_size, vertical_size);
-    frame_size = luma_size + 2 * chroma_size;
+    settings.luma_size = luma_plane_bytes(settings.pixel_format, settings.horizontal_size, settings.vertical_size);
+    settings.chroma_size = chroma_plane_bytes(settings.pixel_format, settings.horizontal_size, settings.vertical_size);
+    settings.frame_size = settings.luma_size + 2 * settings.chroma_size;
     place_crop_region();
-    if (expand <= 1)
-        psnr = 0;
+    if (settings.expand <= 1)
+        settings.psnr = 0;
 }
 
 // Play reads the whole frames and stops; a tail that is not one hints at a wrong size.
 static void warn_of_leftover_bytes()
 {
-    for (int n = 1; n <= expand; n++) {
+    for (int n = 1; n <= settings.expand; n++) {
         const Source &source = sequences[n].source;
         int64_t left = source.kind->leftover_bytes ? source.kind->leftover_bytes(&source) : 0;
         if (left == 0)
@@ -55,8 +55,8 @@ static void warn_of_leftover_bytes()
 
 Fraction original_rate()
 {
-    if (sequence_rate_numerator > 0)
-        return {sequence_rate_numerator, sequence_rate_denominator};
+    if (settings.sequence_rate_numerator > 0)
+        return {settings.sequence_rate_numerator, settings.sequence_rate_denominator};
     return {0, 1};
 }
 
@@ -72,20 +72,20 @@ Fraction play_rate()
 static Fraction timeline_rate()
 {
     Fraction rate = original_rate();
-    return rate.numerator > 0 ? rate : fps_given ? fps_rate : Fraction{25, 1};
+    return rate.numerator > 0 ? rate : settings.fps_given ? settings.fps_rate : Fraction{25, 1};
 }
 
 // Frames outside the range are never read, so they cost nothing at start-up; a sequence
 // with a freeze list starts before the start frame by what it lists.
 static void check_ranges()
 {
-    for (int n = 1; n <= expand; n++) {
+    for (int n = 1; n <= settings.expand; n++) {
         Source &source = sequences[n].source;
         if (!source.kind->check_range)
             continue;
         int64_t whole = whole_frames(n);
-        int64_t last = whole - 1 < end_frame ? whole - 1 : end_frame;
-        source.kind->check_range(&source, sequences[n].fr ? 0 : start_frame, last);
+        int64_t last = whole - 1 < playhead.end_frame ? whole - 1 : playhead.end_frame;
+        source.kind->check_range(&source, sequences[n].fr ? 0 : playhead.start_frame, last);
     }
 }
 
@@ -99,9 +99,9 @@ void compute_frame_range()
     warn_of_leftover_bytes();
     // end_frame + 1 must still be an int: it ends the pass.
     int last = frames - 1 > INT_MAX - 1 ? INT_MAX - 1 : (int)(frames - 1);
-    if (end_frame > last)
-        end_frame = last;
-    if (start_frame > last)
-        start_frame = last;
+    if (playhead.end_frame > last)
+        playhead.end_frame = last;
+    if (playhead.start_frame > last)
+        playhead.start_frame = last;
     check_ranges();
 }

@@ -17,11 +17,6 @@
 #include "common/region.h"
 #include "common/settings.h"
 
-int fps_given = 0;
-int size_given = 0;
-Fraction fps_rate = {25, 1};
-const char *fps_text = "25";
-
 // -s and -e as the loop read them; times become frames once the Original's rate is known.
 static FrameOrTime start_value, end_value;
 
@@ -73,18 +68,18 @@ static void take_frame_or_time(const char *name, const char *value, FrameOrTime 
 
 static void take_frame_rate(const char *value)
 {
-    if (read_frame_rate(value, &fps_rate) == reading_malformed)
+    if (read_frame_rate(value, &settings.fps_rate) == reading_malformed)
         die(1, "-fps %s: not a frame rate such as 25, 29.97 or 30000/1001\n", value);
-    fps_text = value;
-    fps_given = 1;
+    settings.fps_text = value;
+    settings.fps_given = 1;
 }
 
 void frames_from_times(Fraction rate)
 {
     if (start_value.is_time)
-        start_frame = frame_at_time(start_value.seconds, rate);
+        playhead.start_frame = frame_at_time(start_value.seconds, rate);
     if (end_value.is_time)
-        end_frame = frame_at_time(end_value.seconds, rate);
+        playhead.end_frame = frame_at_time(end_value.seconds, rate);
 }
 
 static void copy_display_name(char (&name)[256], const char *path)
@@ -94,7 +89,7 @@ static void copy_display_name(char (&name)[256], const char *path)
 
 void name_sequence(int n, const char *path)
 {
-    expand = n;
+    settings.expand = n;
     copy_display_name(sequences[n].yuvname, path);
     sequences[n].path = path;
 }
@@ -103,7 +98,7 @@ void name_sequence(int n, const char *path)
 // counted sequence without an open stream. The loop opens the file.
 static void take_sequence_option(int n, const char *path, const char *program_name)
 {
-    if (expand != n - 1)
+    if (settings.expand != n - 1)
         usage_and_exit(program_name);
     name_sequence(n, path);
 }
@@ -124,9 +119,9 @@ static void take_zoom(const char *value)
         {"1/2", 2, 1}, {"1", 1, 1}, {"2", 1, 2}, {"3", 1, 3}, {"4", 1, 4}};
     for (const auto &zoom : zooms)
         if (strcmp(value, zoom.text) == 0) {
-            zoom_out = zoom.out;
-            zoom_in = zoom.in;
-            zoom_given = 1;
+            settings.zoom_out = zoom.out;
+            settings.zoom_in = zoom.in;
+            settings.zoom_given = 1;
             return;
         }
     die(1, "-zoom %s: the zoom must be one of 1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4\n",
@@ -140,9 +135,9 @@ static const struct ColourOption {
     int *setting;
     const char *refusal;
 } colour_options[] = {
-    {"-colorspace", colour_matrix_named, &colorspace_option,
+    {"-colorspace", colour_matrix_named, &settings.colorspace_option,
      "the matrix must be bt601, bt709 or bt2020"},
-    {"-color_range", colour_range_named, &color_range_option,
+    {"-color_range", colour_range_named, &settings.color_range_option,
      "the range must be tv, pc, limited or full"},
 };
 
@@ -157,11 +152,11 @@ int take_option(const char *name, const char *value, const char *program_name)
     if (strcmp(name, "-pix_fmt") == 0) {  // the sample format of every sequence
         if (value == nullptr)
             usage_and_exit(program_name);
-        pixel_format = find_pixel_format(value);
-        if (!pixel_format)
+        settings.pixel_format = find_pixel_format(value);
+        if (!settings.pixel_format)
             die(1, "-pix_fmt %s: unknown pixel format; supported: %s\n", value,
                 pixel_format_names());
-        pix_fmt_given = 1;
+        settings.pix_fmt_given = 1;
         return 2;
     }
     for (const ColourOption &option : colour_options)
@@ -184,7 +179,7 @@ int take_option(const char *name, const char *value, const char *program_name)
     if (strcmp(name, "-crop") == 0) {  // placed in the picture once its size is known
         if (value == nullptr)
             usage_and_exit(program_name);
-        if (!read_crop_geometry(value, &cropping))
+        if (!read_crop_geometry(value, &settings.cropping))
             die(1, "-crop %s: not a region WxH+X+Y (X geometry: width x height, then the "
                    "offsets of its left and top edges, or with - of its right and bottom)\n",
                 value);
@@ -196,7 +191,7 @@ int take_option(const char *name, const char *value, const char *program_name)
             usage_and_exit(program_name);
         if (stat(value, &status) != 0 || !S_ISDIR(status.st_mode))
             die(1, "-shots %s: not a directory\n", value);
-        shots_directory = value;
+        settings.shots_directory = value;
         return 2;
     }
     static const char *const value_options[] = {"-f1", "-f2", "-f3", "-s",   "-e",
@@ -212,9 +207,9 @@ int take_option(const char *name, const char *value, const char *program_name)
     else if (strcmp(name, "-f3") == 0)
         take_sequence_option(3, value, program_name);
     else if (strcmp(name, "-s") == 0)
-        take_frame_or_time(name, value, &start_value, &start_frame);
+        take_frame_or_time(name, value, &start_value, &playhead.start_frame);
     else if (strcmp(name, "-e") == 0)
-        take_frame_or_time(name, value, &end_value, &end_frame);
+        take_frame_or_time(name, value, &end_value, &playhead.end_frame);
     else if (strcmp(name, "-fps") == 0)
         take_frame_rate(value);
     else if (strcmp(name, "-fr2") == 0)
@@ -228,25 +223,25 @@ int take_option(const char *name, const char *value, const char *program_name)
                 value, min_picture_width, min_picture_height, max_picture_width,
                 max_picture_height);
         set_picture_size(width, height);
-        size_given = 1;
+        settings.size_given = 1;
     } else if (strcmp(name, "-CIF") == 0) {
         set_picture_size(352, 288);
-        size_given = 1;
+        settings.size_given = 1;
         return 1;
     } else if (strcmp(name, "-l") == 0) {
-        loop = 1;
+        playhead.loop = 1;
         return 1;
     } else if (strcmp(name, "-PSNR") == 0) {
-        psnr = 1;
+        settings.psnr = 1;
         return 1;
     } else if (strcmp(name, "-nodiff") == 0) {
-        nodiff = 1;
+        settings.nodiff = 1;
         return 1;
     } else if (strcmp(name, "-quiet") == 0) {
-        quiet = 1;
+        settings.quiet = 1;
         return 1;
     } else if (strcmp(name, "-shm") == 0) {
-        shm = 1;
+        settings.shm = 1;
         return 1;
     } else
         return 0;
@@ -255,21 +250,21 @@ int take_option(const char *name, const char *value, const char *program_name)
 
 void check_options(const char *program_name)
 {
-    if (expand < 1)
+    if (settings.expand < 1)
         usage_and_exit(program_name);
-    if (start_frame < 0)
-        die(1, "Start frame (-s) must not be negative: %d\n", start_frame);
-    if (end_frame < 0)
-        die(1, "End frame (-e) must not be negative: %d\n", end_frame);
-    if (fps_given && fps_rate.numerator < fps_rate.denominator) {
-        if (whole_rate(fps_rate))
+    if (playhead.start_frame < 0)
+        die(1, "Start frame (-s) must not be negative: %d\n", playhead.start_frame);
+    if (playhead.end_frame < 0)
+        die(1, "End frame (-e) must not be negative: %d\n", playhead.end_frame);
+    if (settings.fps_given && settings.fps_rate.numerator < settings.fps_rate.denominator) {
+        if (whole_rate(settings.fps_rate))
             die(1, "Frame rate (-fps) must be at least 1: %lld\n",
-                (long long)(fps_rate.numerator / fps_rate.denominator));
-        die(1, "Frame rate (-fps) must be at least 1: %s\n", fps_text);
+                (long long)(settings.fps_rate.numerator / settings.fps_rate.denominator));
+        die(1, "Frame rate (-fps) must be at least 1: %s\n", settings.fps_text);
     }
     // The list is still read (a missing file still ends the run), but holds nothing back.
     for (int n = 2; n <= 3; n++)
-        if (sequences[n].fr && expand < n)
+        if (sequences[n].fr && settings.expand < n)
             fprintf(stderr, "Warning: -fr%d %s has no sequence to freeze: -f%d was not given\n",
                     n, sequences[n].fr_path, n);
 }
@@ -283,13 +278,13 @@ void parse_options(int argc, char **argv, extra_option_fn extra)
     for (int i = 2; i <= argc; i += 2) {
         const char *name = argv[i - 1];
         const char *value = i < argc ? argv[i] : nullptr;
-        int named = expand;
+        int named = settings.expand;
         int taken = take_option(name, value, program_name);
         if (taken == 0 && extra)
             taken = extra(name, value);
         // A file that cannot be opened ends the run before the next option is looked at.
-        if (expand != named)
-            open_sequence(expand, sequences[expand].path);
+        if (settings.expand != named)
+            open_sequence(settings.expand, sequences[settings.expand].path);
         if (taken == 1)
             i--;
         else if (taken == 0) {

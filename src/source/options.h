@@ -8,15 +8,6 @@
 // value, 2 when it takes `value` (null when `name` is the last argument).
 typedef int (*extra_option_fn)(const char *name, const char *value);
 
-// Whether the command line set the frame rate / the picture size (-size or -CIF); a
-// YUV4MPEG2 header only fills in what was not given.
-extern int fps_given;
-extern int size_given;
-
-// -fps as read, exactly, and as typed.
-extern Fraction fps_rate;
-extern const char *fps_text;
-
 // Turns -s and -e given as times into the frames on screen then at `rate`.
 void frames_from_times(Fraction rate);
 

@@ -48,8 +48,8 @@ bool parse_picture_size(const char *text, int *width, int *height)
 
 void set_picture_size(int width, int height)
 {
-    horizontal_size = width;
-    vertical_size = height;
+    settings.horizontal_size = width;
+    settings.vertical_size = height;
 }
 
 // The size words of codec people's names, each a whole token.

@@ -20,8 +20,6 @@
 #include "common/settings.h"
 
 Sequence sequences[4];
-int sequence_rate_numerator = 0;
-int sequence_rate_denominator = 0;
 
 void open_sequence(int n, const char *path)
 {
@@ -86,23 +84,23 @@ static void take_rate(const Source &source)
 {
     if (source.rate_numerator <= 0)
         return;
-    sequence_rate_numerator = source.rate_numerator;
-    sequence_rate_denominator = source.rate_denominator;
+    settings.sequence_rate_numerator = source.rate_numerator;
+    settings.sequence_rate_denominator = source.rate_denominator;
 }
 
 void read_sequence_headers()
 {
     static char buffer[y4m_max_header_length];
     begin_settling();
-    sequence_rate_numerator = sequence_rate_denominator = 0;
+    settings.sequence_rate_numerator = settings.sequence_rate_denominator = 0;
     Source *sources[3];
-    for (int n = 1; n <= expand; n++) {
+    for (int n = 1; n <= settings.expand; n++) {
         open_source(&sequences[n].source, buffer);
         if (n == 1)
             take_rate(sequences[n].source);
         sources[n - 1] = &sequences[n].source;
     }
-    settle_formats(sources, expand);
+    settle_formats(sources, settings.expand);
 }
 
 void allocate_sequence_picture(int n)
@@ -110,8 +108,8 @@ void allocate_sequence_picture(int n)
     static const char *const names[4] = {"", "picture1", "picture2", "picture3"};
     // Pictures start black, so a sequence frozen at the first frame shows black.
     sequences[n].picture =
-        allocate_picture(names[n], 128, pixel_format, horizontal_size, vertical_size);
-    sequences[n].region = region_of(sequences[n].picture, cropping.region);
+        allocate_picture(names[n], 128, settings.pixel_format, settings.horizontal_size, settings.vertical_size);
+    sequences[n].region = region_of(sequences[n].picture, settings.cropping.region);
 }
 
 void allocate_sequence_pictures()
@@ -181,12 +179,12 @@ bool read_luma_at(int n, int frame, unsigned char *luma)
     static unsigned char *chroma[4];
     if (!sequence_seekable(n))
         return false;
-    if (!chroma[n] && chroma_size > 0)
-        chroma[n] = allocate_bytes(2 * chroma_size, sequences[n].path);
+    if (!chroma[n] && settings.chroma_size > 0)
+        chroma[n] = allocate_bytes(2 * settings.chroma_size, sequences[n].path);
     YuvFrame picture =
-        packed_frame(luma, chroma[n], chroma[n] ? chroma[n] + chroma_size : nullptr,
-                     horizontal_size, vertical_size, pixel_format->bit_depth,
-                     pixel_format->chroma);
+        packed_frame(luma, chroma[n], chroma[n] ? chroma[n] + settings.chroma_size : nullptr,
+                     settings.horizontal_size, settings.vertical_size, settings.pixel_format->bit_depth,
+                     settings.pixel_format->chroma);
     position_sequence(n, frame);
     return read_picture(n, &picture);
 }

@@ -26,11 +26,6 @@ struct Sequence {
 // Index 1..3; entry 0 is unused so that sequence numbers index it directly.
 extern Sequence sequences[4];
 
-// The first file's own frame rate: a YUV4MPEG2 F tag's or an encoded stream's; 0 and 0
-// when it has none.
-extern int sequence_rate_numerator;
-extern int sequence_rate_denominator;
-
 // Opens the file of sequence n (1..3) for reading; one that cannot be opened ends the run
 // with "Can't open yuvfile<n> for input!" and status 3; a directory or a file that fails to
 // read ends it with a message naming it and status 1. Pipes and terminals are read as

@@ -19,31 +19,31 @@ static const char *format_source = nullptr;
 
 void begin_settling()
 {
-    size_source = size_given ? "" : nullptr;
-    format_source = pix_fmt_given ? "" : nullptr;
-    raw_format = pix_fmt_given ? pixel_format : default_pixel_format;
+    size_source = settings.size_given ? "" : nullptr;
+    format_source = settings.pix_fmt_given ? "" : nullptr;
+    raw_format = settings.pix_fmt_given ? settings.pixel_format : default_pixel_format;
 }
 
 void settle_picture_size(const char *path, int width, int height, const char *what)
 {
-    if (width == horizontal_size && height == vertical_size) {
+    if (width == settings.horizontal_size && height == settings.vertical_size) {
         if (!size_source)
             size_source = path;
         return;
     }
-    if (size_given)
+    if (settings.size_given)
         die(1, "%s: %s %dx%d does not match the size %dx%d given on the command line\n", path,
-            what, width, height, horizontal_size, vertical_size);
+            what, width, height, settings.horizontal_size, settings.vertical_size);
     if (size_source)
         die(1, "%s: %s %dx%d does not match %dx%d of %s\n", path, what, width, height,
-            horizontal_size, vertical_size, size_source);
+            settings.horizontal_size, settings.vertical_size, size_source);
     set_picture_size(width, height);
     size_source = path;
 }
 
 void settle_header_format(const char *path, const PixelFormat *format)
 {
-    if (pix_fmt_given && format != raw_format)
+    if (settings.pix_fmt_given && format != raw_format)
         die(1, "%s: YUV4MPEG2 format %s does not match -pix_fmt %s\n", path, format->name,
             raw_format->name);
     if (!format_source) {
@@ -101,12 +101,12 @@ static void check_name_hints(const Source *source, const char *first_path)
         fprintf(stderr, "%s: %s in the file name is not a sample format that can be read; "
                         "it is ignored\n", path, hints.unread_format.c_str());
     const char *run_source = size_source ? size_source : first_path;
-    if (!size_given && hints.width > 0 &&
-        (hints.width != horizontal_size || hints.height != vertical_size))
+    if (!settings.size_given && hints.width > 0 &&
+        (hints.width != settings.horizontal_size || hints.height != settings.vertical_size))
         die(1, "%s: size %dx%d from the file name does not match %dx%d of %s\n", path,
-            hints.width, hints.height, horizontal_size, vertical_size, run_source);
+            hints.width, hints.height, settings.horizontal_size, settings.vertical_size, run_source);
     run_source = !is_raw(source) ? path : format_source ? format_source : first_path;
-    if (!pix_fmt_given && hints.format && hints.format != source->format)
+    if (!settings.pix_fmt_given && hints.format && hints.format != source->format)
         die(1, "%s: format %s from the file name does not match %s of %s\n", path,
             hints.format->name, source->format->name, run_source);
 }
@@ -144,7 +144,7 @@ static void settle_run_format(Source *const *sources, int count)
                             "shifted left by %d\n", sources[i]->path,
                     sources[i]->format->bit_depth, depth, deepest->path,
                     depth - sources[i]->format->bit_depth);
-    pixel_format = planar_form(deepest->format);
+    settings.pixel_format = planar_form(deepest->format);
 }
 
 void settle_formats(Source *const *sources, int count)

@@ -44,7 +44,7 @@ static bool take_planes(Source *source, YuvFrame *picture, take_bytes_fn take)
 
 int64_t source_picture_bytes(const Source *source)
 {
-    return frame_bytes(source->format, horizontal_size, vertical_size);
+    return frame_bytes(source->format, settings.horizontal_size, settings.vertical_size);
 }
 
 // 8-bit data read as 10-bit would otherwise only show as odd pictures and odd numbers.
@@ -59,7 +59,7 @@ static void check_peak(Source *source, const YuvFrame &picture)
 
 bool take_picture(Source *source, YuvFrame *picture, take_bytes_fn take)
 {
-    if (source->format == pixel_format) {
+    if (source->format == settings.pixel_format) {
         bool whole = take_planes(source, picture, take);
         check_peak(source, *picture);
         return whole;
@@ -70,11 +70,11 @@ bool take_picture(Source *source, YuvFrame *picture, take_bytes_fn take)
         return false;
     if (source->format->planes == chroma_planar) {
         const PixelFormat *f = source->format;
-        int64_t luma = luma_plane_bytes(f, horizontal_size, vertical_size);
-        int64_t chroma = chroma_plane_bytes(f, horizontal_size, vertical_size);
+        int64_t luma = luma_plane_bytes(f, settings.horizontal_size, settings.vertical_size);
+        int64_t chroma = chroma_plane_bytes(f, settings.horizontal_size, settings.vertical_size);
         unsigned char *u = chroma ? bytes.data() + luma : nullptr;
         check_peak(source, packed_frame(bytes.data(), u, u ? u + chroma : nullptr,
-                                        horizontal_size, vertical_size, f->bit_depth, f->chroma));
+                                        settings.horizontal_size, settings.vertical_size, f->bit_depth, f->chroma));
     }
     convert_file_picture(bytes.data(), source->format, picture);
     return true;
@@ -84,6 +84,6 @@ void refuse_no_whole_frame(const Source *source, int64_t frame_header_bytes)
 {
     const PixelFormat *format = source->format;
     die(1, "%s holds no whole frame of %lld bytes (%dx%d %s)\n", source->path,
-        (long long)(frame_header_bytes + source_picture_bytes(source)), horizontal_size,
-        vertical_size, format == default_pixel_format ? "YUV 4:2:0" : format->name);
+        (long long)(frame_header_bytes + source_picture_bytes(source)), settings.horizontal_size,
+        settings.vertical_size, format == default_pixel_format ? "YUV 4:2:0" : format->name);
 }

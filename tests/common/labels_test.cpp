@@ -5,6 +5,7 @@
 
 #include "common/labels.h"
 #include "common/panes.h"
+#include "common/settings.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ TEST(Labels, NameThePanesAndThePairsByTheirSequencesShortNames)
 {
     for (const LabelCase &c : label_cases) {
         for (int n = 1; n <= 3; n++) {
-            sequence_labels[n] = nullptr;
+            settings.sequence_labels[n] = nullptr;
             if (c.labels[n])
                 set_sequence_label(n, c.labels[n]);
         }

@@ -12,6 +12,7 @@
 
 #include "common/pixel_format.h"
 #include "convert/color_tables.h"
+#include "convert/convert_kernels.h"
 #include "convert/difference_view.h"
 #include "convert/reduce.h"
 #include "quality/difference_fast.h"
@@ -34,7 +35,7 @@ const Layout layouts[] = {
 
 void use_layout(const Layout &layout)
 {
-    std::copy(layout.mask, layout.mask + 3, wpixel);
+    std::copy(layout.mask, layout.mask + 3, pixel_tables.wpixel);
     InitColorDither(layout.thirty_two_bit);
     select_render_kernels();
 }
@@ -91,8 +92,8 @@ uint32_t model_pixel(const Layout &layout, bool gray, int y, int u, int v)
 TEST(Conversion, TablesWithoutMemoryEndWithTheMessageAndStatus1)
 {
     auto without_memory = [] {  // no address space beyond what is mapped, the heap used up
-        L_tab = Cr_r_tab = Cr_g_tab = Cb_g_tab = Cb_b_tab = nullptr;  // else freed and reused
-        r_2_pix_alloc = g_2_pix_alloc = b_2_pix_alloc = nullptr;
+        pixel_tables.L_tab = pixel_tables.Cr_r_tab = pixel_tables.Cr_g_tab = pixel_tables.Cb_g_tab = pixel_tables.Cb_b_tab = nullptr;  // else freed and reused
+        pixel_tables.r_2_pix_alloc = pixel_tables.g_2_pix_alloc = pixel_tables.b_2_pix_alloc = nullptr;
         const struct rlimit none = {0, 0};
         setrlimit(RLIMIT_AS, &none);
         while (void *volatile block = malloc(512))
@@ -112,7 +113,7 @@ void expect_reference_bytes(const Picture &picture)
 #if defined(__x86_64__)
     EXPECT_EQ(count, 1 + !!__builtin_cpu_supports("sse2") + !!__builtin_cpu_supports("avx2"));
 #endif
-    EXPECT_EQ(render_kernels.color32, variants[count - 1]->kernels.color32) << "the fastest is chosen";
+    EXPECT_EQ(convert_kernels.render.color32, variants[count - 1]->kernels.color32) << "the fastest is chosen";
     RenderKernels chosen = {Color16DitherImage, Color32DitherImage, DitherImageToGray16, DitherImageToGray32};
     for (int kind = 0; kind < 4; kind++) {
         Bytes expected = render(render_variant_C.kernels.*kinds[kind], picture, kind);
@@ -139,7 +140,7 @@ TEST(Renderers, FollowTheDefinitionAndFastVariantsGiveTheReferenceBytesOnEveryLa
     auto sample = [&](bool edge) { return edge ? edges[random() % 9] : (uint8_t)random(); };
     for (const Layout &layout : layouts) {
         use_layout(layout);
-        const int32_t *tables[3] = {r_2_pix, g_2_pix, b_2_pix};
+        const int32_t *tables[3] = {pixel_tables.r_2_pix, pixel_tables.g_2_pix, pixel_tables.b_2_pix};
         for (int c = 0; c < 3; c++)
             for (int level = -256; level < 512; level++)  // 16-bit entries hold their bits twice
                 ASSERT_EQ((uint32_t)tables[c][level], channel_bits(level, layout.mask[c]) *
@@ -170,17 +171,17 @@ TEST(Renderers, FollowTheDefinitionAndFastVariantsGiveTheReferenceBytesOnEveryLa
     }
     DifferenceVariant d[4], w[4];
     select_quality_kernels();
-    EXPECT_TRUE(difference_kernels.narrow == d[available_difference_variants(d, 4) - 1].sum &&
-                difference_kernels.wide == w[available_wide_difference_variants(w, 4) - 1].sum);
+    EXPECT_TRUE(quality_kernels.difference.narrow == d[available_difference_variants(d, 4) - 1].sum &&
+                quality_kernels.difference.wide == w[available_wide_difference_variants(w, 4) - 1].sum);
     setenv("TRIVISTA_REFERENCE", "1", 1);
     select_render_kernels(), select_quality_kernels(), unsetenv("TRIVISTA_REFERENCE");
-    EXPECT_TRUE(render_kernels.color32 == Color32DitherImage_C && difference_kernels.narrow == difference_sum_C &&
-                difference_kernels.wide == difference_sum_wide_C);
+    EXPECT_TRUE(convert_kernels.render.color32 == Color32DitherImage_C && quality_kernels.difference.narrow == difference_sum_C &&
+                quality_kernels.difference.wide == difference_sum_wide_C);
     select_quality_kernels();
     for (int layout : {1, 5}) {  // green entries with bits the shifts cannot give, at 32 and 16 bits
         use_layout(layouts[layout]);
         for (int level = -256; level < 512; level++)
-            g_2_pix[level] |= 0x10008000;
+            pixel_tables.g_2_pix[level] |= 0x10008000;
         select_render_kernels();
         expect_reference_bytes(Picture(48, 32));
     }
@@ -225,7 +226,7 @@ TEST(Renderers, EachMatrixAndRangeGivesTheTextbookLevelsAndFastVariantsTheRefere
     for (int conversion = 0; conversion < 6; conversion++) {
         const int matrix = conversion / 2;
         const bool limited = conversion % 2;
-        colour_conversion = ColourConversion{matrix, limited ? range_limited : range_full};
+        pixel_tables.colour_conversion = ColourConversion{matrix, limited ? range_limited : range_full};
         for (int layout : {0, 1}) {
             use_layout(layouts[layout]);
             expect_reference_bytes(picture);
@@ -249,7 +250,7 @@ TEST(Renderers, EachMatrixAndRangeGivesTheTextbookLevelsAndFastVariantsTheRefere
         EXPECT_LE(worst, conversion == 0 ? 2 : 1) << conversion;
         EXPECT_GE(exact, (conversion == 0 ? 0.6 : 0.9) * 3 * picture.y.size()) << conversion;
     }
-    colour_conversion = default_colour_conversion;
+    pixel_tables.colour_conversion = default_colour_conversion;
 }
 
 TEST(Renderers, RowsApartByTheStridesGetThePackedPicturesPixelsAndPaddingStaysUntouched)
@@ -499,7 +500,7 @@ TEST(DifferenceViews, TheHeatMapRunsFromBlackToWhiteThroughCubehelixWithRisingBr
 TEST(DifferenceViews, LevelsBecomeTheirGrayOrHeatPixelAtEachPixelWidth)
 {
     for (int deep : {0, 1}) {
-        wpixel[0] = deep ? 0xff0000 : 0xf800, wpixel[1] = deep ? 0xff00 : 0x7e0, wpixel[2] = deep ? 0xff : 0x1f;
+        pixel_tables.wpixel[0] = deep ? 0xff0000 : 0xf800, pixel_tables.wpixel[1] = deep ? 0xff00 : 0x7e0, pixel_tables.wpixel[2] = deep ? 0xff : 0x1f;
         InitColorDither(deep);
         for (DifferenceView view : {view_centred, view_heat}) {
             std::vector<uint8_t> levels(256);

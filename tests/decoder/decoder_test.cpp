@@ -142,9 +142,9 @@ void expect_steps_back_exact(const std::string &file, const std::string &format,
         argv.push_back(&w[0]);
     parse_options((int)argv.size(), argv.data());
     compute_geometry(), compute_frame_range();
-    std::vector<unsigned char> planes((size_t)(luma_size + 2 * chroma_size));
-    YuvFrame p = packed_frame(planes.data(), planes.data() + luma_size, planes.data() + luma_size + chroma_size,
-                              horizontal_size, vertical_size, pixel_format->bit_depth, pixel_format->chroma);
+    std::vector<unsigned char> planes((size_t)(settings.luma_size + 2 * settings.chroma_size));
+    YuvFrame p = packed_frame(planes.data(), planes.data() + settings.luma_size, planes.data() + settings.luma_size + settings.chroma_size,
+                              settings.horizontal_size, settings.vertical_size, settings.pixel_format->bit_depth, settings.pixel_format->chroma);
     std::vector<std::vector<unsigned char>> frames;
     Strings facts;
     sequences[1].picture = p;
@@ -364,8 +364,8 @@ TEST(Decoder, ALowerDepthOfOneLayoutIsWidenedToTheHigher)
 Capture rendered(Display *dpy, const std::string &bytes, int f, bool gray)
 {
     Visual *visual = DefaultVisual(dpy, DefaultScreen(dpy));
-    wpixel[0] = visual->red_mask, wpixel[1] = visual->green_mask, wpixel[2] = visual->blue_mask;
-    horizontal_size = W, vertical_size = H;
+    pixel_tables.wpixel[0] = visual->red_mask, pixel_tables.wpixel[1] = visual->green_mask, pixel_tables.wpixel[2] = visual->blue_mask;
+    settings.horizontal_size = W, settings.vertical_size = H;
     InitColorDither(1);
     std::vector<uint8_t> yuv(bytes.begin() + f * frame_bytes, bytes.begin() + (f + 1) * frame_bytes), out(W * H * 4);
     if (gray)

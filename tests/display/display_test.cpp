@@ -46,9 +46,9 @@ static std::string in_child(const std::function<void()> &body)
 
 static void use_layout(int width, int height, int sequences, int with_psnr = 0, int no_differences = 0)
 {
-    horizontal_size = width, vertical_size = height;
-    cropping.region = PictureRegion{0, 0, width, height};
-    expand = sequences, psnr = with_psnr, nodiff = no_differences;
+    settings.horizontal_size = width, settings.vertical_size = height;
+    settings.cropping.region = PictureRegion{0, 0, width, height};
+    settings.expand = sequences, settings.psnr = with_psnr, settings.nodiff = no_differences;
 }
 
 static unsigned long pixel(const char *name)
@@ -122,9 +122,9 @@ TEST(MainWindow, IsAGrayWindowAtTheOriginSizedByTheLayoutAndMappedOnReturn)
             use_layout(c.width, c.height, c.sequences, c.psnr, c.nodiff);
             bool deep = c.depth == 24;
             EXPECT_EQ(init_display((deep ? server24 : server16).name().c_str()), deep ? 32 : 16);
-            EXPECT_TRUE(x11.dpy_depth == c.depth && wpixel[0] == (deep ? 0xFF0000ul : 0xF800ul) &&
-                        wpixel[1] == (deep ? 0xFF00ul : 0x07E0ul) && wpixel[2] == (deep ? 0xFFul : 0x001Ful));
-            EXPECT_EQ(static_cast<uint32_t>(r_2_pix[255]), deep ? 0xFF0000u : 0xF800F800u);  // tables for the depth
+            EXPECT_TRUE(x11.dpy_depth == c.depth && pixel_tables.wpixel[0] == (deep ? 0xFF0000ul : 0xF800ul) &&
+                        pixel_tables.wpixel[1] == (deep ? 0xFF00ul : 0x07E0ul) && pixel_tables.wpixel[2] == (deep ? 0xFFul : 0x001Ful));
+            EXPECT_EQ(static_cast<uint32_t>(pixel_tables.r_2_pix[255]), deep ? 0xFF0000u : 0xF800F800u);  // tables for the depth
             ASSERT_TRUE(x11.ximage && x11.ximage->data == nullptr && x11.ximage->width == c.width && x11.ximage->height == c.height &&
                         x11.ximage->bytes_per_line == c.width * (deep ? 4 : 2));
             WindowGeometry w = find_window(x11.display, "kestrin Trivista");
@@ -158,7 +158,7 @@ TEST(Panes, PicturesAndCaptionsStandAtTheirPlacesAndUnknownPanesDrawNothing)
         XvfbServer server(c.depth);
         std::string out = in_child([&] {
             use_layout(c.H, c.V, 3);
-            shm = c.through_shm;
+            settings.shm = c.through_shm;
             int bytes = init_display(server.name().c_str()) / 8;
             EXPECT_EQ(x11.shm_ready, c.through_shm);
             Sketch expected(3 * c.H, 2 * c.V + 50, x11.gray_col.pixel);
@@ -236,11 +236,11 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
                                {5, 350}, {5, 375},  {100, 200}, {210, 200}, {110, 290}, {155, 290}, {215, 290}};
         snprintf(sequences[3].yuvname, 256, "tra.yuv");
         for (const auto &c : cases) {
-            frame = c.frame, fps = c.fps, start_frame = c.start, end_frame = c.end, loop = c.loop;
-            snprintf(fps_label, sizeof fps_label, "%s", c.fps_label);
+            playhead.frame = c.frame, settings.fps = c.fps, playhead.start_frame = c.start, playhead.end_frame = c.end, playhead.loop = c.loop;
+            snprintf(settings.fps_label, sizeof settings.fps_label, "%s", c.fps_label);
             sequences[2].fr = c.fr2 != 0, sequences[2].fr_count = c.fr2, sequences[3].fr = c.fr3 != 0, sequences[3].fr_count = c.fr3;
-            psnr = c.with_psnr, expand = c.sequences, x11.kestrin = c.logo ? x11.kestrin : nullptr;
-            colour_conversion_named = c.colours >= 0, colour_conversion = ColourConversion{c.colours / 2, c.colours % 2};
+            settings.psnr = c.with_psnr, settings.expand = c.sequences, x11.kestrin = c.logo ? x11.kestrin : nullptr;
+            settings.colour_conversion_named = c.colours >= 0, pixel_tables.colour_conversion = ColourConversion{c.colours / 2, c.colours % 2};
             snprintf(sequences[1].yuvname, 256, "%s", c.name1), snprintf(sequences[2].yuvname, 256, "%s", c.name2);
             XClearWindow(x11.display, x11.status_win);
             draw_status();
@@ -273,9 +273,9 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
             EXPECT_EQ(expected.differing(x11.status_win, 300, 400), 0) << r.current;
         }
         // Graphs: flat on 2V + 175 at first; the newest value left, truncated upward, 8 px a frame, 20 kept.
-        cropping.region.height = 288, init_psnr_histories();  // CIF's baseline; then back to QCIF
+        settings.cropping.region.height = 288, init_psnr_histories();  // CIF's baseline; then back to QCIF
         EXPECT_EQ(x11.psnr_history[3][metric_psnr_y].point[19].y, 751);
-        cropping.region.height = 144, init_psnr_histories();
+        settings.cropping.region.height = 144, init_psnr_histories();
         // Drawn over stale black, each clears only its own area; labels under pane 4 only.
         Sketch graphs(528, 488, black);
         XFillRectangle(x11.display, x11.window, graphs.with(black), 0, 0, 528, 488);
@@ -401,13 +401,13 @@ TEST(MainWindow, AutomaticZoomLeavesBothWindowsOnTheScreenWithoutOverlapping)
         XvfbServer server(24, -1, c.screen_width, c.screen_height);
         in_child([&] {
             use_layout(c.width, c.height, c.sequences, c.psnr);
-            quiet = c.quiet;
+            settings.quiet = c.quiet;
             init_display(server.name().c_str());
-            if (!quiet)
+            if (!settings.quiet)
                 init_status();
-            EXPECT_EQ(zoom_out, c.out);
+            EXPECT_EQ(settings.zoom_out, c.out);
             std::vector<WindowGeometry> shown = {find_window(x11.display, "kestrin Trivista")};
-            if (!quiet)
+            if (!settings.quiet)
                 shown.push_back(find_window(x11.display, "Trivista info"));
             for (WindowGeometry &w : shown) {  // the outer edges
                 w.x -= w.border, w.y -= w.border, w.width += 2 * w.border, w.height += 2 * w.border;
@@ -458,10 +458,10 @@ TEST(MainWindow, FollowsTheZoomGivenOrTheLargestAtWhichBothWindowsFitTheScreen)
         SCOPED_TRACE(testing::Message() << "row " << &c - cases + 1);
         std::string out = in_child([&] {
             use_layout(c.width, c.height, c.sequences, c.psnr);
-            zoom_given = c.given, zoom_out = c.given ? c.out : 1, zoom_in = c.in;
+            settings.zoom_given = c.given, settings.zoom_out = c.given ? c.out : 1, settings.zoom_in = c.in;
             dup2(fileno(stdout), 2);
             init_display(server.name().c_str());
-            EXPECT_TRUE(zoom_out == c.out && shown_width() == c.shown_width && shown_height() == c.shown_height);
+            EXPECT_TRUE(settings.zoom_out == c.out && shown_width() == c.shown_width && shown_height() == c.shown_height);
             WindowGeometry w = find_window(x11.display, "kestrin Trivista");
             SizeHints h = read_size_hints(x11.display, x11.window);
             EXPECT_TRUE(w.width == c.window_width && w.height == c.window_height && h.width == w.width &&

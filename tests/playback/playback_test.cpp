@@ -48,7 +48,7 @@ YuvFrame &picture1 = sequences[1].picture, &picture2 = sequences[2].picture, &pi
 
 Strings words(std::string text) { std::istringstream in(text); return {std::istream_iterator<std::string>(in), {}}; }
 
-void reset_settings()
+void reset_run()
 {
     close_sequences();
     free_freeze_table(&sequences[2].fr_table), free_freeze_table(&sequences[3].fr_table), reset_startup_state();
@@ -67,14 +67,17 @@ void start(const std::string &args)
     compute_geometry(), compute_frame_range(), set_frame_period();
 }
 
-std::string settings()
+std::string settings_text()
 {
     char text[340];
-    snprintf(text, sizeof text, " s=%d e=%d fps=%d period=%d size=%dx%d frame=%lld l=%d "
-             "psnr=%d nodiff=%d quiet=%d shm=%d n=%d given=%d%d fmt=%s%s ", start_frame, end_frame, fps,
-             frame_period, horizontal_size, vertical_size,
-             (long long)frame_size, loop, psnr, nodiff, quiet, shm, expand, fps_given, size_given,
-             pixel_format->name, pix_fmt_given ? "!" : "");
+    snprintf(text, sizeof text,
+             " s=%d e=%d fps=%d period=%d size=%dx%d frame=%lld l=%d "
+             "psnr=%d nodiff=%d quiet=%d shm=%d n=%d given=%d%d fmt=%s%s ",
+             playhead.start_frame, playhead.end_frame, settings.fps, settings.frame_period,
+             settings.horizontal_size, settings.vertical_size, (long long)settings.frame_size,
+             playhead.loop, settings.psnr, settings.nodiff, settings.quiet, settings.shm,
+             settings.expand, settings.fps_given, settings.size_given, settings.pixel_format->name,
+             settings.pix_fmt_given ? "!" : "");
     return text;
 }
 
@@ -86,8 +89,9 @@ std::string other_than_leftovers(const std::string &warnings)
 
 std::vector<uint8_t> planes(const YuvFrame &p)
 {
-    std::vector<uint8_t> bytes(p.y, p.y + luma_size);
-    bytes.insert(bytes.end(), p.u, p.u + chroma_size), bytes.insert(bytes.end(), p.v, p.v + chroma_size);
+    std::vector<uint8_t> bytes(p.y, p.y + settings.luma_size);
+    bytes.insert(bytes.end(), p.u, p.u + settings.chroma_size),
+        bytes.insert(bytes.end(), p.v, p.v + settings.chroma_size);
     return bytes;
 }
 
@@ -115,7 +119,7 @@ protected:
         write_text_file("CUT", y4m("YUV4MPEG2 W48 H32\n", 1, 5).substr(0, 11567));  // one byte short
         ASSERT_EQ(mkfifo("fifo", 0600) + mkdir("dir", 0700), 0);
     }
-    void TearDown() override { reset_settings(); }
+    void TearDown() override { reset_run(); }
     TempDir temp;
 };
 
@@ -222,8 +226,9 @@ TEST_F(Startup, CommandLineAndFilesSettleTheRunOrAreRefused)
             testing::internal::CaptureStderr(), start(row.args);
             EXPECT_EQ(other_than_leftovers(testing::internal::GetCapturedStderr()), row.warnings) << row.args;
             for (const std::string &word : words(row.expected))
-                EXPECT_NE(settings().find(" " + word + " "), std::string::npos) << row.args << settings();
-            reset_settings();
+                EXPECT_NE(settings_text().find(" " + word + " "), std::string::npos)
+                    << row.args << settings_text();
+            reset_run();
             continue;
         }
         ChildProcess child(trivista_path(), words(row.args), "", ".");
@@ -275,7 +280,7 @@ TEST_F(Startup, EachFormatReadsItsSamplesAtTheirPositions)
                         chroma_height(picture1) == ch && picture1.luma_stride == w * bytes && picture1.chroma_stride == cw * bytes &&
                         (cw == 0) == (picture1.u == nullptr) && sample(picture1.y, w * bytes, w - 1, h - 1) == 0 &&
                         (cw == 0 || sample(picture1.v, cw * bytes, cw - 1, ch - 1) == 128 << (depth - 8))) << format.name << y4m_file;
-            position_sequence(1, start_frame);
+            position_sequence(1, playhead.start_frame);
             ASSERT_TRUE(read_picture(1, &picture1)) << format.name << y4m_file;
             for (int p = 0; p < 3; p++)
                 for (int i = 0; i < (p ? cw * ch : w * h); i++) {
@@ -284,7 +289,7 @@ TEST_F(Startup, EachFormatReadsItsSamplesAtTheirPositions)
                     ASSERT_EQ(sample(plane, p ? picture1.chroma_stride : picture1.luma_stride, x, y), value(p, x, y, 1))
                         << format.name << (y4m_file ? " y4m" : " raw") << " plane " << p << " at " << x << "," << y;
                 }
-            reset_settings();
+            reset_run();
         }
 }
 
@@ -320,10 +325,10 @@ TEST_F(Startup, OffsetsBeyondFourGibibytesReadTheRightFrame)
     ASSERT_EQ(ftruncate(fd, (marked + 5) * cif), 0);
     ASSERT_EQ(pwrite(fd, marker.data(), marker.size(), marked * cif), (ssize_t)marker.size());
     close(fd), start("-f1 sparse -CIF -s " + std::to_string(marked));
-    allocate_buffers(), position_sequence(1, start_frame);
+    allocate_buffers(), position_sequence(1, playhead.start_frame);
     ASSERT_TRUE(read_picture(1, &picture1));
     EXPECT_EQ(planes(picture1), marker);
-    EXPECT_EQ(end_frame, marked + 4);
+    EXPECT_EQ(playhead.end_frame, marked + 4);
 }
 
 TEST_F(Startup, FfmpegYuv4mpegReadsLikeItsRawPlanesAndFrameParametersAreSkipped)
@@ -371,9 +376,10 @@ TEST_F(Startup, RangeReachesTheEndOfLongFilesAndFrameHeadersAreCheckedInItAlone)
     for (const auto &row : rows) {
         start(row.args);
         for (const std::string &word : words(row.expected))
-            EXPECT_NE(settings().find(" " + word + " "), std::string::npos) << row.args << settings();
+            EXPECT_NE(settings_text().find(" " + word + " "), std::string::npos)
+                << row.args << settings_text();
         if (row.args != rows[4].args)
-            reset_settings();
+            reset_run();
     }
     std::vector<uint8_t> bytes(48 * 32 * 3 / 2);
     YuvFrame picture = packed_420_frame(bytes.data(), bytes.data() + 1536, bytes.data() + 1920, 48, 32);
@@ -406,7 +412,7 @@ TEST_F(Startup, FreezeFilesMarkTheFramesOfTheirLines)
                 marked += frame_frozen(table, n) ? std::to_string(n) + " " : "";
         EXPECT_EQ(marked + std::to_string(sequences[2].fr_count) + std::to_string(sequences[3].fr_count),
                   row.marked + row.marked + row.count + row.count) << row.text;
-        reset_settings();
+        reset_run();
     }
     for (std::string name : {"missing", "dir"}) {  // on standard output, status 255
         EXPECT_EXIT((freopen("out", "w", stdout), start("-f1 A -fr3 " + name), load_freeze_tables()),
@@ -461,7 +467,7 @@ TEST_F(Startup, AFreezeListWithoutItsSequenceIsReadAfterAWarning)
              {"-f1 A -f2 B -f3 B -fr2 list -fr3 list", ""}}) {
         testing::internal::CaptureStderr(), start(row.first), load_freeze_tables();
         EXPECT_EQ(other_than_leftovers(testing::internal::GetCapturedStderr()), row.second) << row.first;
-        reset_settings();
+        reset_run();
     }
 }
 
@@ -576,10 +582,12 @@ TEST_F(Startup, PicturesStartBlackAndBuffersFollowThePictureSizeOrTheMessageEnds
         allocate_buffers();
     }
     EXPECT_EQ(std::string(sequences[1].yuvname), long_name.substr(0, 255));  // the window's copy is cut, the file opened
-    EXPECT_EQ(render_buffer_size, 811016);
-    for (int64_t i : {(int64_t)0, chroma_size - 1})
-        EXPECT_EQ(planes(picture2)[i] + planes(picture2)[luma_size + i] + planes(*difference_of(1))[luma_size + i], 0 + 128 + 124);
-    reset_settings();
+    EXPECT_EQ(viewer_buffers.render_buffer_size, 811016);
+    for (int64_t i : {(int64_t)0, settings.chroma_size - 1})
+        EXPECT_EQ(planes(picture2)[i] + planes(picture2)[settings.luma_size + i] +
+                      planes(*difference_of(1))[settings.luma_size + i],
+                  0 + 128 + 124);
+    reset_run();
     ASSERT_EQ(truncate("RAW", 4096 * 2304 * 3 / 2), 0);
     start("-size 4096x2304 -f1 RAW");
 #if defined(__SANITIZE_ADDRESS__)  // its shadow memory needs more address space than the limit
@@ -594,7 +602,7 @@ TEST_F(Startup, PicturesStartBlackAndBuffersFollowThePictureSizeOrTheMessageEnds
         struct rlimit limit = {room, room};
         setrlimit(RLIMIT_AS, &limit);
         allocate_buffers();
-        if (render_buffer_size == 4096 * 2304 * 4) exit(7);
+        if (viewer_buffers.render_buffer_size == 4096 * 2304 * 4) exit(7);
     }), ::testing::ExitedWithCode(1), "Out of memory: could not allocate .* bytes for rendered")
         << "the buffers fit in 40 MiB more, or the size was wrong";
 #endif
@@ -620,12 +628,13 @@ TEST_F(Startup, SeekingLeavesEverySequenceWherePlayHasItAlsoPastItsEnd)
         load_frame(c.from), load_frame(c.target);
         std::vector<uint8_t> shown = make_test_frame(176, 144, 2, c.shown < 0 ? 0 : c.shown);
         if (c.shown < 0)
-            std::fill(shown.begin(), shown.begin() + luma_size, 0), std::fill(shown.begin() + luma_size, shown.end(), 128);
+            std::fill(shown.begin(), shown.begin() + settings.luma_size, 0),
+                std::fill(shown.begin() + settings.luma_size, shown.end(), 128);
         std::fill(shown.begin(), shown.begin() + c.cut, 0x5a);
         EXPECT_TRUE(planes(*picture_of(2)) == shown) << c.second << " at " << c.target;
         EXPECT_TRUE(read_picture(1, picture_of(1)) && planes(*picture_of(1)) == make_test_frame(176, 144, 1, c.target + 1));
         EXPECT_EQ(read_picture(2, picture_of(2)) && planes(*picture_of(2)) == make_test_frame(176, 144, 2, c.next), c.next >= 0)
             << c.second << " at " << c.target;
-        reset_settings();
+        reset_run();
     }
 }

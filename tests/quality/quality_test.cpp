@@ -8,6 +8,7 @@
 
 #include "quality/difference_fast.h"
 #include "quality/metric_series.h"
+#include "quality/quality_kernels.h"
 #include "quality/ssim.h"
 
 namespace {
@@ -106,7 +107,7 @@ TEST(Ssim, AveragesTextbookWindowsOnTheFourPixelGridInEveryForm)
             EXPECT_NEAR(reference, expected, 1e-12) << width << " kind " << kind;
             std::vector<uint8_t> scratch(ssim_scratch_bytes(width));
             for (int v = 0; v < available_ssim_variants(variants, 4); v++) {
-                ssim_kernels = variants[v];  // left at the last one, the one chosen
+                quality_kernels.ssim = variants[v];  // left at the last one, the one chosen
                 EXPECT_EQ(ssim_plane(a.data(), width, b.data(), width, width, height, peak, scratch.data()), reference)
                     << variants[v].name << " " << width << " kind " << kind;
             }
@@ -146,7 +147,7 @@ TEST(Kernels, MeasureEachPlaneAtItsOwnStrideAsThePackedPlanesAndLeaveTheBytesBet
         double packed = ssim_plane_C(packed_a.data(), width, packed_b.data(), width, width, height, 255);
         std::vector<uint8_t> scratch(ssim_scratch_bytes(width));
         for (int v = 0; v < available_ssim_variants(ssims, 4); v++) {
-            ssim_kernels = ssims[v];
+            quality_kernels.ssim = ssims[v];
             EXPECT_TRUE(ssim_plane(a.data(), sa, b.data(), sb, width, height, 255, scratch.data()) == packed &&
                         ssim_plane_C(a.data(), sa, b.data(), sb, width, height, 255) == packed) << ssims[v].name;
         }

@@ -77,9 +77,9 @@ static Capture expected_pane(ViewerRun &run, int a, int fa, int b, int fb)
 {
     Visual *visual = DefaultVisual(run.x.get(), DefaultScreen(run.x.get()));
     bool deep = DefaultDepth(run.x.get(), DefaultScreen(run.x.get())) != 16;
-    wpixel[0] = visual->red_mask, wpixel[1] = visual->green_mask, wpixel[2] = visual->blue_mask;
-    horizontal_size = W;
-    vertical_size = V;
+    pixel_tables.wpixel[0] = visual->red_mask, pixel_tables.wpixel[1] = visual->green_mask, pixel_tables.wpixel[2] = visual->blue_mask;
+    settings.horizontal_size = W;
+    settings.vertical_size = V;
     InitColorDither(deep);
     std::vector<uint8_t> yuv = make_test_frame(W, V, a, fa);
     if (b) {
@@ -694,7 +694,7 @@ static Capture expected_zoomed_pane(ViewerRun &run, const std::vector<uint8_t> s
         yuv = zoomed_out(yuv, w, h, out, b ? seq[a - 1].data() : nullptr, b ? seq[b - 1].data() : nullptr);
     bool deep = DefaultDepth(run.x.get(), DefaultScreen(run.x.get())) != 16;
     Visual *visual = DefaultVisual(run.x.get(), DefaultScreen(run.x.get()));
-    wpixel[0] = visual->red_mask, wpixel[1] = visual->green_mask, wpixel[2] = visual->blue_mask;
+    pixel_tables.wpixel[0] = visual->red_mask, pixel_tables.wpixel[1] = visual->green_mask, pixel_tables.wpixel[2] = visual->blue_mask;
     InitColorDither(deep);
     YuvFrame picture = packed_420_frame(yuv.data(), yuv.data() + zw * zh, yuv.data() + zw * zh * 5 / 4, zw, zh);
     std::vector<uint8_t> pixels(zw * zh * 4);
@@ -884,7 +884,7 @@ TEST_P(Views, DAndGShowTheCentredAndHeatViewsOfEachGainAndHShowsTheKeysUntilTheN
     EXPECT_TRUE(shows(view_heat, 2));
     uint32_t heat[256];
     Visual *visual = DefaultVisual(dpy, DefaultScreen(dpy));
-    wpixel[0] = visual->red_mask, wpixel[1] = visual->green_mask, wpixel[2] = visual->blue_mask;
+    pixel_tables.wpixel[0] = visual->red_mask, pixel_tables.wpixel[1] = visual->green_mask, pixel_tables.wpixel[2] = visual->blue_mask;
     InitColorDither(1);
     build_view_pixels(view_heat, heat);
     Capture bar = run.rows(info, 302, 1);
