@@ -592,7 +592,7 @@ TEST_F(Startup, PicturesStartBlackAndBuffersFollowThePictureSizeOrTheMessageEnds
     start("-size 4096x2304 -f1 RAW");
 #if defined(__SANITIZE_ADDRESS__)  // its shadow memory needs more address space than the limit
     allocate_buffers();
-    EXPECT_EQ(render_buffer_size, 4096 * 2304 * 4);
+    EXPECT_EQ(viewer_buffers.render_buffer_size, 4096 * 2304 * 4);
 #else
     // Room for the first picture (14 MiB) but not for its rendered buffer (36 MiB).
     EXPECT_EXIT(({
