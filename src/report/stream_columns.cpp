@@ -41,7 +41,7 @@ static const FrameFacts *facts_read(int n)
 
 void write_stream_header(FILE *out)
 {
-    for (int n = 1; n <= expand; n++)
+    for (int n = 1; n <= settings.expand; n++)
         if (sequence_has_facts(n))
             fprintf(out, ",type_%s,bytes_%s,qp_%s", sequence_key(n), sequence_key(n),
                     sequence_key(n));
@@ -49,7 +49,7 @@ void write_stream_header(FILE *out)
 
 void write_stream_fields(FILE *out)
 {
-    for (int n = 1; n <= expand; n++) {
+    for (int n = 1; n <= settings.expand; n++) {
         if (!sequence_has_facts(n))
             continue;
         const FrameFacts *facts = facts_read(n);
@@ -67,7 +67,7 @@ void write_stream_fields(FILE *out)
 
 void write_stream_members(FILE *out)
 {
-    for (int n = 1; n <= expand; n++) {
+    for (int n = 1; n <= settings.expand; n++) {
         if (!sequence_has_facts(n))
             continue;
         const FrameFacts *facts = facts_read(n);
@@ -90,7 +90,7 @@ void write_stream_members(FILE *out)
 
 void add_frame_to_stream_summary()
 {
-    for (int n = 1; n <= expand; n++) {
+    for (int n = 1; n <= settings.expand; n++) {
         const FrameFacts *facts = sequence_has_facts(n) ? facts_read(n) : nullptr;
         if (!facts)
             continue;
@@ -124,7 +124,7 @@ template <typename Each> static void walk_types(const StreamSummary *s, Each eac
 void write_stream_summary_lines(FILE *out)
 {
     Fraction rate = play_rate();
-    for (int n = 1; n <= expand; n++) {
+    for (int n = 1; n <= settings.expand; n++) {
         if (!sequence_has_facts(n))
             continue;
         const StreamSummary *s = &stream_summary[n];
@@ -143,7 +143,7 @@ void write_stream_summary_lines(FILE *out)
 
 void write_stream_summary_members(FILE *out)
 {
-    for (int n = 1; n <= expand; n++) {
+    for (int n = 1; n <= settings.expand; n++) {
         if (!sequence_has_facts(n))
             continue;
         const StreamSummary *s = &stream_summary[n];

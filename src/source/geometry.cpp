@@ -62,7 +62,7 @@ Fraction original_rate()
 
 Fraction play_rate()
 {
-    Fraction rate = fps_given ? fps_rate : original_rate();
+    Fraction rate = settings.fps_given ? settings.fps_rate : original_rate();
     return rate.numerator > 0 ? rate : Fraction{25, 1};
 }
 
