@@ -50,11 +50,14 @@ static void start_up(void *context)
     CommandLine *line = (CommandLine *)context;
 #ifdef FUZZ_REPORT_OPTIONS
     parse_options(line->argc, line->argv, report_option);
-    fuzz_check(!min_psnr_given || std::isfinite(min_psnr), "-min-psnr %f", min_psnr);
-    fuzz_check(report_threads == 0 || report_threads == 1, "threads %d", report_threads);
+    fuzz_check(!report_options.min_psnr_given || std::isfinite(report_options.min_psnr),
+               "-min-psnr %f", report_options.min_psnr);
+    fuzz_check(report_options.threads == 0 || report_options.threads == 1, "threads %d",
+               report_options.threads);
     // -plot only names its file here; the file is opened after start-up, which the target
     // never reaches, so no input creates a file.
-    fuzz_check(!plot_path || plot_format_of(plot_path) >= 0, "-plot %s", plot_path);
+    fuzz_check(!report_options.plot_path || plot_format_of(report_options.plot_path) >= 0,
+               "-plot %s", report_options.plot_path);
 #else
     parse_options(line->argc, line->argv);
 #endif
@@ -167,10 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int descriptors = open_descriptors();
     reset_startup_state();
 #ifdef FUZZ_REPORT_OPTIONS
-    report_json = min_psnr_given = report_threads = 0;
-    plot_path = nullptr;  // points into the last input's arguments
-    report_ssim = 1;
-    min_psnr = 0;
+    report_options = ReportOptions{};  // its -plot pointed into the last input's arguments
 #endif
     int status = 0;
     if (call_catching_exit(start_up, &line, &status))
