@@ -100,6 +100,9 @@ static UserCommand key_command(XKeyEvent *event)
     case XK_KP_Subtract: return command(command_zoom, -1);
     case XK_w: return command(command_wipe);
     case XK_a: return command(command_flicker);
+    case XK_o: return command(command_overlay);
+    case XK_n: return command(command_seek_intra, event->state & ShiftMask ? -1 : 1);
+    case XK_b: return command(command_seek_poor, event->state & ShiftMask ? -1 : 1);
     default: return command(command_none);
     }
 }

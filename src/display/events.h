@@ -24,12 +24,16 @@ enum CommandKind {
     command_wipe,             // w: the wipe of the Original into the Encoded and Transmitted panes
     command_flicker,          // a: those panes between their own sequence and the Original
     command_pointer,          // the pointer moved to `x`, `y` of the main window
+    command_overlay,          // o: the overlay of the streams' blocks on or off
+    command_seek_intra,       // n, Shift+n: the next, previous I frame (`frames` 1 or -1)
+    command_seek_poor,        // b, Shift+b: the next, previous frame below the red PSNR limit
 };
 
 // Whether a command moves to another frame.
 inline bool is_move(CommandKind kind)
 {
-    return kind == command_step || kind == command_first || kind == command_last;
+    return kind == command_step || kind == command_first || kind == command_last ||
+           kind == command_seek_intra || kind == command_seek_poor;
 }
 
 struct UserCommand {

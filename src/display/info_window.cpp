@@ -12,13 +12,14 @@
 #include "common/labels.h"
 #include "common/settings.h"
 #include "convert/color_tables.h"
+#include "quality/metrics.h"
 #include "source/sequence.h"
 
 static const int logo_width = 300;  // the image has 301 columns; the last is not shown
 static const int logo_height = 44;
 
-// Values below the lower limit are red, above the upper limit green, else black.
-static const double psnr_lower_limit = 30.0;
+// Values below the red limit (quality/metrics.h) are red, above the upper limit green, else
+// black.
 static const double psnr_upper_limit = 40.0;
 
 // The text block of draw_status hangs from this baseline.
@@ -124,6 +125,24 @@ static void draw_file_line(int n, int y, const char *name)
         draw_line(x11.status_gc, y, 50, "%s: %s", short_names[n], name);
 }
 
+// Under a decoded sequence's file line: what its stream says of the picture shown,
+// "I    2995 bytes  QP 21.32" (QP "-" where the decoder exports none), or "frozen"; padded
+// so that a shorter line covers a longer one.
+static void draw_facts_line(int n, int y)
+{
+    const FrameFacts &facts = sequences[n].facts;
+    char bytes[24] = "?", qp[24] = "-", text[50] = "  -";
+    if (facts.bytes >= 0)
+        snprintf(bytes, sizeof bytes, "%lld", (long long)facts.bytes);
+    if (facts.has_qp)
+        snprintf(qp, sizeof qp, "%.2f", facts.mean_qp);
+    if (facts.frozen)
+        snprintf(text, sizeof text, "  frozen");
+    else if (facts.known)
+        snprintf(text, sizeof text, "  %c %7s bytes  QP %s", facts.type, bytes, qp);
+    draw_line(x11.status_gc, y, 50, "%-45s", text);
+}
+
 void draw_view_scale()
 {
     static DifferenceView drawn_view = view_plain;
@@ -193,8 +212,11 @@ void draw_status()
     } else {
         draw_line(x11.red_gc, text_base + 105, 20, "PSNR    Off");
     }
-    for (int n = 1; n <= settings.expand; n++)
+    for (int n = 1; n <= settings.expand; n++) {
         draw_file_line(n, text_base + 225 + 25 * n, sequences[n].yuvname);
+        if (sequence_has_facts(n))
+            draw_facts_line(n, text_base + 237 + 25 * n);
+    }
 
     draw_view_scale();
     if (x11.viewport.reported) {
@@ -210,7 +232,7 @@ void draw_status()
 
 static GC gc_for_psnr(double value)
 {
-    if (value < psnr_lower_limit)
+    if (value < psnr_red_limit)
         return x11.red_gc;
     if (value > psnr_upper_limit)
         return x11.green_gc;

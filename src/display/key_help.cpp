@@ -6,7 +6,7 @@
 #include "look.h"
 #include "common/settings.h"
 
-LookState look = {view_plain, 0, false, ab_own, -1};
+LookState look = {view_plain, 0, false, ab_own, -1, false};
 
 static const char *const key_table[] = {
     "Keys",
@@ -15,9 +15,12 @@ static const char *const key_table[] = {
     "Up Down     10 frames forward / back",
     "PgUp PgDn   100 frames forward / back",
     "Home End    first / last frame",
+    "n N         next / previous I frame",
+    "b B         next / previous frame < 30 dB",
     "d           difference view: plain,",
     "            gray 128 + gain x d, heat map",
     "g           gain 1, 2, 4, 8, 16",
+    "o           QP and motion over encoded panes",
     "h ?         these keys, until the next key",
     "s           save both windows into a PNG",
     "+ -         zoom in / out",

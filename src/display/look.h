@@ -1,5 +1,5 @@
 // How the user has asked to look at the panes: the view of the difference panes and its
-// gain, and whether the key table is up. Changed by keys only; the defaults show what a
+// gain, whether the key table is up, the A/B views and the overlay of the streams' blocks. Changed by keys only; the defaults show what a
 // run without keys always showed.
 #pragma once
 
@@ -15,6 +15,7 @@ struct LookState {
     bool help_shown;                 // the key table is up until the next key
     ABView ab_view;
     int wipe_split;                  // pane pixels left of the wipe's split; -1: half the pane
+    bool overlay_shown;              // o: decoded panes show their blocks' QP and motion
 };
 extern LookState look;
 

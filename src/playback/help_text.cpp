@@ -55,9 +55,12 @@ highest, the lower samples shifted left (8 to 10 bits: x4). Freeze files: one
 frame number a line.
 
 Keys, in either window: Space pause/resume; Right/Left one frame, Up/Down 10,
-Page Up/Page Down 100 forward/back; Home/End the first/last frame; d the next
+Page Up/Page Down 100 forward/back; Home/End the first/last frame; n/Shift+n
+the next/previous I frame of the first encoded sequence; b/Shift+b the
+next/previous frame where a pair's luma PSNR is below 30 dB (-PSNR); d the next
 difference view (gray, centred gray 128 + gain x d, heat map of |d| x gain);
-g the next gain (1, 2, 4, 8, 16); h or ? the keys until the next key; s saves
+g the next gain (1, 2, 4, 8, 16); o over encoded panes each block's QP as a heat
+map and motion vectors as lines, or off; h or ? the keys until the next key; s saves
 both windows as shown into trivista-FRAME.png and prints saved: PATH; + and -
 the next larger and smaller zoom, the main window no larger than the screen,
 whose panes then show one view of their pictures: Shift+arrows move it by an

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "startup.h"
+#include "stream_overlay.h"
 #include "common/die.h"
 #include "common/pairs.h"
 #include "common/panes.h"
@@ -104,6 +105,7 @@ static const YuvFrame *displayable(const YuvFrame *picture)
 void render_sequence_pane(int n)
 {
     render(displayable(picture_of(n)), render_colour, pane_of_sequence(n));
+    overlay_stream_facts(n);
 }
 
 // The pair's levels in the current view, its tables brought up to date first.

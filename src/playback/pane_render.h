@@ -6,7 +6,8 @@
 
 #include "common/yuv_frame.h"
 
-// Renders the picture of sequence n into its pane's buffer.
+// Renders the picture of sequence n into its pane's buffer, with the overlay of its stream's
+// blocks when o has put it up.
 void render_sequence_pane(int n);
 
 // Renders the difference of pair 1..3 into its pane's buffer in the current view. The

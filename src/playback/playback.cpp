@@ -10,6 +10,7 @@
 #include "pacing.h"
 #include "pair_metric.h"
 #include "pane_render.h"
+#include "sample_readout.h"
 #include "seek.h"
 #include "startup.h"
 #include "view_keys.h"
@@ -204,38 +205,6 @@ static bool is_key(CommandKind kind)
            kind != command_drag && kind != command_resize && kind != command_pointer;
 }
 
-static int sample_at(const unsigned char *plane, ptrdiff_t stride, int bit_depth, int x, int y)
-{
-    if (!plane)
-        return 1 << (bit_depth - 1);  // no chroma planes: neutral, as shown
-    return sample_in_row(plane + stride * y, x, bit_depth);
-}
-
-// One line a click, flushed at once for scripts: the samples of every sequence at the
-// position (x, y) of the region shown, which the line gives in the whole picture, and the
-// signed luma differences of the measured pairs.
-static void print_samples(int x, int y)
-{
-    static const char *const names[4] = {"", "org", "enc", "tra"};
-    printf("pixel: frame %i x %i y %i", playhead.frame, settings.cropping.region.x + x, settings.cropping.region.y + y);
-    int luma[4] = {};
-    for (int n = 1; n <= settings.expand; n++) {
-        const YuvFrame &p = *picture_of(n);
-        int cx = (int)((int64_t)x * chroma_width(p) / p.width);
-        int cy = (int)((int64_t)y * chroma_height(p) / p.height);
-        luma[n] = sample_at(p.y, p.luma_stride, p.bit_depth, x, y);
-        printf(" %s %i %i %i", names[n], luma[n],
-               sample_at(p.u, p.chroma_stride, p.bit_depth, cx, cy),
-               sample_at(p.v, p.chroma_stride, p.bit_depth, cx, cy));
-    }
-    for (int pair = 1; pair <= pair_count_for(settings.expand); pair++) {
-        int first = pairs[pair].first, second = pairs[pair].second;
-        printf(" %s-%s %i", names[first], names[second], luma[first] - luma[second]);
-    }
-    printf("\n");
-    fflush(stdout);
-}
-
 // Where a move from `from` asks to go, inside the range.
 static int move_target(const UserCommand &command, int from)
 {
@@ -243,6 +212,15 @@ static int move_target(const UserCommand &command, int from)
         return playhead.start_frame;
     if (command.kind == command_last)
         return playhead.end_frame;
+    if (command.kind == command_seek_intra)
+        return intra_frame_from(from, command.frames);
+    if (command.kind == command_seek_poor) {
+        // Measuring ahead gives up for a newer move or an ending key, as loading does.
+        decode_waits = DecodeWaits{move_or_end_waiting, false};
+        int found = frame_below_limit(from, command.frames);
+        decode_waits = DecodeWaits{nullptr, false};
+        return found;
+    }
     int64_t target = (int64_t)from + command.frames;
     return (int)std::min<int64_t>(playhead.end_frame, std::max<int64_t>(playhead.start_frame, target));
 }
@@ -324,13 +302,16 @@ static bool obey_user(bool *more)
         case command_wipe:
         case command_flicker:
         case command_pointer:
+        case command_overlay:
             if (obey_view_command(command))
                 repaint();
             break;
 
         case command_step:
         case command_first:
-        case command_last: {
+        case command_last:
+        case command_seek_intra:
+        case command_seek_poor: {
             paused = true;
             if (!seeking_possible())
                 break;

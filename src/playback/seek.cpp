@@ -8,6 +8,7 @@
 #include "common/settings.h"
 #include "source/decode_ahead.h"
 #include "source/frame_advance.h"
+#include "source/freeze.h"
 #include "source/sequence.h"
 
 static bool possible = false;
@@ -112,6 +113,37 @@ void load_frame(int target)
     }
     if (!loaded && !decode_waits.given_up)
         load_pictures(target, kind);
+}
+
+int intra_frame_from(int from, int direction)
+{
+    int n = 1;
+    while (n <= settings.expand && !sequence_has_facts(n))
+        n++;
+    for (int f = from + direction; n <= settings.expand && f >= playhead.start_frame && f <= playhead.end_frame;
+         f += direction) {
+        const FreezeTable *freezes = freeze_table_of(n);
+        if (!(freezes && frame_frozen(freezes, f)) &&
+            sequence_frame_type(n, file_frame_shown(n, f)) == 'I')
+            return f;
+    }
+    return from;
+}
+
+int frame_below_limit(int from, int direction)
+{
+    int kind = pass_kind();
+    if (!value_table[kind][1][metric_psnr_y])
+        return from;
+    for (int f = from + direction; f >= playhead.start_frame && f <= playhead.end_frame; f += direction) {
+        int64_t i = (int64_t)f - playhead.start_frame;
+        if (i >= measured[kind] && !measure_up_to(kind, i))
+            return from;  // given up for a newer command
+        for (int pair = 1; pair <= pair_count_for(settings.expand); pair++)
+            if (value_table[kind][pair][metric_psnr_y][i] < psnr_red_limit)
+                return f;
+    }
+    return from;
 }
 
 bool pair_value_before(int pair, int metric, int target, int back, double *value)

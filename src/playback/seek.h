@@ -20,6 +20,15 @@ void note_pair_value(int pair, int metric, int frame, double value);
 // decode_waits whether to give up; given up, the pictures are anywhere between.
 void load_frame(int target);
 
+// From frame `from` in `direction` (1 forward, -1 back), inside the range: the first frame
+// at which the first decoded sequence shows an I frame it read (not one its freeze list
+// holds), or the first at which some pair's luma PSNR is below psnr_red_limit, measured
+// ahead as a seek measures. `from` when there is none (no decoded sequence, no -PSNR, or
+// the measuring was given up). The pictures may be anywhere afterwards: show the frame
+// returned again.
+int intra_frame_from(int from, int direction);
+int frame_below_limit(int from, int direction);
+
 // The value of `metric` for pair 1..3 at the frame `back` frames before `target` in the
 // order play shows them (passes before this one included); false before the first frame
 // ever played.

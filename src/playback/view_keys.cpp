@@ -72,6 +72,9 @@ static bool toggle(ABView view)
         return false;
     look.ab_view = look.ab_view == view ? ab_own : view;
     follow_pointer(look.ab_view == ab_wipe);
+    // The Original's overlay goes while other panes show its pixels.
+    if (look.overlay_shown && pane_shown(pane_of_sequence(1)))
+        render_sequence_pane(1);
     for (int n = 2; n <= settings.expand; n++)
         clear_caption(pane_of_sequence(n));
     return true;
@@ -104,6 +107,10 @@ bool obey_view_command(const UserCommand &command)
     case command_wipe: return toggle(ab_wipe);
     case command_flicker: return toggle(ab_original);
     case command_pointer: return move_split(command.x, command.y);
+    case command_overlay:
+        look.overlay_shown = !look.overlay_shown;
+        render_shown_panes();
+        return true;
     default: return false;
     }
 }

@@ -27,6 +27,9 @@ struct PairPictures {
 enum MetricId { metric_psnr_y, metric_psnr_u, metric_psnr_v, metric_psnr_yuv, metric_ssim };
 const int metric_count = 5;
 
+// A luma PSNR below this is poor: shown red, and what b and Shift+b seek.
+const double psnr_red_limit = 30.0;
+
 // How per-frame values add up over a range.
 enum MetricSum {
     sum_of_errors,  // mean of the frames' values, and the PSNR of the summed squared errors

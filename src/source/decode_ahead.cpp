@@ -189,7 +189,7 @@ static bool wait_for_picture(DecodeAhead *a, std::unique_lock<std::mutex> &hold)
 bool read_ahead(DecodeAhead *a, YuvFrame *picture)
 {
     start(a);
-    a->read_facts = FrameFacts{};
+    forget_facts(&a->read_facts);
     std::unique_lock<std::mutex> hold(a->lock);
     if (!wait_for_picture(a, hold))
         return false;
@@ -198,12 +198,13 @@ bool read_ahead(DecodeAhead *a, YuvFrame *picture)
         a->ended = true;
         return false;
     }
-    a->read_facts = head.facts;
+    a->read_facts = head.facts;  // copied into the room of the blocks before
     // The thread fills only the slots after the waiting ones: this one is the reader's.
     hold.unlock();
     if (head.frame->data[0])
         copy_decoded_frame(head.frame->data, head.frame->linesize,
                            decoded_format(a->decoder)->bit_depth, picture);
+    take_frame_blocks(head.frame, &a->read_facts);
     hold.lock();
     drop_first(a);
     a->next++;

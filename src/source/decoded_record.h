@@ -33,6 +33,7 @@ struct DecodedSource {
     // way back by starting over.
     std::vector<int64_t> frame_times;
     std::vector<bool> key_frames;
+    std::vector<char> types;  // of every frame in output order, as in FrameFacts; never cleared
     bool (*give_up)(void *);  // asked between frames that positioning decodes and drops
     void *give_up_context;
     bool reopening;           // its reads end when positioning is given up on

@@ -99,7 +99,9 @@ static bool open_streams(DecodedSource *s, char *why, size_t size)
         // One thread: frames decoded in parallel conceal damage differently from run to
         // run, and slices in parallel differently from one thread.
         s->codec->thread_count = 1;
-        s->codec->export_side_data |= AV_CODEC_EXPORT_DATA_VIDEO_ENC_PARAMS;  // block QPs
+        // Block QPs and motion, for the stream's facts and the viewer's overlay.
+        s->codec->export_side_data |=
+            AV_CODEC_EXPORT_DATA_VIDEO_ENC_PARAMS | AV_CODEC_EXPORT_DATA_MVS;
         error = avcodec_open2(s->codec, decoder, nullptr);
     }
     if (error < 0)
@@ -195,6 +197,7 @@ static void count_frames(DecodedSource *s)
                 (s->frame_times.empty() || time > s->frame_times.back());
         if (timed)
             s->frame_times.push_back(time), s->key_frames.push_back(s->frame->key_frame);
+        s->types.push_back(av_get_picture_type_char(s->frame->pict_type));
         av_frame_unref(s->frame);
     }
     if (!timed)
@@ -242,6 +245,11 @@ DecodedSource *open_decoded(const char *path)
 int decoded_width(const DecodedSource *s) { return s->width; }
 int decoded_height(const DecodedSource *s) { return s->height; }
 int64_t decoded_frame_count(const DecodedSource *s) { return s->frames; }
+
+char decoded_frame_type(const DecodedSource *s, int64_t frame_number)
+{
+    return frame_number >= 0 && frame_number < s->frames ? s->types[(size_t)frame_number] : 0;
+}
 
 const char *decoded_format_name(const DecodedSource *s)
 {

@@ -45,6 +45,10 @@ ColourConversion decoded_colours(const DecodedSource *source);
 // The frames the decoder gives, counted when the file was opened.
 int64_t decoded_frame_count(const DecodedSource *source);
 
+// The type of frame `frame_number` as counting found it ('I', 'P', ...; '?' unknown); 0 past
+// the end. Made before any thread decodes, so safe to ask from any.
+char decoded_frame_type(const DecodedSource *source, int64_t frame_number);
+
 // The next frame, its reference moved into the empty `frame` (copy_decoded_frame gives its
 // pixels), and what the stream says of it into `facts`; false at the end of the count. A
 // lost frame leaves `frame` empty, and counts as read, with facts of its own.

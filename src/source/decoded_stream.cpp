@@ -79,6 +79,11 @@ static const FrameFacts *decoded_stream_facts(const Source *source)
     return ahead_facts(stream(source)->ahead);
 }
 
+static char decoded_stream_frame_type(const Source *source, int64_t k)
+{
+    return decoded_frame_type(stream(source)->decoder, k);
+}
+
 // Also after an open that was refused before the record was made.
 static void close_decoded_stream(Source *source)
 {
@@ -105,4 +110,5 @@ extern const SourceKind decoded_stream_kind = {
     decoded_stream_ended,
     close_decoded_stream,
     decoded_stream_facts,
+    decoded_stream_frame_type,
 };

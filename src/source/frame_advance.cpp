@@ -20,7 +20,7 @@ bool hold_if_frozen(int n, int frame_number)
     const FreezeTable *freezes = freeze_table_of(n);
     bool held = freezes && frame_frozen(freezes, frame_number);
     if (held)
-        sequences[n].facts = frozen_facts();
+        forget_facts(&sequences[n].facts, true);
     return held;
 }
 

@@ -39,4 +39,5 @@ extern const SourceKind raw_file_kind = {
     file_ended,
     file_close,
     nullptr,  // facts: the file says none
+    nullptr,  // frame_type: nor of its frames
 };

@@ -26,4 +26,5 @@ extern const SourceKind raw_pipe_kind = {
     pipe_ended,
     pipe_close,
     nullptr,  // facts: the file says none
+    nullptr,  // frame_type: nor of its frames
 };

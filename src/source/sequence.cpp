@@ -146,7 +146,7 @@ bool read_picture(int n, YuvFrame *picture)
         if (whole && facts)
             sequences[n].facts = *facts;
         else
-            sequences[n].facts = FrameFacts{};
+            forget_facts(&sequences[n].facts);
     }
     return whole;
 }
@@ -156,6 +156,12 @@ bool sequence_has_facts(int n)
 {
     const SourceKind *kind = sequences[n].source.kind;
     return kind && kind->facts;
+}
+
+char sequence_frame_type(int n, int64_t k)
+{
+    const Source &source = sequences[n].source;
+    return source.kind->frame_type ? source.kind->frame_type(&source, k) : 0;
 }
 
 bool sequence_ended(int n)

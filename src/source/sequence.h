@@ -67,6 +67,9 @@ bool read_picture(int n, YuvFrame *picture);
 
 // Whether sequence n's source says what each frame is and cost (an encoded stream).
 bool sequence_has_facts(int n);
+// The type its stream gives frame k of its file ('I', 'P', ...), without reading it; 0 when
+// it says none or k lies past its end.
+char sequence_frame_type(int n, int64_t k);
 
 // Whether the last read of sequence n met the end of its source.
 bool sequence_ended(int n);

@@ -73,6 +73,9 @@ struct SourceKind {
     // What the stream says of the frame read last (stream_facts.h); null when read gave
     // none. Null for a kind whose files say nothing of their frames.
     const FrameFacts *(*facts)(const Source *source);
+    // The type of frame k of the file as its stream says it, without reading it; 0 past the
+    // end. Null where `facts` is.
+    char (*frame_type)(const Source *source, int64_t k);
 };
 
 extern const SourceKind y4m_file_kind, y4m_pipe_kind, decoded_stream_kind, raw_file_kind,

@@ -2,6 +2,7 @@
 
 extern "C" {
 #include <libavutil/frame.h>
+#include <libavutil/motion_vector.h>
 #include <libavutil/video_enc_params.h>
 }
 
@@ -30,4 +31,26 @@ FrameFacts facts_of_frame(const AVFrame *frame)
     facts.time = frame->pts == AV_NOPTS_VALUE ? no_frame_time : frame->pts;
     mean_qp_of(frame, &facts);
     return facts;
+}
+
+void take_frame_blocks(const AVFrame *frame, FrameFacts *facts)
+{
+    facts->blocks.clear();
+    facts->motion.clear();
+    const AVFrameSideData *side = av_frame_get_side_data(frame, AV_FRAME_DATA_VIDEO_ENC_PARAMS);
+    if (side) {
+        const AVVideoEncParams *params = (const AVVideoEncParams *)side->data;
+        for (unsigned i = 0; i < params->nb_blocks; i++) {
+            const AVVideoBlockParams *b =
+                av_video_enc_params_block(const_cast<AVVideoEncParams *>(params), i);
+            facts->blocks.push_back({b->src_x, b->src_y, b->w, b->h, params->qp + b->delta_qp});
+        }
+    }
+    side = av_frame_get_side_data(frame, AV_FRAME_DATA_MOTION_VECTORS);
+    if (!side)
+        return;
+    const AVMotionVector *vectors = (const AVMotionVector *)side->data;
+    for (size_t i = 0; i < side->size / sizeof *vectors; i++)
+        facts->motion.push_back({vectors[i].dst_x, vectors[i].dst_y, vectors[i].src_x,
+                                 vectors[i].src_y});
 }

@@ -43,4 +43,5 @@ extern const SourceKind y4m_file_kind = {
     file_ended,
     file_close,
     nullptr,  // facts: the file says none
+    nullptr,  // frame_type: nor of its frames
 };

@@ -37,4 +37,5 @@ extern const SourceKind y4m_pipe_kind = {
     pipe_ended,
     pipe_close,
     nullptr,  // facts: the file says none
+    nullptr,  // frame_type: nor of its frames
 };

@@ -318,6 +318,107 @@ TEST(Decoder, ReportGivesTypeBytesAndQpOfEachDecodedSequence)
     EXPECT_NE(json.out.find(",\"qp_org\":null,\"type_enc\":\"I\",\"bytes_enc\":" + split(probed[0], ' ')[1] + ",\"qp_enc\":30.00}\n"), std::string::npos) << json.out;
 }
 
+// Each picture carries the motion of its own frame: a still picture panned 4 samples a frame
+// moves every block's content 4 samples along, so the vectors point one way.
+TEST(Decoder, MotionOfAPanPointsOneWay)
+{
+    encode("h264.mkv", "libx264", h264);  // and the source
+    ASSERT_TRUE(ffmpeg({"-f", "rawvideo", "-s", size, "-i", "@source.yuv", "-vf", "scale=320:256", "-frames:v", "1", "@still.png"}));
+    ASSERT_TRUE(ffmpeg({"-loop", "1", "-i", "@still.png", "-vf", "crop=160:128:'n*4':0,format=yuv420p", "-frames:v", std::to_string(N), "-c:v", "libx264", "-bf", "0", "-refs", "1", "@pan.mkv"}));
+    reset_startup_state();
+    std::string words[] = {"trivista", "-f1", at("pan.mkv")};
+    char *argv[] = {&words[0][0], &words[1][0], &words[2][0]};
+    parse_options(3, argv);
+    compute_geometry(), compute_frame_range(), allocate_sequence_picture(1);
+    size_t along = 0, against = 0, vectors = 0;
+    for (position_sequence(1, 0); read_picture(1, whole_picture_of(1));) {
+        EXPECT_EQ(sequences[1].facts.motion.empty(), sequences[1].facts.type == 'I');
+        EXPECT_EQ(sequences[1].facts.blocks.size(), size_t(W / 16 * H / 16));
+        for (const MotionLine &m : sequences[1].facts.motion)
+            vectors++, along += m.to_x - m.from_x == 4 && m.to_y == m.from_y, against += m.to_x < m.from_x;
+    }
+    close_sequences();
+    EXPECT_EQ(against, 0u);
+    EXPECT_GT(along, vectors * 9 / 10);
+}
+
+// On a cropped, zoomed view of an encode with QP 30 on every block against its source with the luma of
+// frames 3, 4 and 8 inverted: n and Shift+n reach the I frames ffprobe names, b and Shift+b the frames
+// the report measures below 30 dB, either staying where there is none further; o lays one colour over every other pixel of frame 0
+// and leaves the pixels between alone, and lays nothing over the Original while w shows its pixels
+// in the other pane.
+TEST(Decoder, SeeksByTypeAndQualityAndOverlaysTheQpOfTheFrameShown)
+{
+    std::string zoned = encode("qp30_g4.mkv", "libx264", {"-qp", "30", "-g", "4", "-x264-params", "ipratio=1.0:pbratio=1.0"});
+    std::string poor_copy = read_text_file(at("source.yuv"));
+    for (int f : {3, 4, 8})
+        for (int i = 0; i < W * H; i++)
+            poor_copy[f * frame_bytes + i] = (char)~poor_copy[f * frame_bytes + i];
+    write_text_file(at("poor.yuv"), poor_copy);
+    Strings region_args = {"-crop", "96x64+64+64", "-f1", zoned, "-f2", at("poor.yuv")}, shown = {"-quiet", "-l", "-PSNR", "-zoom", "2"};
+    Rows rows = rows_of(run(report, region_args, dir()));
+    shown.insert(shown.end(), region_args.begin(), region_args.end());
+    std::set<int> intra, poor;
+    Strings probed = probed_facts(zoned);
+    for (int f = 0; f < N; f++)
+        f < (int)probed.size() && probed[f][0] == 'I' ? (void)intra.insert(f) : (void)0, rows.luma.at(f) < 30 ? (void)poor.insert(f) : (void)0;
+    ASSERT_FALSE(poor.empty());
+    XvfbServer server;
+    XConnection x(server.name());
+    ChildProcess child(trivista_path(), shown, server.name(), dir().path(), "seeks");
+    WindowGeometry w = wait_for_window(x.get(), "kestrin Trivista", 15);
+    ASSERT_NE(w.id, 0u) << child.stderr_text();
+    auto press = [&](KeySym key, bool shift = false) {
+        XSetInputFocus(x.get(), w.id, RevertToParent, CurrentTime);
+        KeyCode code = XKeysymToKeycode(x.get(), key), shift_code = XKeysymToKeycode(x.get(), XK_Shift_L);
+        if (shift)
+            XTestFakeKeyEvent(x.get(), shift_code, True, 0);
+        XTestFakeKeyEvent(x.get(), code, True, 0), XTestFakeKeyEvent(x.get(), code, False, 0);
+        if (shift)
+            XTestFakeKeyEvent(x.get(), shift_code, False, 0);
+        XSync(x.get(), False);
+    };
+    auto at_frame = [&](int frame) {  // a click on the Encoded pane says where play is
+        size_t from = child.stdout_text().size();
+        XTestFakeMotionEvent(x.get(), -1, w.x + 200, w.y + 10, 0);
+        XTestFakeButtonEvent(x.get(), 1, True, 0), XTestFakeButtonEvent(x.get(), 1, False, 0), XSync(x.get(), False);
+        return wait_until([&] { return child.stdout_text().find("pixel: frame " + std::to_string(frame) + " ", from) != std::string::npos; }, 20);
+    };
+    auto pane = [&] { return masked(capture_region(x.get(), w.id, 0, 0, 192, 128), default_colour_bits(x.get())); };
+    press(XK_space), press(XK_Home);
+    ASSERT_TRUE(at_frame(0)) << child.stdout_text();
+    Capture plain = pane(), over;
+    press(XK_o);
+    ASSERT_TRUE(wait_until([&] { return !((over = pane()) == plain); }, 5));
+    std::set<uint32_t> marks;
+    int between = 0;
+    for (int y = 0; y < over.height; y++)
+        for (int x = 0; x < over.width; x++)
+            (x + y) % 2 ? (void)(between += over.at(x, y) != plain.at(x, y)) : (void)marks.insert(over.at(x, y));
+    EXPECT_EQ(marks.size(), 1u);
+    EXPECT_EQ(between, 0);
+    for (bool wiped : {true, false}) {
+        press(XK_w);
+        EXPECT_TRUE(wait_until([&] { return pane() == (wiped ? plain : over); }, 5)) << "wiped " << wiped;
+    }
+    press(XK_o);
+    EXPECT_TRUE(wait_until([&] { return pane() == plain; }, 5));
+    auto next = [](const std::set<int> &frames, int from, int direction) {
+        for (int f = from + direction; f >= 0 && f < N; f += direction)
+            if (frames.count(f))
+                return f;
+        return from;
+    };
+    const struct { KeySym key; bool back; } moves[] = {{XK_n, false}, {XK_n, false}, {XK_n, true}, {XK_n, true}, {XK_n, true},
+                                                       {XK_b, false}, {XK_b, false}, {XK_b, true}, {XK_b, false}, {XK_b, false}, {XK_b, false}};
+    int frame = 0;
+    for (const auto &m : moves) {
+        frame = next(m.key == XK_n ? intra : poor, frame, m.back ? -1 : 1);
+        press(m.key, m.back);
+        EXPECT_TRUE(at_frame(frame)) << XKeysymToString(m.key) << (m.back ? " back" : "") << " to " << frame << ": " << child.stdout_text();
+    }
+}
+
 // An encoded Original's own rate counts the times on the command line: 0.2 s is frame 6 at 30.
 TEST(Decoder, TimesCountInTheStreamsOwnRate)
 {
