@@ -378,13 +378,17 @@ TEST(Decoder, SeeksByTypeAndQualityAndOverlaysTheQpOfTheFrameShown)
             XTestFakeKeyEvent(x.get(), shift_code, False, 0);
         XSync(x.get(), False);
     };
-    auto at_frame = [&](int frame) {  // a click on the Encoded pane says where play is
+    auto says = [&](const std::string &line) {  // clicks on the Encoded pane until one says where play is
         size_t from = child.stdout_text().size();
-        XTestFakeMotionEvent(x.get(), -1, w.x + 200, w.y + 10, 0);
-        XTestFakeButtonEvent(x.get(), 1, True, 0), XTestFakeButtonEvent(x.get(), 1, False, 0), XSync(x.get(), False);
-        return wait_until([&] { return child.stdout_text().find("pixel: frame " + std::to_string(frame) + " ", from) != std::string::npos; }, 20);
+        return wait_until([&] {
+            XTestFakeMotionEvent(x.get(), -1, w.x + 200, w.y + 10, 0);
+            XTestFakeButtonEvent(x.get(), 1, True, 0), XTestFakeButtonEvent(x.get(), 1, False, 0), XSync(x.get(), False);
+            return wait_until([&] { return child.stdout_text().find(line, from) != std::string::npos; }, 0.5);
+        }, 30);
     };
+    auto at_frame = [&](int frame) { return says("pixel: frame " + std::to_string(frame) + " "); };
     auto pane = [&] { return masked(capture_region(x.get(), w.id, 0, 0, 192, 128), default_colour_bits(x.get())); };
+    ASSERT_TRUE(says("pixel: frame ")) << "the viewer takes no clicks";
     press(XK_space), press(XK_Home);
     ASSERT_TRUE(at_frame(0)) << child.stdout_text();
     Capture plain = pane(), over;
