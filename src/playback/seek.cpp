@@ -120,8 +120,8 @@ int intra_frame_from(int from, int direction)
     int n = 1;
     while (n <= settings.expand && !sequence_has_facts(n))
         n++;
-    for (int f = from + direction; n <= settings.expand && f >= playhead.start_frame && f <= playhead.end_frame;
-         f += direction) {
+    int first = playhead.start_frame, last = playhead.end_frame;
+    for (int f = from + direction; n <= settings.expand && f >= first && f <= last; f += direction) {
         const FreezeTable *freezes = freeze_table_of(n);
         if (!(freezes && frame_frozen(freezes, f)) &&
             sequence_frame_type(n, file_frame_shown(n, f)) == 'I')
@@ -135,8 +135,9 @@ int frame_below_limit(int from, int direction)
     int kind = pass_kind();
     if (!value_table[kind][1][metric_psnr_y])
         return from;
-    for (int f = from + direction; f >= playhead.start_frame && f <= playhead.end_frame; f += direction) {
-        int64_t i = (int64_t)f - playhead.start_frame;
+    int first = playhead.start_frame, last = playhead.end_frame;
+    for (int f = from + direction; f >= first && f <= last; f += direction) {
+        int64_t i = (int64_t)f - first;
         if (i >= measured[kind] && !measure_up_to(kind, i))
             return from;  // given up for a newer command
         for (int pair = 1; pair <= pair_count_for(settings.expand); pair++)
