@@ -4,6 +4,7 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -20,6 +21,10 @@ DecodeWaits decode_waits = {nullptr, false};
 static const int ahead_frames = 4;
 // How often a read that waits asks whether to give up.
 static const std::chrono::milliseconds give_up_check(20);
+// Pictures kept after they were read, so that a step back among them decodes nothing: as
+// many as fit in the memory below, at least one.
+static const int most_behind = 8;
+static const int64_t behind_bytes = (int64_t)64 << 20;
 
 struct DecodeAhead {
     DecodedSource *decoder;
@@ -34,10 +39,17 @@ struct DecodeAhead {
     uint64_t generation;  // counts positions: a picture decoded for an older one is dropped
     bool at_end;          // the last picture waiting is the end: nothing more to decode
     bool stop;
-    // The reader's own: what the next read gives and whether a read met the end.
+    // The reader's own: what the next read gives and whether a read met the end, and the
+    // pictures read last, frames behind_end - behind_count up to behind_end, which the
+    // waiting ones follow.
     int64_t next;
     bool ended;
     FrameFacts read_facts;  // of the frame read last; not known when none was
+    AVFrame *behind[most_behind];
+    FrameFacts behind_facts[most_behind];
+    bool behind_lost[most_behind];
+    int behind_capacity, behind_first, behind_count;
+    int64_t behind_end;
 };
 
 bool give_up_reads_now()
@@ -101,6 +113,13 @@ static void decode_ahead_loop(DecodeAhead *a)
     av_frame_free(&frame);
 }
 
+// What one picture of the sequence takes at most, for the pictures kept behind.
+static int64_t picture_bytes(const DecodedSource *decoder)
+{
+    int64_t samples = (int64_t)decoded_width(decoder) * decoded_height(decoder) * 3;
+    return decoded_format(decoder)->bit_depth > 8 ? 2 * samples : samples;
+}
+
 DecodeAhead *prepare_decoding_ahead(DecodedSource *decoder)
 {
     DecodeAhead *a = new DecodeAhead{};
@@ -108,6 +127,11 @@ DecodeAhead *prepare_decoding_ahead(DecodedSource *decoder)
     a->restart_at = 0;
     for (DecodedPicture &slot : a->slots)
         if (!(slot.frame = av_frame_alloc()))
+            die(1, "Out of memory: could not allocate a decoded frame\n");
+    a->behind_capacity = (int)std::max<int64_t>(
+        1, std::min<int64_t>(most_behind, behind_bytes / std::max<int64_t>(1, picture_bytes(decoder))));
+    for (int i = 0; i < a->behind_capacity; i++)
+        if (!(a->behind[i] = av_frame_alloc()))
             die(1, "Out of memory: could not allocate a decoded frame\n");
     give_up_positioning_when(decoder, must_stop_positioning, a);
     return a;
@@ -133,6 +157,8 @@ void stop_decoding_ahead(DecodeAhead *a)
     give_up_positioning_when(a->decoder, nullptr, nullptr);
     for (DecodedPicture &slot : a->slots)
         av_frame_free(&slot.frame);
+    for (int i = 0; i < a->behind_capacity; i++)
+        av_frame_free(&a->behind[i]);
     delete a;
 }
 
@@ -146,17 +172,59 @@ static void drop_first(DecodeAhead *a)
     a->count--;
 }
 
-void position_ahead(DecodeAhead *a, int64_t frame_number)
+static bool kept_behind(const DecodeAhead *a, int64_t frame_number)
 {
-    if (frame_number == a->next)
-        return;
-    // Positioned further after meeting the end, it stays there; anywhere before, it is left.
-    a->ended = a->ended && frame_number > a->next;
-    a->next = frame_number;
+    return frame_number < a->behind_end && frame_number >= a->behind_end - a->behind_count;
+}
+
+// Where a kept frame is in the ring.
+static int behind_index(const DecodeAhead *a, int64_t frame_number)
+{
+    int back = (int)(a->behind_end - frame_number);  // 1 for the last picture read
+    return (a->behind_first + a->behind_count - back) % a->behind_capacity;
+}
+
+static void forget_behind(DecodeAhead *a, int64_t frame_number)
+{
+    for (int i = 0; i < a->behind_capacity; i++)
+        av_frame_unref(a->behind[i]);
+    a->behind_first = a->behind_count = 0;
+    a->behind_end = frame_number;
+}
+
+// The first waiting picture, which the reader owns, goes behind with its facts; a lost frame
+// is kept as the picture before it, which is what it shows.
+static void keep_first_behind(DecodeAhead *a)
+{
+    DecodedPicture &head = a->slots[a->first];
+    if (head.number != a->behind_end)  // not next to the ones behind: they are of no use
+        forget_behind(a, head.number);
+    if (a->behind_count == a->behind_capacity) {
+        av_frame_unref(a->behind[a->behind_first]);
+        a->behind_first = (a->behind_first + 1) % a->behind_capacity;
+        a->behind_count--;
+    }
+    int kept = (a->behind_first + a->behind_count) % a->behind_capacity;
+    if (head.frame->data[0])
+        av_frame_ref(a->behind[kept], head.frame);
+    else if (a->behind_count > 0)
+        av_frame_ref(a->behind[kept], a->behind[behind_index(a, a->behind_end - 1)]);
+    a->behind_facts[kept] = head.facts;
+    a->behind_lost[kept] = !head.frame->data[0];
+    a->behind_count++;
+    a->behind_end++;
+}
+
+// The waiting pictures begin with frame `frame_number`: those before it go behind, and the
+// decoder starts there afresh when it is not among them or next.
+static void position_waiting(DecodeAhead *a, int64_t frame_number)
+{
     start(a);
     std::lock_guard<std::mutex> hold(a->lock);
-    while (a->count > 0 && !a->slots[a->first].end && a->slots[a->first].number < frame_number)
+    while (a->count > 0 && !a->slots[a->first].end && a->slots[a->first].number < frame_number) {
+        keep_first_behind(a);
         drop_first(a);
+    }
     bool waiting = a->count > 0 && a->slots[a->first].number == frame_number;
     bool decoding_next = a->count == 0 && a->restart_at < 0 && !a->at_end &&
                          a->decoding == frame_number;
@@ -167,6 +235,23 @@ void position_ahead(DecodeAhead *a, int64_t frame_number)
         a->generation++;
     }
     a->changed.notify_all();
+}
+
+void position_ahead(DecodeAhead *a, int64_t frame_number)
+{
+    if (frame_number == a->next)
+        return;
+    // Positioned further after meeting the end, it stays there; anywhere before, it is left.
+    a->ended = a->ended && frame_number > a->next;
+    a->next = frame_number;
+    // A frame kept behind is read again from there, and the waiting pictures go on after them.
+    if (kept_behind(a, frame_number)) {
+        position_waiting(a, a->behind_end);
+        return;
+    }
+    if (frame_number < a->behind_end)
+        forget_behind(a, frame_number);
+    position_waiting(a, frame_number);
 }
 
 // Until a picture waits; false when the reader gives up first.
@@ -186,8 +271,23 @@ static bool wait_for_picture(DecodeAhead *a, std::unique_lock<std::mutex> &hold)
     return true;
 }
 
+static void copy_picture(const DecodeAhead *a, const AVFrame *frame, YuvFrame *picture)
+{
+    if (frame->data[0])
+        copy_decoded_frame(frame->data, frame->linesize, decoded_format(a->decoder)->bit_depth,
+                           picture);
+}
+
 bool read_ahead(DecodeAhead *a, YuvFrame *picture)
 {
+    if (kept_behind(a, a->next)) {
+        int kept = behind_index(a, a->next++);
+        copy_picture(a, a->behind[kept], picture);
+        a->read_facts = a->behind_facts[kept];
+        if (!a->behind_lost[kept])  // a lost frame has no blocks of its own
+            take_frame_blocks(a->behind[kept], &a->read_facts);
+        return true;
+    }
     start(a);
     forget_facts(&a->read_facts);
     std::unique_lock<std::mutex> hold(a->lock);
@@ -195,16 +295,18 @@ bool read_ahead(DecodeAhead *a, YuvFrame *picture)
         return false;
     DecodedPicture &head = a->slots[a->first];
     if (head.end) {
+        // The run ends here, not on the decoding thread, which must not end it itself.
+        if (const char *failure = decoding_failure(a->decoder))
+            die(1, "%s", failure);
         a->ended = true;
         return false;
     }
     a->read_facts = head.facts;  // copied into the room of the blocks before
     // The thread fills only the slots after the waiting ones: this one is the reader's.
     hold.unlock();
-    if (head.frame->data[0])
-        copy_decoded_frame(head.frame->data, head.frame->linesize,
-                           decoded_format(a->decoder)->bit_depth, picture);
+    copy_picture(a, head.frame, picture);
     take_frame_blocks(head.frame, &a->read_facts);
+    keep_first_behind(a);
     hold.lock();
     drop_first(a);
     a->next++;

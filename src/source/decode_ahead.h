@@ -1,7 +1,8 @@
 // Decoding ahead: an encoded sequence decodes on a thread of its own into a few pictures
 // that wait in order, so that the sequences decode beside each other and beside display
-// and measurement. Once that thread runs, only it touches the decoder; pictures and their
-// order are those of decoding in turn.
+// and measurement; the last few pictures read are kept, so that a step back takes one of
+// them. Once that thread runs, only it touches the decoder; pictures and their order are
+// those of decoding in turn.
 #pragma once
 
 #include <cstdint>
@@ -41,8 +42,9 @@ DecodeAhead *prepare_decoding_ahead(DecodedSource *decoder);
 // Ends the thread, leaving the decoder free to close.
 void stop_decoding_ahead(DecodeAhead *ahead);
 
-// The next read gives frame `frame_number`: pictures before it are dropped, or the decoder
-// is positioned there afresh when it is not among them or next.
+// The next read gives frame `frame_number`: from the last pictures read, which are kept for
+// steps back, or from the waiting ones (those before it are passed), or else the decoder is
+// positioned there afresh.
 void position_ahead(DecodeAhead *ahead, int64_t frame_number);
 
 // The next frame into `picture`, as decode_next gives it: false at the end of the stream

@@ -37,14 +37,18 @@ struct DecodedSource {
     bool (*give_up)(void *);  // asked between frames that positioning decodes and drops
     void *give_up_context;
     bool reopening;           // its reads end when positioning is given up on
+    // Why opening the file again failed: reopening may run on the decoding thread, which
+    // must not end the run itself; the reader ends it with this message.
+    char failure[400];
 };
 
 // The next frame the decoder gives into s->frame, feeding it packets as it asks; false at
 // the end.
 bool receive_frame(DecodedSource *s);
 
-// Back to the first frame by opening the file again; a failure ends the run. Given up on,
-// the streams stay closed (format null) until the next position opens them.
+// Back to the first frame by opening the file again. On failure, and when given up on, the
+// streams stay closed (format null): a failure is kept in `failure`, a give-up leaves the
+// opening to the next position.
 void reopen_streams(DecodedSource *s);
 
 // Whether whoever waits for the decoder no longer wants the frame it is positioned on.

@@ -92,7 +92,8 @@ void position_decoded(DecodedSource *s, int64_t frame_number)
         return;
     if (!decode_up_to(s, frame_number)) {  // the seek gave other frames: from the start
         reopen_streams(s);
-        decode_up_to(s, frame_number);
+        if (s->format)
+            decode_up_to(s, frame_number);
     }
 }
 

@@ -119,8 +119,18 @@ void reopen_streams(DecodedSource *s)
     s->reopening = true;
     bool opened = open_streams(s, why, sizeof why);
     s->reopening = false;
-    if (!opened && !positioning_given_up(s))
-        die(1, "%s: %s\n", s->path, why);
+    bool given_up = positioning_given_up(s);
+    if (!opened && !given_up)
+        snprintf(s->failure, sizeof s->failure, "%s: %s\n", s->path, why);
+    // Reads cut short by the give-up can leave the container at a false end; the next
+    // positioning opens it again.
+    if (opened && given_up)
+        close_streams(s);
+}
+
+const char *decoding_failure(const DecodedSource *s)
+{
+    return s->failure[0] ? s->failure : nullptr;
 }
 
 void close_decoded(DecodedSource *s)
@@ -211,6 +221,8 @@ static void count_frames(DecodedSource *s)
                         "picture before each is held\n", s->path, (long long)s->lost);
     if (s->frames > 0)
         reopen_streams(s);
+    if (s->failure[0])
+        die(1, "%s", s->failure);
 }
 
 DecodedSource *open_decoded(const char *path)

@@ -63,4 +63,8 @@ void position_decoded(DecodedSource *source, int64_t frame_number);
 // it says true, positioning stops short and the next position_decoded starts from there.
 void give_up_positioning_when(DecodedSource *source, bool (*give_up)(void *), void *context);
 
+// Why the decoder could not go on after the file changed under it (a line naming the file),
+// or null. Decoding then gives no more frames.
+const char *decoding_failure(const DecodedSource *source);
+
 void close_decoded(DecodedSource *source);
