@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <vector>
 
+#include "moves.h"
 #include "pacing.h"
 #include "pair_metric.h"
 #include "pane_render.h"
@@ -93,10 +95,10 @@ static void show_frame(const FrameStep &step, bool record)
         draw_key_help();
 }
 
-static void note_frozen()
+static void note_frozen(int frame_number)
 {
     // Flushed at once: scripts read these notes through a pipe while playback runs.
-    printf("froze: %i\n", playhead.frame);
+    printf("froze: %i\n", frame_number);
     fflush(stdout);
 }
 
@@ -113,7 +115,7 @@ static bool play_frame(long *rest)
     gettimeofday(&t0, nullptr);
     FrameStep step = advance_sequences(playhead.frame);
     if (step.held[2])
-        note_frozen();
+        note_frozen(playhead.frame);
     show_frame(step, true);
     // What the frame drew reaches the screen before the wait, not after it.
     present_frame();
@@ -205,43 +207,6 @@ static bool is_key(CommandKind kind)
            kind != command_drag && kind != command_resize && kind != command_pointer;
 }
 
-// Where a move from `from` asks to go, inside the range.
-static int move_target(const UserCommand &command, int from)
-{
-    if (command.kind == command_first)
-        return playhead.start_frame;
-    if (command.kind == command_last)
-        return playhead.end_frame;
-    if (command.kind == command_seek_intra)
-        return intra_frame_from(from, command.frames);
-    if (command.kind == command_seek_poor) {
-        // Measuring ahead gives up for a newer move or an ending key, as loading does.
-        decode_waits = DecodeWaits{move_or_end_waiting, false};
-        int found = frame_below_limit(from, command.frames);
-        decode_waits = DecodeWaits{nullptr, false};
-        return found;
-    }
-    int64_t target = (int64_t)from + command.frames;
-    return (int)std::min<int64_t>(playhead.end_frame, std::max<int64_t>(playhead.start_frame, target));
-}
-
-// Where this move and the moves waiting right behind it end, each taken from where the one
-// before it left off: the repeats of a held key are one move.
-static int moves_target(UserCommand command)
-{
-    int target = playhead.frame;
-    for (;;) {
-        target = move_target(command, target);
-        // Notes stay one per frozen frame that play passes, one frame at a time.
-        if (command.kind == command_step && command.frames == 1 && sequences[2].fr &&
-            frame_frozen(&sequences[2].fr_table, target))
-            note_frozen();
-        if (!is_move(peek_command().kind))
-            return target;
-        command = next_command(false);
-    }
-}
-
 // The user's commands after a frame was shown: none waiting lets play go on; a pause or a
 // move waits for more without using the processor until play resumes. `more` follows
 // moves. False when the user ends the run.
@@ -318,7 +283,10 @@ static bool obey_user(bool *more)
             // An ending key wins over any move waiting with it.
             if (end_waiting())
                 return false;
-            unshown = !show_frame_again(moves_target(command), true);
+            static std::vector<int> notes;  // kept: a held key makes no heap call a step
+            unshown = !show_frame_again(moves_target(command, &notes), true);
+            for (int f : notes)
+                note_frozen(f);
             *more = pass_goes_on(playhead.frame);
             break;
         }

@@ -582,10 +582,14 @@ TEST(Interaction, PauseStepsAndSeeksShowWhatPlayShowsAtEachFrame)
     // Home, then one frame at a time up to the pause; End and back; jumps stay in the range.
     press(run.x.get(), info.id, XK_Home);
     EXPECT_TRUE(wait_until([&] { return at_frame(0); }, 5));
+    size_t notes_from = child->stdout_text().size();
+    std::string notes;  // a step onto a frame the Encoded holds notes that frame, as play does
     for (int f = 1; f <= g; ++f) {
         press(run.x.get(), w.id, XK_Right);
         EXPECT_TRUE(wait_until([&] { return at_frame(f); }, 5)) << "frame " << f;
+        notes += f == held2[0] || f == held2[1] ? "froze: " + std::to_string(f) + "\n" : "";
     }
+    EXPECT_TRUE(wait_until([&] { return child->stdout_text().substr(notes_from) == notes; }, 5)) << child->stdout_text().substr(notes_from);
     EXPECT_TRUE(wait_until([&] { return both() == paused; }, 5)) << "stepped to " << g;
     const struct { KeySym key; int frame; } moves[] = {
         {XK_End, frames - 1}, {XK_Prior, frames - 1}, {XK_Next, 0}, {XK_Up, 10}, {XK_Down, 0}};
