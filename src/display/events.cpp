@@ -9,6 +9,7 @@
 
 #include "display.h"
 #include "layout.h"
+#include "convert/plane_view.h"
 
 static Atom wm_protocols;
 static Atom wm_delete_window;
@@ -45,12 +46,17 @@ void follow_pointer(bool follow)
 
 static UserCommand command(CommandKind kind, int frames = 0)
 {
-    return UserCommand{kind, frames, 0, 0};
+    return UserCommand{kind, frames, 0, 0, 0};
+}
+
+static UserCommand plane_command(PlaneView plane)
+{
+    return UserCommand{command_plane, 0, 0, 0, plane};
 }
 
 static UserCommand pan(int x, int y)
 {
-    return UserCommand{command_pan, 0, x, y};
+    return UserCommand{command_pan, 0, x, y, 0};
 }
 
 // Shift with an arrow pans; '?' and '+' are shifted keys on most keyboards.
@@ -103,6 +109,10 @@ static UserCommand key_command(XKeyEvent *event)
     case XK_o: return command(command_overlay);
     case XK_n: return command(command_seek_intra, event->state & ShiftMask ? -1 : 1);
     case XK_b: return command(command_seek_poor, event->state & ShiftMask ? -1 : 1);
+    case XK_y: return plane_command(plane_view_y);
+    case XK_u: return plane_command(plane_view_u);
+    case XK_v: return plane_command(plane_view_v);
+    case XK_c: return plane_command(plane_view_colour);
     default: return command(command_none);
     }
 }
@@ -118,9 +128,9 @@ static UserCommand command_of(XEvent *event)
         if (b.window != x11.window)
             return command(command_none);
         if (b.button == Button2 || b.button == Button3)
-            return UserCommand{command_drag, 1, b.x, b.y};
+            return UserCommand{command_drag, 1, b.x, b.y, 0};
         if (b.button == Button1 && pane_at(b.x, b.y, &pane, &x, &y))
-            return UserCommand{command_sample, 0, x, y};
+            return UserCommand{command_sample, 0, x, y, 0};
         return command(command_none);
     }
     case MotionNotify: {
@@ -129,15 +139,16 @@ static UserCommand command_of(XEvent *event)
         }
         const XMotionEvent &m = event->xmotion;
         if (m.state & (Button2Mask | Button3Mask))
-            return UserCommand{command_drag, 0, m.x, m.y};
-        return UserCommand{command_pointer, 0, m.x, m.y};
+            return UserCommand{command_drag, 0, m.x, m.y, 0};
+        return UserCommand{command_pointer, 0, m.x, m.y, 0};
     }
     case ConfigureNotify:
         if (event->xconfigure.window != x11.window ||
             (event->xconfigure.width == main_window_width() &&
              event->xconfigure.height == main_window_height()))
             return command(command_none);
-        return UserCommand{command_resize, 0, event->xconfigure.width, event->xconfigure.height};
+        return UserCommand{command_resize, 0, event->xconfigure.width, event->xconfigure.height,
+                           0};
     case Expose:
         // One repaint for the last of a series of exposures.
         return command(event->xexpose.count == 0 ? command_repaint : command_none);

@@ -27,6 +27,7 @@ enum CommandKind {
     command_overlay,          // o: the overlay of the streams' blocks on or off
     command_seek_intra,       // n, Shift+n: the next, previous I frame (`frames` 1 or -1)
     command_seek_poor,        // b, Shift+b: the next, previous frame below the red PSNR limit
+    command_plane,            // y, u, v: that plane alone; c: colour again
 };
 
 // Whether a command moves to another frame.
@@ -40,6 +41,7 @@ struct UserCommand {
     CommandKind kind;
     int frames;  // command_step
     int x, y;    // command_sample: picture coordinates; see the kinds above for the others
+    int plane;   // command_plane: the PlaneView asked for
 };
 
 // Asks the server for keys, clicks, exposures and the close message on both windows.

@@ -203,7 +203,9 @@ void draw_status()
         draw_line(x11.green_gc, text_base + 90, 30, "Transmitted freezing %i",
                   sequences[3].fr_count);
     if (settings.psnr) {
-        draw_line(x11.green_gc, text_base + 105, 20, "PSNR    On");
+        static const char *const states[] = {"PSNR    On", "PSNR Y  On", "PSNR U  On",
+                                             "PSNR V  On"};  // by PlaneView, of one length
+        draw_line(x11.green_gc, text_base + 105, 20, "%s", states[look.plane]);
         draw_text(x11.status_gc, 100, text_base + 125, "Current");
         draw_text(x11.status_gc, 210, text_base + 125, "Mean");
         draw_text(x11.red_gc, 110, text_base + 215, "<30");

@@ -6,7 +6,7 @@
 #include "look.h"
 #include "common/settings.h"
 
-LookState look = {view_plain, 0, false, ab_own, -1, false};
+LookState look = {view_plain, 0, false, ab_own, -1, false, plane_view_colour};
 
 static const char *const key_table[] = {
     "Keys",
@@ -21,6 +21,8 @@ static const char *const key_table[] = {
     "            gray 128 + gain x d, heat map",
     "g           gain 1, 2, 4, 8, 16",
     "o           QP and motion over encoded panes",
+    "y u v       that plane alone, in gray",
+    "c           colour again",
     "h ?         these keys, until the next key",
     "s           save both windows into a PNG",
     "+ -         zoom in / out",

@@ -1,9 +1,11 @@
 // How the user has asked to look at the panes: the view of the difference panes and its
-// gain, whether the key table is up, the A/B views and the overlay of the streams' blocks. Changed by keys only; the defaults show what a
-// run without keys always showed.
+// gain, the plane shown, whether the key table is up, the A/B views and the overlay of the
+// streams' blocks. Changed by keys only; the defaults show what a run without keys always
+// showed.
 #pragma once
 
 #include "convert/difference_view.h"
+#include "convert/plane_view.h"
 
 // What the Encoded and Transmitted panes show: their own sequences; left of a split the
 // Original, right their own (w); or the Original (a).
@@ -16,6 +18,7 @@ struct LookState {
     ABView ab_view;
     int wipe_split;                  // pane pixels left of the wipe's split; -1: half the pane
     bool overlay_shown;              // o: decoded panes show their blocks' QP and motion
+    PlaneView plane;                 // colour until y, u or v is pressed
 };
 extern LookState look;
 

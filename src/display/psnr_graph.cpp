@@ -1,10 +1,16 @@
 // History graphs of the last 20 PSNR values of each pair, below the difference panes.
 #include "psnr_graph.h"
 
+#include <cstring>
+
 #include "display.h"
 #include "layout.h"
+#include "look.h"
 
 static const int history_points = 20;
+// Graph 1's title, by PlaneView: the graphs follow the plane shown.
+static const char *const graph_titles[] = {"PSNR last 20 frames", "PSNR Y last 20 frames",
+                                           "PSNR U last 20 frames", "PSNR V last 20 frames"};
 
 void reset_psnr_history(PsnrHistory *history, int graph)
 {
@@ -81,8 +87,9 @@ void draw_psnr_history(const PsnrHistory *history, int graph)
     if (graph == 1) {
         XDrawImageString(x11.display, x11.window, x11.gc, 0, area.baseline_y, "0", 1);
         XDrawImageString(x11.display, x11.window, x11.gc, 0, area.label_100_y, "100", 3);
-        XDrawImageString(x11.display, x11.window, x11.gc, area.title_x, area.title_y,
-                         "PSNR last 20 frames", 19);
+        const char *title = graph_titles[look.plane];
+        XDrawImageString(x11.display, x11.window, x11.gc, area.title_x, area.title_y, title,
+                         (int)strlen(title));
     }
 }
 

@@ -58,16 +58,18 @@ Keys, in either window: Space pause/resume; Right/Left one frame, Up/Down 10,
 Page Up/Page Down 100 forward/back; Home/End the first/last frame; n/Shift+n
 the next/previous I frame of the first encoded sequence; b/Shift+b the
 next/previous frame where a pair's luma PSNR is below 30 dB (-PSNR); d the next
-difference view (gray, centred gray 128 + gain x d, heat map of |d| x gain);
-g the next gain (1, 2, 4, 8, 16); o over encoded panes each block's QP as a heat
-map and motion vectors as lines, or off; h or ? the keys until the next key; s saves
-both windows as shown into trivista-FRAME.png and prints saved: PATH; + and -
-the next larger and smaller zoom, the main window no larger than the screen,
-whose panes then show one view of their pictures: Shift+arrows move it by an
-eighth of a pane, dragging with mouse button 2 or 3 with the pointer; w wipes
-the Original into the Encoded and Transmitted panes left of the pointer, a
-shows the Original there instead and back; q, Escape or the close button end
-the run. Mouse button 1 on a pane prints on standard output, for example:
+difference view (gray, centred gray 128 + gain x d, heat map of |d| x gain); g
+the next gain (1, 2, 4, 8, 16); y, u or v that plane alone in gray, with its
+differences, graphs and PSNR rows; c colour again; o over encoded panes each
+block's QP as a heat map and motion vectors as lines, or off; h or ? the keys
+until the next key; s saves both windows as shown into trivista-FRAME.png and
+prints saved: PATH; + and - the next larger and smaller zoom, the main window
+no larger than the screen, whose panes then show one view of their pictures:
+Shift+arrows move it by an eighth of a pane, dragging with mouse button 2 or 3
+with the pointer; w wipes the Original into the Encoded and Transmitted panes
+left of the pointer, a shows the Original there instead and back; q, Escape or
+the close button end the run. Mouse button 1 on a pane prints on standard
+output, for example:
 pixel: frame 12 x 40 y 33 org 120 128 130 enc 118 127 131 tra 118 127 131 org-enc 2 enc-tra 0 org-tra 2
 
 Exit status: 0 normal end; 1 usage errors, refused values, unusable displays;

@@ -1,10 +1,12 @@
 // Pictures into their panes' rendered buffers at the shown size: reduced to 8-bit 4:2:0
-// where needed, zoomed, rendered, and a pair's difference in the view the user chose.
+// where needed, zoomed, rendered, in colour or one plane in gray, and a pair's difference
+// in the view the user chose.
 #pragma once
 
 #include <cstddef>
 
 #include "common/yuv_frame.h"
+#include "convert/plane_view.h"
 
 // Renders the picture of sequence n into its pane's buffer, with the overlay of its stream's
 // blocks when o has put it up.
@@ -16,3 +18,7 @@ void render_pair_pane(int pair);
 
 // Every shown pane again from the pictures in memory, after the zoom or the view changed.
 void render_shown_panes();
+
+// Shows `plane` alone in every pane from now on, or colour again; false for U and V of gray
+// pictures, which have none.
+bool choose_plane(PlaneView plane);

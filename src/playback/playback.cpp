@@ -45,6 +45,15 @@ static void show_sequence(int n, bool held)
     display_image(x11.ximage, panes[pane].rendered, pane);
 }
 
+// The graph and the info window's row of pair 1..3, for the plane shown.
+static void draw_pair_values(int pair)
+{
+    int metric = metric_of_plane(look.plane);
+    draw_psnr_history(&x11.psnr_history[pair][metric], pair);
+    if (!settings.quiet)
+        PSNRstatus(shown_value[pair][metric], series_mean(&pass_series[pair][metric]), pair);
+}
+
 // The pair's difference picture in its pane; with -PSNR its values in the graph and the
 // info window too. Play records the values in the pass's series and the graph; a frame
 // shown again has them rebuilt instead (`record` false).
@@ -53,6 +62,8 @@ static void show_pair(int pair, bool record)
     if (settings.nodiff && !settings.psnr)
         return;
     for (int metric : viewer_metrics) {
+        if (!metric_measured(metric))
+            continue;
         MetricSample measured = measure_shown_metric(pair, metric);
         shown_value[pair][metric] = measured.value;
         if (settings.psnr && record) {
@@ -68,15 +79,10 @@ static void show_pair(int pair, bool record)
     }
     if (!settings.psnr)
         return;
-    for (int metric : viewer_metrics) {
+    for (int metric : viewer_metrics)
         if (record)
-            draw_psnr_graph(&x11.psnr_history[pair][metric], pair, shown_value[pair][metric]);
-        else
-            draw_psnr_history(&x11.psnr_history[pair][metric], pair);
-    }
-    if (!settings.quiet)
-        PSNRstatus(shown_value[pair][metric_psnr_y], series_mean(&pass_series[pair][metric_psnr_y]),
-                   pair);
+            enter_psnr_value(&x11.psnr_history[pair][metric], pair, shown_value[pair][metric]);
+    draw_pair_values(pair);
 }
 
 // The panes of a frame whose pictures are in place; each pair follows the later of its two
@@ -163,13 +169,8 @@ static void repaint()
     for (int pane = 1; pane <= pane_count; pane++)
         if (pane_shown(pane))
             display_image(x11.ximage, panes[pane].rendered, pane);
-    for (int pair = 1; settings.psnr && pair <= pair_count_for(settings.expand); pair++) {
-        for (int metric : viewer_metrics)
-            draw_psnr_history(&x11.psnr_history[pair][metric], pair);
-        if (!settings.quiet)
-            PSNRstatus(shown_value[pair][metric_psnr_y],
-                       series_mean(&pass_series[pair][metric_psnr_y]), pair);
-    }
+    for (int pair = 1; settings.psnr && pair <= pair_count_for(settings.expand); pair++)
+        draw_pair_values(pair);
     if (settings.quiet && look.help_shown)
         draw_key_help();
     present_frame();
@@ -268,6 +269,7 @@ static bool obey_user(bool *more)
         case command_flicker:
         case command_pointer:
         case command_overlay:
+        case command_plane:
             if (obey_view_command(command))
                 repaint();
             break;

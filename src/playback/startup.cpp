@@ -10,6 +10,7 @@
 #include <initializer_list>
 
 #include "pacing.h"
+#include "pair_metric.h"
 #include "common/die.h"
 #include "common/picture_memory.h"
 #include "common/panes.h"
@@ -100,6 +101,7 @@ void allocate_buffers()
 {
     allocate_pictures();
     allocate_zoom_picture();
+    allocate_metric_scratch();
     if (settings.pixel_format != default_pixel_format)
         viewer_buffers.display_picture = allocate_picture("display_picture", 128, default_pixel_format,
                                            settings.cropping.region.width, settings.cropping.region.height);

@@ -96,6 +96,15 @@ static bool move_split(int x, int y)
     return false;
 }
 
+// y, u, v and c: every pane again in the plane chosen; nothing for U or V of gray pictures.
+static bool show_plane(PlaneView plane)
+{
+    if (!choose_plane(plane))
+        return false;
+    render_shown_panes();
+    return true;
+}
+
 bool obey_view_command(const UserCommand &command)
 {
     switch (command.kind) {
@@ -111,6 +120,7 @@ bool obey_view_command(const UserCommand &command)
         look.overlay_shown = !look.overlay_shown;
         render_shown_panes();
         return true;
+    case command_plane: return show_plane((PlaneView)command.plane);
     default: return false;
     }
 }

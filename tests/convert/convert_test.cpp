@@ -14,6 +14,7 @@
 #include "convert/color_tables.h"
 #include "convert/convert_kernels.h"
 #include "convert/difference_view.h"
+#include "convert/plane_view.h"
 #include "convert/reduce.h"
 #include "quality/difference_fast.h"
 #include "quality/quality_kernels.h"
@@ -439,6 +440,32 @@ TEST(Reduction, RoundsEachFormatToEightBitsAndAveragesChromaOntoTheFourTwoZeroGr
                     ASSERT_EQ((p == 1 ? out.u : out.v)[i], expected) << format.name << " plane " << p << " " << i;
                 }
         }
+}
+
+// A chroma plane spread over the luma grid: each sample of the output is the chroma sample that covers it, whole
+// words at every depth, rows by the strides.
+TEST(PlaneView, SpreadsEachChromaSampleOverTheLumaSamplesItCoversInEveryLayout)
+{
+    std::mt19937 random(29);
+    for (int f = 0; f < pixel_format_count; f++) {
+        const PixelFormat &format = pixel_format_table[f];
+        int w = 22, h = 14, bytes = sample_bytes(format.bit_depth), pad = 6, stride = w * bytes + 4;
+        int cw = layout_chroma_width(format.chroma, w), ch = layout_chroma_height(format.chroma, h);
+        if (!cw)
+            continue;
+        Bytes chroma[2] = {Bytes((cw * bytes + pad) * ch), Bytes((cw * bytes + pad) * ch)}, out(stride * h, 7);
+        for (Bytes &plane : chroma)
+            std::generate(plane.begin(), plane.end(), [&] { return (uint8_t)random(); });
+        YuvFrame in{nullptr, chroma[0].data(), chroma[1].data(), w, h, format.bit_depth, format.chroma, 0, cw * bytes + pad};
+        for (int p = 1; p <= 2; p++) {
+            spread_chroma_plane_C(&in, p, out.data(), stride);
+            for (int y = 0; y < h; y++)
+                for (int x = 0; x < w * bytes; x++)
+                    ASSERT_EQ(out[y * stride + x], chroma[p - 1][y * ch / h * in.chroma_stride + x / bytes * cw / w * bytes + x % bytes])
+                        << format.name << " plane " << p << " at " << x << "," << y;
+            EXPECT_EQ(out[stride - 1], 7) << "beyond the row";
+        }
+    }
 }
 
 // Each view's level of d = (a - b) >> (depth - 8), at 8 and 10 bits, over every difference.

@@ -918,6 +918,109 @@ TEST_P(Views, DAndGShowTheCentredAndHeatViewsOfEachGainAndHShowsTheKeysUntilTheN
 }
 INSTANTIATE_TEST_SUITE_P(Viewer, Views, ::testing::Values(1, 2));
 
+// A w x h 4:2:0 frame whose luma is replaced by plane p (0 Y, 1 U, 2 V) over the luma grid.
+static std::vector<uint8_t> spread(std::vector<uint8_t> yuv, int p, int w = W, int h = V)
+{
+    for (int i = 0; p && i < w * h; ++i)
+        yuv[i] = yuv[w * h + (p - 1) * w * h / 4 + i / w / 2 * w / 2 + i % w / 2];
+    return yuv;
+}
+
+// The gray pixels of a w x h frame's luma, each repeated `in` times across and down.
+static Capture gray_pixels(const ViewerRun &run, const std::vector<uint8_t> &yuv, int w, int h, int in = 1)
+{
+    Capture gray{w * in, h * in, {}};
+    for (int i = 0; i < w * h * in * in; ++i)
+        gray.pixels.push_back(yuv[i / (w * in) / in * w + i % (w * in) / in] * 0x010101u & run.bits);
+    return gray;
+}
+
+// y, u and v show that plane alone in gray in the picture panes (chroma repeated over its 2x2 block) and its
+// differences in the difference pane, playing and paused; the graph and the info window's PSNR row follow it, as
+// a run whose luma differs as that plane does shows them; c brings the colours back.
+TEST(Views, YUAndVShowOnePlaneWithItsDifferencesAndPsnrAndCTheColours)
+{
+    ViewerRun run;
+    std::vector<uint8_t> a = make_test_frame(W, V, 1, 0), b = a;
+    for (int i = 0; i < W * V * 3 / 2; ++i)
+        b[i] ^= i < W * V ? 1 : i < W * V * 5 / 4 ? 2 : 4;  // |d| 1 in Y, 2 in U, 4 in V
+    auto child = run.start({"-l", "-PSNR", "-f1", run.file("a", {a.begin(), a.end()}), "-f2", run.file("b", {b.begin(), b.end()})});
+    WindowGeometry w = run.window(), info = wait_for_window(run.x.get(), "Trivista info");
+    ASSERT_TRUE(w.id && info.id) << child->stderr_text();
+    auto psnr_row = [&] { return run.rows(info, 210, 20); };
+    auto shows = [&](int p, int d) {
+        const std::vector<uint8_t> planes[3] = {spread(a, p), spread(b, p), {}};
+        Capture gray = gray_pixels(run, planes[0], W, V), graph = expected_graphs(run, w.width, {{psnr_of_difference(d)}});
+        return wait_until([&] {
+            Capture all = run.rows(w, 0, w.height);
+            return crop(all, 0, 0, W, V) == gray && crop(all, 0, V + 30, W, V) == expected_zoomed_pane(run, planes, 4, 1, 1) &&
+                   graph_pixels(crop(all, 0, 2 * V + 50, w.width, 150)) == graph;
+        }, 5);
+    };
+    ASSERT_TRUE(wait_until([&] { return crop(run.rows(w, 0, w.height), 0, 0, W, V) == expected_pane(run, 1, 0, 0, 0); }, 10));
+    press(run.x.get(), w.id, XK_u);
+    EXPECT_TRUE(shows(1, 2));
+    Capture u_row = psnr_row();
+    press(run.x.get(), w.id, XK_space);
+    press(run.x.get(), info.id, XK_v);
+    EXPECT_TRUE(shows(2, 4));
+    press(run.x.get(), w.id, XK_y);
+    EXPECT_TRUE(shows(0, 1));
+    press(run.x.get(), w.id, XK_c);
+    EXPECT_TRUE(wait_until([&] { return crop(run.rows(w, 0, w.height), 0, 0, W, V) == expected_pane(run, 1, 0, 0, 0); }, 5));
+    press(run.x.get(), w.id, XK_q);
+    ASSERT_TRUE(child->wait(5));
+    auto luma_alike = run.start({"-l", "-PSNR", "-f1", flat_sequence(run, 1, {100}), "-f2", flat_sequence(run, 2, {102})});
+    info = wait_for_window(run.x.get(), "Trivista info");
+    EXPECT_TRUE(wait_until([&] { return psnr_row() == u_row; }, 10));
+}
+
+// The plane view follows -crop, the zoom, the view and the wipe: zoomed in on a 640x480 screen and panned, the
+// Original shows the region's U in gray, the Encoded the Original's left of the pointer, and the difference pane
+// the region's U differences.
+TEST(Views, APlaneShownAloneIsCroppedZoomedPannedAndWipedAsTheColoursAre)
+{
+    ViewerRun run(24, 640, 480);
+    const int cw = 160, ch = 128;
+    std::vector<uint8_t> frames[3], planes[3];
+    std::vector<std::string> args = {"-l", "-quiet", "-crop", "160x128+8+8"};
+    for (int n = 1; n <= 2; ++n) {
+        frames[n - 1] = cut(make_test_frame(W, V, n, 0), cw, ch, 8, 8);
+        planes[n - 1] = spread(frames[n - 1], 1, cw, ch);
+        args.insert(args.end(), {"-f" + std::to_string(n), run.sequence(n, 1)});
+    }
+    auto child = run.start(args);
+    WindowGeometry w = run.window();
+    ASSERT_TRUE(w.id) << child->stderr_text();
+    Display *dpy = run.x.get();
+    ASSERT_TRUE(wait_until([&] { return crop(run.rows(w, 0, w.height), 0, 0, cw, ch) == expected_zoomed_pane(run, frames, 1, 1, 1, cw, ch); }, 10));
+    for (KeySym key : {XK_plus, XK_Down, XK_u, XK_w}) {
+        XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XK_Shift_L), key == XK_plus || key == XK_Down, 0);
+        press(dpy, w.id, key);
+        XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XK_Shift_L), False, 0), XSync(dpy, False);
+    }
+    ASSERT_TRUE(wait_until([&] { return (w = find_window(dpy, "kestrin Trivista")).width != 2 * cw; }, 5));
+    int pw = w.width / 2, ph = (w.height - 50) / 2;  // as large as the screen holds, the centre kept, then down
+    int x = std::clamp(cw - pw / 2, 0, 2 * cw - pw), y = std::min(std::clamp(ch - ph / 2, 0, 2 * ch - ph) + ph / 8, 2 * ch - ph);
+    ASSERT_LT(pw, 2 * cw);
+    ASSERT_LT(ph, 2 * ch);
+    Capture original = crop(gray_pixels(run, planes[0], cw, ch, 2), x, y, pw, ph), own = crop(gray_pixels(run, planes[1], cw, ch, 2), x, y, pw, ph);
+    Capture difference = crop(expected_zoomed_pane(run, planes, 4, 1, 2, cw, ch), x, y, pw, ph);
+    for (int split : {pw / 2, 50}) {  // the pointer moves once the wipe follows it
+        if (split == 50)
+            XTestFakeMotionEvent(dpy, -1, w.x + pw + split, w.y + 40, 0), XSync(dpy, False);
+        Capture wiped = own;
+        for (int row = 0; row < ph; ++row)
+            std::copy_n(original.pixels.begin() + row * pw, split, wiped.pixels.begin() + row * pw);
+        EXPECT_TRUE(wait_until([&] {
+            Capture all = run.rows(w, 0, w.height);
+            return crop(all, 0, 0, pw, ph) == original && crop(all, pw, 0, pw, ph) == wiped && crop(all, 0, ph + 30, pw, ph) == difference;
+        }, 10)) << "split " << split;
+    }
+    press(dpy, w.id, XK_q);
+    ASSERT_TRUE(child->wait(5));
+}
+
 // Labels name the panes: with -label2 Org -label3 Enc the pair Enc<->Tra is captioned as
 // Org<->Enc is without labels, and the Encoded pane's caption changes.
 TEST(Labels, PairCaptionsAreMadeOfTheSequencesLabels)
