@@ -59,8 +59,13 @@ void create_logo();
 void draw_status();
 // One PSNR row: the pair's value at this frame and its mean over the pass so far.
 void PSNRstatus(double current, double mean, int pair);
+// Once the main window's size changed: the info window moved right of it or below it as at
+// start-up, by the main window's outer edge as asked for, or else as the server has it.
+struct Rect;
+void move_info_window(const Rect &main_window);
+void follow_main_window();
 
-// After a change of zoom or view: the main window sized for the panes (kept on the screen, its
-// hints following), cleared, and the image description and shared memory sized for what the
+// After a change of zoom or view: the main window sized for the panes (kept on the screen and,
+// where it can be, clear of the info window beside it; its hints following), cleared, and the image description and shared memory sized for what the
 // panes render. The panes are drawn again by the caller.
 void resize_main_window();

@@ -10,6 +10,7 @@
 #include "viewport.h"
 #include "common/die.h"
 #include "common/labels.h"
+#include "common/region.h"
 #include "common/settings.h"
 #include "convert/color_tables.h"
 #include "quality/metrics.h"
@@ -33,31 +34,51 @@ static const int scale_bar_x = 80;
 static const int scale_bar_width = 128;  // two levels a column
 static const int scale_bar_height = 10;
 
-// The zoom and the view, once either was changed or the panes show part of the pictures:
-// between the logo and the frame counter.
+// The zoom and the view, once either was changed or the panes show part of the pictures,
+// and with -crop the region from the start: between the logo and the frame counter.
 static const int zoom_row = text_base - 15;
 
-// The X server is asked for the main window's place and size, which makes init_display
-// the one place that decides them.
-static void info_window_place(int *x, int *y)
+// The main window's outer edge as the X server has it; the server's answer makes init_display
+// the one place that decides the first one.
+static bool main_window_edge(Rect *edge)
 {
     XWindowAttributes main_window;
     Window child;
-    *x = *y = 0;
     if (!XGetWindowAttributes(x11.display, x11.window, &main_window) ||
         !XTranslateCoordinates(x11.display, x11.window, main_window.root, -main_window.border_width,
-                               -main_window.border_width, x, y, &child))
-        return;
-    int border = 2 * main_window.border_width;
-    place_info_window(Rect{*x, *y, main_window.width + border, main_window.height + border},
-                      DisplayWidth(x11.display, x11.dpy_screen),
+                               -main_window.border_width, &edge->x, &edge->y, &child))
+        return false;
+    edge->width = main_window.width + 2 * main_window.border_width;
+    edge->height = main_window.height + 2 * main_window.border_width;
+    return true;
+}
+
+static void info_window_place(const Rect &main_window, int *x, int *y)
+{
+    place_info_window(main_window, DisplayWidth(x11.display, x11.dpy_screen),
                       DisplayHeight(x11.display, x11.dpy_screen), x, y);
+}
+
+void move_info_window(const Rect &main_window)
+{
+    int x, y;
+    info_window_place(main_window, &x, &y);
+    XMoveWindow(x11.display, x11.status_win, x, y);
+}
+
+void follow_main_window()
+{
+    Rect edge;
+    if (!settings.quiet && main_window_edge(&edge))
+        move_info_window(edge);
 }
 
 void init_status()
 {
-    int x, y;
-    info_window_place(&x, &y);
+    Rect edge = {0, 0, 0, 0};
+    int x = 0, y = 0;
+    if (main_window_edge(&edge))
+        info_window_place(edge, &x, &y);
     x11.status_win = XCreateSimpleWindow(
         x11.display, RootWindow(x11.display, x11.dpy_screen), x, y, info_window_width,
         info_window_height, 0, BlackPixel(x11.display, x11.dpy_screen), x11.gray_col.pixel);
@@ -221,7 +242,7 @@ void draw_status()
     }
 
     draw_view_scale();
-    if (x11.viewport.reported) {
+    if (x11.viewport.reported || settings.cropping.text) {
         char view[50];
         describe_view(view, sizeof view);
         draw_line(x11.status_gc, zoom_row, 50, "%-48s", view);  // spaces over a longer one

@@ -1,6 +1,7 @@
 #include "layout.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "common/pairs.h"
 #include "common/panes.h"
@@ -158,4 +159,36 @@ void place_info_window(Rect main_window, int screen_width, int screen_height, in
         *x = right;
     *x = clamp(*x, 0, screen_width - info_window_width);
     *y = clamp(*y, 0, screen_height - info_window_height);
+}
+
+bool panes_beside_info_window(int width, int height, int least_width, int least_height,
+                              int *pane_width, int *pane_height)
+{
+    const int room[2][2] = {{info_window_width + gap_to_main_window, 0},
+                            {0, info_window_height + gap_to_main_window}};
+    int64_t largest = -1;
+    for (const auto &side : room) {
+        int pane_w, pane_h;
+        panes_for_window(width - side[0], height - side[1], &pane_w, &pane_h);
+        if (pane_w < least_width || pane_h < least_height || (int64_t)pane_w * pane_h <= largest)
+            continue;
+        largest = (int64_t)pane_w * pane_h;
+        *pane_width = pane_w;
+        *pane_height = pane_h;
+    }
+    return largest >= 0;
+}
+
+Rect room_for_info_window(Rect main_window, int screen_width, int screen_height)
+{
+    int room_width = info_window_width + gap_to_main_window;
+    int room_height = info_window_height + gap_to_main_window;
+    Rect &m = main_window;
+    if (m.x + m.width + room_width <= screen_width || m.y + m.height + room_height <= screen_height)
+        return m;
+    if (m.width + room_width <= screen_width)
+        m.x = screen_width - room_width - m.width;
+    else if (m.height + room_height <= screen_height)
+        m.y = screen_height - room_height - m.height;
+    return m;
 }

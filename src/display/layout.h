@@ -64,3 +64,11 @@ GraphArea graph_area(int graph);
 const int info_window_width = 300;
 const int info_window_height = 400;
 void place_info_window(Rect main_window, int screen_width, int screen_height, int *x, int *y);
+// The largest panes of a main window within `width` x `height` that leaves the info window
+// room right of it or below it, the side that holds the larger panes; false, leaving the
+// panes alone, when neither holds panes of `least_width` x `least_height`.
+bool panes_beside_info_window(int width, int height, int least_width, int least_height,
+                              int *pane_width, int *pane_height);
+// The main window's outer edge moved left, or else up, as far as it must for the info window
+// to fit right of it or below it on the screen; unmoved where it already fits or never can.
+Rect room_for_info_window(Rect main_window, int screen_width, int screen_height);

@@ -165,12 +165,17 @@ void resize_main_window()
     int outer_width = width + 2 * main_window_border, outer_height = height + 2 * main_window_border;
     int screen_width = DisplayWidth(x11.display, x11.dpy_screen);
     int screen_height = DisplayHeight(x11.display, x11.dpy_screen);
-    int new_x = std::max(0, std::min(x, screen_width - outer_width));
-    int new_y = std::max(0, std::min(y, screen_height - outer_height));
+    Rect outer = {std::max(0, std::min(x, screen_width - outer_width)),
+                  std::max(0, std::min(y, screen_height - outer_height)), outer_width, outer_height};
+    if (!settings.quiet)
+        outer = room_for_info_window(outer, screen_width, screen_height);
+    int new_x = outer.x, new_y = outer.y;
     if (new_x != x || new_y != y)
         XMoveResizeWindow(x11.display, x11.window, new_x, new_y, width, height);
     else if (width != now.width || height != now.height)
         XResizeWindow(x11.display, x11.window, width, height);
+    if (!settings.quiet)
+        move_info_window(outer);
     XClearWindow(x11.display, x11.window);
     size_image();
     if (x11.shm_ready)

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "display.h"
 #include "layout.h"
@@ -97,8 +98,12 @@ bool zoom_view(int direction, int screen_width, int screen_height)
     int old_width = shown_width(), old_height = shown_height();
     settings.zoom_in = new_in, settings.zoom_out = new_out;
     x11.viewport.reported = true;
-    panes_for_window(screen_width - 2 * main_window_border, screen_height - 2 * main_window_border,
-                     &x11.viewport.limit_width, &x11.viewport.limit_height);
+    int width = screen_width - 2 * main_window_border, height = screen_height - 2 * main_window_border;
+    panes_for_window(width, height, &x11.viewport.limit_width, &x11.viewport.limit_height);
+    if (!settings.quiet)  // no smaller than before for the info window's sake
+        panes_beside_info_window(width, height, std::min(old_width, picture_shown_width()),
+                                 std::min(old_height, picture_shown_height()),
+                                 &x11.viewport.limit_width, &x11.viewport.limit_height);
     x11.viewport.x = origin_after_zoom(x11.viewport.x, old_width, shown_width(), in, out, settings.zoom_in, settings.zoom_out);
     x11.viewport.y = origin_after_zoom(x11.viewport.y, old_height, shown_height(), in, out, settings.zoom_in, settings.zoom_out);
     keep_on_picture();
@@ -115,4 +120,10 @@ void describe_view(char *text, int size)
     snprintf(text, (size_t)size, "Zoom %s  view %dx%d+%d+%d", zoom, shown_width() * settings.zoom_out / settings.zoom_in,
              shown_height() * settings.zoom_out / settings.zoom_in, x11.viewport.x * settings.zoom_out / settings.zoom_in,
              x11.viewport.y * settings.zoom_out / settings.zoom_in);
+    size_t length = strlen(text);
+    if (settings.cropping.text && length + 1 < (size_t)size) {
+        char region[48];
+        region_text(settings.cropping.region, region, sizeof region);
+        snprintf(text + length, (size_t)size - length, " in %s", region);
+    }
 }

@@ -50,5 +50,5 @@ bool move_view(int dx, int dy);
 bool zoom_view(int direction, int screen_width, int screen_height);
 
 // The part of the picture that the panes show, in picture samples, as the info window
-// names it: "Zoom 2  view 88x72+40+36".
+// names it: "Zoom 2  view 88x72+40+36", with -crop in the region: "... in 176x144+16+8".
 void describe_view(char *text, int size);

@@ -40,8 +40,10 @@ static bool fit_window(int width, int height)
     int pane_width = shown_width(), pane_height = shown_height(), x = x11.viewport.x, y = x11.viewport.y;
     fit_panes_to_window(width, height);
     if (pane_width == shown_width() && pane_height == shown_height() && x == x11.viewport.x &&
-        y == x11.viewport.y)
+        y == x11.viewport.y) {
+        follow_main_window();  // the window manager's size, which the panes did not need
         return false;
+    }
     lay_out_again(baseline);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "plot_title.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -103,4 +104,15 @@ std::string plot_file_names(cairo_t *cr, const char *const captions[], const cha
             too_many = middle;
     }
     return joined(captions, names, fits);
+}
+
+std::string plot_title(bool with_ssim, int first_frame, int frames, const char *region)
+{
+    if (frames == 0)
+        return "Luma PSNR per frame: no frames measured";
+    char title[160];
+    snprintf(title, sizeof title, "Luma PSNR%s per frame, frames %d to %d%s%s",
+             with_ssim ? " and SSIM" : "", first_frame, first_frame + frames - 1,
+             region ? " of region " : "", region ? region : "");
+    return title;
 }

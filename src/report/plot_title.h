@@ -1,4 +1,4 @@
-// The line of file names under the plot's title, fitted to the page.
+// The plot's title, and the line of file names under it, fitted to the page.
 #pragma once
 
 #include <cairo.h>
@@ -11,3 +11,8 @@
 // are not UTF-8 show as '?'.
 std::string plot_file_names(cairo_t *cr, const char *const captions[], const char *const paths[],
                             int count, double width);
+
+// "Luma PSNR per frame, frames 3 to 12", " and SSIM" after "PSNR" when it is plotted, and
+// " of region WxH+X+Y" after the frames with -crop (`region` not null); without frames
+// "Luma PSNR per frame: no frames measured".
+std::string plot_title(bool with_ssim, int first_frame, int frames, const char *region);

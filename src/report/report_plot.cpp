@@ -18,6 +18,7 @@
 #include "common/die.h"
 #include "common/labels.h"
 #include "common/pairs.h"
+#include "common/region.h"
 #include "common/settings.h"
 #include "source/sequence.h"
 
@@ -261,17 +262,16 @@ static void draw_legends(cairo_t *cr, const PlotPanel *psnr, const PlotPanel *ss
 
 static void draw_title(cairo_t *cr, int with_ssim)
 {
-    char title[128];
-    snprintf(title, sizeof title, "Luma PSNR%s per frame, frames %d to %d",
-             with_ssim ? " and SSIM" : "", playhead.start_frame, playhead.start_frame + plot_values.frames - 1);
-    if (plot_values.frames == 0)
-        snprintf(title, sizeof title, "Luma PSNR per frame: no frames measured");
+    char region[48];
+    region_text(settings.cropping.region, region, sizeof region);
+    std::string title = plot_title(with_ssim, playhead.start_frame, plot_values.frames,
+                                   settings.cropping.text ? region : nullptr);
     const char *const names[3] = {sequences[1].yuvname, sequences[2].yuvname,
                                   sequences[3].yuvname};
     set_colour(cr, axis_colour);
     cairo_select_font_face(cr, font, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
     cairo_set_font_size(cr, title_size);
-    text(cr, plot_margin_left, 24, 0, title);
+    text(cr, plot_margin_left, 24, 0, title.c_str());
     cairo_select_font_face(cr, font, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, text_size);
     const char *const captions[3] = {sequence_short_name(1), sequence_short_name(2),

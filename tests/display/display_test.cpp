@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <numeric>
 #include <thread>
@@ -514,4 +515,15 @@ TEST(Viewport, SpansStepsAndCentresFollowTheirDefinitions)
         {10, 100, 100, 3, 1, 4, 1, 30}};
     for (const auto &c : centres)
         EXPECT_EQ(origin_after_zoom(c.origin, c.pane, c.new_pane, c.in, c.out, c.new_in, c.new_out), c.expected);
+    // The info window's row names the view in picture samples and, with -crop, the region it lies in.
+    use_layout(64, 48, 2);
+    Viewport &v = x11.viewport;
+    settings.zoom_in = 2, v.limit_width = 100, v.limit_height = 60, v.x = 10, v.y = 6;
+    for (const char *crop : {(const char *)nullptr, "64x48+16+32"}) {
+        settings.cropping.text = crop, settings.cropping.region = PictureRegion{crop ? 16 : 0, crop ? 32 : 0, 64, 48};
+        char row[50];
+        describe_view(row, sizeof row);
+        EXPECT_EQ(std::string(row), crop ? "Zoom 2  view 50x30+5+3 in 64x48+16+32" : "Zoom 2  view 50x30+5+3");
+    }
+    settings.cropping.text = nullptr, settings.zoom_in = 1, v = Viewport{INT_MAX, INT_MAX, 0, 0, false, 0, 0};
 }

@@ -534,6 +534,17 @@ TEST(ReportPlot, LabelsNameTheSequencesInThePlotAndLeaveTheReportAlone)
     EXPECT_EQ(other.substr(0, other.find("\x89PNG")), plain.substr(0, plain.find("\x89PNG")));
 }
 
+// The title names the frames plotted and, with -crop, the region.
+TEST(ReportPlot, TitleNamesTheFramesAndTheRegion)
+{
+    const struct { bool ssim; int first, frames; const char *region, *expected; } cases[] = {
+        {false, 3, 10, nullptr, "Luma PSNR per frame, frames 3 to 12"},
+        {true, 0, 10, "64x48+16+32", "Luma PSNR and SSIM per frame, frames 0 to 9 of region 64x48+16+32"},
+        {true, 0, 0, "64x48+16+32", "Luma PSNR per frame: no frames measured"}};
+    for (const auto &c : cases)
+        EXPECT_EQ(plot_title(c.ssim, c.first, c.frames, c.region), c.expected);
+}
+
 // Long names lose their middle, all by the same cap, so that every name stays on the title line.
 TEST(ReportPlot, TitleShortensLongNamesSoThatAllFit)
 {

@@ -1197,6 +1197,41 @@ TEST_P(ViewMoves, PlusMinusShiftArrowsDragsAndResizingMoveOneViewOfEveryPane)
 }
 INSTANTIATE_TEST_SUITE_P(Viewer, ViewMoves, ::testing::Values(false, true));
 
+// Whenever the main window's size changes, by the zoom or the window manager, the info window goes right of it
+// again. Zooming in leaves it that room on the screen (panes of 536 instead of 639 at zoom 4, 2 x 4 x 144 + 200
+// rows being too tall for the room below), while the window manager's size is the user's, even where the panes
+// need less.
+TEST(InfoWindow, FollowsTheMainWindowsSizeAndZoomingInLeavesItRoomOnA1920x1080Screen)
+{
+    ViewerRun run(24, 1920, 1080);
+    auto child = run.start({"-l", "-PSNR", "-f1", run.sequence(1, 1), "-f2", run.sequence(2, 1), "-f3", run.sequence(3, 1)});
+    WindowGeometry main = run.window(), info = wait_for_window(run.x.get(), "Trivista info");
+    ASSERT_TRUE(main.id && info.id) << child->stderr_text();
+    Display *dpy = run.x.get();
+    const struct { const char *does; int main_width; } steps[] = {
+        {"", 528}, {"resize 700x600", 700}, {"+", 1056}, {"+", 1584}, {"+", 1608}, {"resize 1000x700", 999}, {"resize 1400x800", 1398}, {"-", 1584}};
+    for (const auto &s : steps) {
+        SCOPED_TRACE(s.does);
+        std::string does = s.does;
+        int width, height;
+        if (does.size() == 1) {
+            XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XK_Shift_L), does == "+", 0);
+            press(dpy, main.id, does == "+" ? XK_plus : XK_minus);
+            XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XK_Shift_L), False, 0), XSync(dpy, False);
+        } else if (sscanf(s.does, "resize %dx%d", &width, &height) == 2) {
+            XResizeWindow(dpy, main.id, width, height), XSync(dpy, False);
+        }
+        EXPECT_TRUE(wait_until([&] {
+            main = find_window(dpy, "kestrin Trivista"), info = find_window(dpy, "Trivista info");
+            int right = main.x - main.border + main.width + 2 * main.border + 10;  // the outer edge and a gap
+            return main.width == s.main_width && info.x == right && info.y == std::max(0, main.y - main.border) &&
+                   info.x + info.width <= 1920;
+        }, 10)) << "main " << main.x << "," << main.y << " " << main.width << "x" << main.height << ", info " << info.x << "," << info.y;
+    }
+    press(dpy, main.id, XK_q);
+    ASSERT_TRUE(child->wait(5));
+}
+
 // w wipes the Original into the Encoded and Transmitted panes left of a split that follows the
 // pointer; a shows the Original there instead, and again their own. Captions say which.
 TEST(AB, WWipesTheOriginalInLeftOfThePointerAndAFlickersBetweenItAndTheOwnSequence)
