@@ -66,6 +66,7 @@ void move_info_window(const Rect &main_window);
 void follow_main_window();
 
 // After a change of zoom or view: the main window sized for the panes (kept on the screen and,
-// where it can be, clear of the info window beside it; its hints following), cleared, and the image description and shared memory sized for what the
+// where it can be, clear of the info window beside it; its hints following), cleared, and
+// the image description and shared memory sized for what the
 // panes render. The panes are drawn again by the caller.
 void resize_main_window();

@@ -166,7 +166,8 @@ void resize_main_window()
     int screen_width = DisplayWidth(x11.display, x11.dpy_screen);
     int screen_height = DisplayHeight(x11.display, x11.dpy_screen);
     Rect outer = {std::max(0, std::min(x, screen_width - outer_width)),
-                  std::max(0, std::min(y, screen_height - outer_height)), outer_width, outer_height};
+                  std::max(0, std::min(y, screen_height - outer_height)), outer_width,
+                  outer_height};
     if (!settings.quiet)
         outer = room_for_info_window(outer, screen_width, screen_height);
     int new_x = outer.x, new_y = outer.y;

@@ -98,7 +98,8 @@ bool zoom_view(int direction, int screen_width, int screen_height)
     int old_width = shown_width(), old_height = shown_height();
     settings.zoom_in = new_in, settings.zoom_out = new_out;
     x11.viewport.reported = true;
-    int width = screen_width - 2 * main_window_border, height = screen_height - 2 * main_window_border;
+    int width = screen_width - 2 * main_window_border;
+    int height = screen_height - 2 * main_window_border;
     panes_for_window(width, height, &x11.viewport.limit_width, &x11.viewport.limit_height);
     if (!settings.quiet)  // no smaller than before for the info window's sake
         panes_beside_info_window(width, height, std::min(old_width, picture_shown_width()),

@@ -29,5 +29,7 @@ MetricSample measure_shown_metric(int pair, int metric)
 
 int metric_of_plane(PlaneView plane)
 {
-    return plane == plane_view_u ? metric_psnr_u : plane == plane_view_v ? metric_psnr_v : metric_psnr_y;
+    return plane == plane_view_u   ? metric_psnr_u
+           : plane == plane_view_v ? metric_psnr_v
+                                   : metric_psnr_y;
 }

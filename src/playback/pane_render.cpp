@@ -54,8 +54,8 @@ static void allocate_plane_pictures()
 {
     const YuvFrame &picture = *picture_of(1);
     for (int n = 1; n <= settings.expand; n++)
-        plane_pictures[n] = allocate_picture("plane_picture", 128, settings.pixel_format, picture.width,
-                                             picture.height);
+        plane_pictures[n] = allocate_picture("plane_picture", 128, settings.pixel_format,
+                                             picture.width, picture.height);
     for (int pair = 1; pair <= pair_count_for(settings.expand); pair++)
         plane_differences[pair] = allocate_picture("plane_difference", 124, default_pixel_format,
                                                    picture.width, picture.height);
@@ -78,10 +78,9 @@ static const YuvFrame *shown_difference(int pair)
     const YuvFrame &first = plane_pictures[pairs[pair].first];
     const YuvFrame &second = plane_pictures[pairs[pair].second];
     YuvFrame &difference = plane_differences[pair];
-    kernel_for(quality_kernels.difference, first)(first.y, first.luma_stride, second.y,
-                                          second.luma_stride, difference.y,
-                                          difference.luma_stride, first.width, first.height,
-                                          largest_sample_value(first));
+    kernel_for(quality_kernels.difference, first)(
+        first.y, first.luma_stride, second.y, second.luma_stride, difference.y,
+        difference.luma_stride, first.width, first.height, largest_sample_value(first));
     return &difference;
 }
 
