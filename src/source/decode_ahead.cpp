@@ -205,10 +205,11 @@ static void keep_first_behind(DecodeAhead *a)
         a->behind_count--;
     }
     int kept = (a->behind_first + a->behind_count) % a->behind_capacity;
-    if (head.frame->data[0])
-        av_frame_ref(a->behind[kept], head.frame);
-    else if (a->behind_count > 0)
-        av_frame_ref(a->behind[kept], a->behind[behind_index(a, a->behind_end - 1)]);
+    const AVFrame *shown = head.frame->data[0] ? head.frame
+                           : a->behind_count > 0 ? a->behind[behind_index(a, a->behind_end - 1)]
+                                                 : nullptr;
+    if (shown && av_frame_ref(a->behind[kept], shown) < 0)
+        die(1, "Out of memory: could not keep a decoded frame\n");
     a->behind_facts[kept] = head.facts;
     a->behind_lost[kept] = !head.frame->data[0];
     a->behind_count++;
