@@ -11,6 +11,7 @@ static const double margin_right = 210;  // the legend
 static const double title_height = 76;
 static const double psnr_panel_height = 330;
 static const double ssim_panel_height = 180;
+static const double size_panel_height = 130;
 static const double panel_gap = 26;
 static const double bottom_margin = 16;
 static const double psnr_least_span = 2;  // dB shown around a flat PSNR series
@@ -61,22 +62,35 @@ static void value_range(double min, double max, double least_span, double *low, 
     *high = max + range_margin * (max - min);
 }
 
-void plot_layout(int first_frame, int frames, double psnr_min, double psnr_max, int with_ssim,
-                 double ssim_min, double ssim_max, PlotPanel *psnr, PlotPanel *ssim, int *width,
-                 int *height)
+void plot_layout(const PlotContent *content, PlotPage *page)
 {
     double data_width = plot_page_width - plot_margin_left - margin_right;
-    int slots = frames > 0 ? frames : 1;
-    *psnr = {plot_margin_left, title_height, data_width, psnr_panel_height,
-             first_frame,      slots,        0,          0};
-    value_range(psnr_min, psnr_max, psnr_least_span, &psnr->low, &psnr->high);
+    int slots = content->frames > 0 ? content->frames : 1;
+    double row = content->identical_row ? plot_identical_row_height : 0;
+    PlotPanel *psnr = &page->psnr, *ssim = &page->ssim;
+    page->identical_top = title_height;
+    *psnr = {plot_margin_left, title_height + row, data_width, psnr_panel_height,
+             content->first_frame, slots, 0, 0};
+    value_range(content->psnr_min, content->psnr_max, psnr_least_span, &psnr->low, &psnr->high);
     double below_psnr =
         psnr->top + psnr->height + plot_tick_label_height + 2 * plot_frozen_row_height;
     *ssim = *psnr;
     ssim->top = below_psnr + panel_gap;
-    ssim->height = with_ssim ? ssim_panel_height : 0;
-    value_range(ssim_min, ssim_max, ssim_least_span, &ssim->low, &ssim->high);
-    double bottom = with_ssim ? ssim->top + ssim->height + plot_tick_label_height : below_psnr;
-    *width = plot_page_width;
-    *height = (int)std::ceil(bottom + bottom_margin);
+    ssim->height = content->with_ssim ? ssim_panel_height : 0;
+    value_range(content->ssim_min, content->ssim_max, ssim_least_span, &ssim->low, &ssim->high);
+    double bottom =
+        content->with_ssim ? ssim->top + ssim->height + plot_tick_label_height : below_psnr;
+    for (int panel = 0; panel < content->size_panels; panel++) {
+        PlotPanel *sizes = &page->sizes[panel];
+        *sizes = *psnr;
+        sizes->top = bottom + panel_gap;
+        sizes->height = size_panel_height;
+        sizes->low = 0;
+        sizes->high = content->most_bytes[panel] > 0
+                          ? content->most_bytes[panel] * (1 + range_margin)
+                          : 1;
+        bottom = sizes->top + sizes->height + plot_tick_label_height;
+    }
+    page->width = plot_page_width;
+    page->height = (int)std::ceil(bottom + bottom_margin);
 }

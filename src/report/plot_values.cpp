@@ -4,6 +4,7 @@
 #include "report.h"
 #include "common/die.h"
 #include "common/settings.h"
+#include "source/sequence.h"
 
 PlotValues plot_values;
 
@@ -28,6 +29,11 @@ void allocate_plot_values()
     }
     for (int n = 2; n <= settings.expand; n++)
         plot_values.frozen[n] = (unsigned char *)allocate_entries(1);
+    for (int n = 1; n <= settings.expand; n++)
+        if (sequence_has_facts(n)) {
+            plot_values.type[n] = (char *)allocate_entries(1);
+            plot_values.bytes[n] = (int64_t *)allocate_entries(sizeof(int64_t));
+        }
 }
 
 void add_frame_to_plot()
@@ -43,5 +49,11 @@ void add_frame_to_plot()
         plot_values.frozen[2][plot_values.frames] = (unsigned char)report_state.frozen2;
     if (settings.expand > 2)
         plot_values.frozen[3][plot_values.frames] = (unsigned char)report_state.frozen3;
+    for (int n = 1; n <= settings.expand; n++)
+        if (plot_values.type[n]) {
+            const FrameFacts *facts = &sequences[n].facts;
+            plot_values.type[n][plot_values.frames] = facts->known ? facts->type : 0;
+            plot_values.bytes[n][plot_values.frames] = facts->known ? facts->bytes : -1;
+        }
     plot_values.frames++;
 }

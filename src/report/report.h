@@ -87,6 +87,10 @@ struct PlotValues {
     float *psnr[4];            // luma PSNR of pair 1..3
     float *ssim[4];            // luma SSIM of pair 1..3 (when measured)
     unsigned char *frozen[4];  // sequence 2..3 was held (1) or read (0)
+    // Of each decoded sequence 1..3 (null for the others): the type of the frame read (0
+    // where none was: held, or past the stream's end) and its coded bytes (-1: unknown).
+    char *type[4];
+    int64_t *bytes[4];
 };
 extern PlotValues plot_values;
 

@@ -1,5 +1,6 @@
 // The report's plot: luma PSNR (and SSIM) of every pair against frame number over the
-// whole range, drawn with cairo from the values plot_values.cpp keeps.
+// whole range, and each decoded sequence's frame sizes, drawn with cairo from the values
+// plot_values.cpp keeps.
 #pragma once
 
 enum PlotFormat { plot_png, plot_svg, plot_pdf };
@@ -31,14 +32,32 @@ double plot_y(const PlotPanel *panel, double value);
 // Steps of 1, 2 or 5 times a power of ten, giving at most about `most` steps over `span`.
 double plot_tick_step(double span, int most);
 
-// The layout for `frames` frames from `first_frame` whose luma PSNR spans psnr_min..
-// psnr_max (and SSIM ssim_min..ssim_max when `with_ssim`): the panels and the page size.
-// The y ranges follow the data with a margin; a flat series gets a small range around it.
-void plot_layout(int first_frame, int frames, double psnr_min, double psnr_max, int with_ssim,
-                 double ssim_min, double ssim_max, PlotPanel *psnr, PlotPanel *ssim,
-                 int *page_width, int *page_height);
+const double plot_identical_row_height = 16;  // the row of identical frames over the PSNR panel
+
+// What the page shows, which sets the layout.
+struct PlotContent {
+    int first_frame, frames;
+    double psnr_min, psnr_max;  // of the frames that are not identical
+    int identical_row;          // some frames are identical: a row over the PSNR panel
+    int with_ssim;
+    double ssim_min, ssim_max;
+    int size_panels;            // one per decoded sequence, in order under the others
+    double most_bytes[3];       // each one's largest frame
+};
+
+// The panels and the page size. They share the frame axis; the PSNR and SSIM ranges follow
+// the data with a margin (a flat series gets a small range around it), the sizes start at 0.
+struct PlotPage {
+    PlotPanel psnr, ssim, sizes[3];
+    double identical_top;  // the identical row's top, when it is there
+    int width, height;
+};
+void plot_layout(const PlotContent *content, PlotPage *page);
 
 extern const unsigned plot_pair_colour[4];  // 0xRRGGBB of pair 1..3
+
+// The colour of a frame's bar by its type: I, P and B their own, any other (and '?') one more.
+unsigned plot_type_colour(char type);
 
 // Opens -plot's file; a path that cannot be written ends the run with status 1.
 void open_plot_file();

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <numeric>
 
 #include "program_run.h"
 #include "report/plot_title.h"
@@ -444,44 +446,123 @@ Strings plot_pair(const TempDir &dir, int frames, int level, const std::vector<i
     return {"-size", "16x16", "-no-ssim", "-f1", dir.file("black"), "-f2", dir.file("grey"), "-plot", dir.file("plot.png")};
 }
 
+// Whether the pixel is at least half way from the white ground to the first pair's colour.
+bool near_pair(cairo_surface_t *png, double x, double y)
+{
+    uint32_t pixel = *(uint32_t *)(cairo_image_surface_get_data(png) + (int)y * cairo_image_surface_get_stride(png) + (int)x * 4);
+    bool near = true;
+    for (int shift : {0, 8, 16}) {
+        int colour = plot_pair_colour[1] >> shift & 255;
+        near &= 2 * std::abs(int(pixel >> shift & 255) - colour) < 263 - colour;
+    }
+    return near;
+}
+
 // Rows of the PSNR panel at column x drawn in the first pair's colour: the first and the last.
 std::pair<int, int> rows_of_pair(cairo_surface_t *png, const PlotPanel &panel, double x)
 {
     std::pair<int, int> rows = {-1, -1};
-    for (int y = (int)panel.top; y < panel.top + panel.height; y++) {
-        uint32_t pixel = *(uint32_t *)(cairo_image_surface_get_data(png) + y * cairo_image_surface_get_stride(png) + (int)x * 4), near = 1;
-        for (int shift : {0, 8, 16}) {  // at least half way from the white ground to the pair's colour
-            int colour = plot_pair_colour[1] >> shift & 255;
-            near &= 2 * std::abs(int(pixel >> shift & 255) - colour) < 263 - colour;
-        }
-        if (near)
+    for (int y = (int)panel.top; y < panel.top + panel.height; y++)
+        if (near_pair(png, x, y))
             rows = {rows.first < 0 ? y : rows.first, y};
-    }
     return rows;
 }
 
 // A flat series lies on one row wherever it is read, as a line or as per-column bands; a one-frame
-// dip among 50,000 identical frames still reaches its value; both at the rows of the plot's mapping.
-TEST(ReportPlot, DrawsEachFrameAtTheHeightOfItsPsnrAndKeepsAOneFrameDip)
+// dip among 50,000 identical frames still reaches its value. Identical frames (100 dB) stay off the
+// value axis, which spans the others, and are marked in the row over the panel. The dashed level at
+// the panel's left edge is the summary's global PSNR. All at the places of the plot's mapping.
+TEST(ReportPlot, DrawsEachFrameAtItsPsnrIdenticalFramesInTheirRowAndTheGlobalLevel)
 {
-    const struct { int frames, level; std::vector<int> dips; } cases[] = {{300, 4, {}}, {3000, 4, {}}, {50000, 40, {31337}}};
+    std::vector<int> not_30_to_34(40);
+    std::iota(not_30_to_34.begin(), not_30_to_34.end(), 0);
+    not_30_to_34.erase(not_30_to_34.begin() + 30, not_30_to_34.begin() + 35);
+    const struct { int frames, level; std::vector<int> differing, looks; } cases[] = {  // differing frames (all when empty)
+        {300, 4, {}, {42, 150, 298}}, {3000, 4, {}, {428, 1500, 2998}}, {50000, 40, {31337}, {7142, 25000, 49998, 31337}},
+        {40, 9, not_30_to_34, {5, 29, 32, 35}}};
     for (const auto &c : cases) {
         TempDir dir;
-        ASSERT_EQ(run(report, plot_pair(dir, c.frames, c.level, c.dips), dir).status, 0);
-        double low = 10 * std::log10(65025.0 / (c.level * c.level)), high = c.dips.empty() ? low : 100;
-        PlotPanel psnr, ssim;
-        int width, height;
-        plot_layout(0, c.frames, low, high, 0, 0, 0, &psnr, &ssim, &width, &height);
+        Result result = run(report, plot_pair(dir, c.frames, c.level, c.differing), dir);
+        std::smatch global;
+        ASSERT_TRUE(result.status == 0 && std::regex_search(result.err, global, std::regex("global ([0-9.]+) dB"))) << result.err;
+        double value = 10 * std::log10(65025.0 / (c.level * c.level));
+        bool some_identical = !c.differing.empty();
+        PlotContent content = {0, c.frames, value, value, some_identical, 0, 0, 0, 0, {}};
+        PlotPage page;
+        plot_layout(&content, &page);
+        const PlotPanel &psnr = page.psnr;
         cairo_surface_t *png = cairo_image_surface_create_from_png(dir.file("plot.png").c_str());
-        ASSERT_EQ(cairo_image_surface_get_width(png) * 10000 + cairo_image_surface_get_height(png), width * 10000 + height);
-        for (int frame : {c.frames / 7, c.frames / 2, c.frames - 2}) {  // away from the dip: flat at `high`
-            std::pair<int, int> rows = rows_of_pair(png, psnr, plot_x(&psnr, frame));
-            EXPECT_TRUE(std::abs(rows.first - plot_y(&psnr, high)) < 2 && std::abs(rows.second - plot_y(&psnr, high)) < 2)
-                << c.frames << " frames, at frame " << frame << ": rows " << rows.first << ".." << rows.second;
+        ASSERT_EQ(cairo_image_surface_get_width(png) * 10000 + cairo_image_surface_get_height(png), page.width * 10000 + page.height);
+        for (int frame : c.looks) {  // the series at `value` or nothing at identical frames; a band's column shares frames
+            bool identical = some_identical && !std::count(c.differing.begin(), c.differing.end(), frame);
+            double x = plot_x(&psnr, frame);
+            int lowest = std::max(rows_of_pair(png, psnr, x - 1).second, rows_of_pair(png, psnr, x).second);
+            EXPECT_TRUE(identical ? lowest < plot_y(&psnr, value) - 5 : std::abs(lowest - plot_y(&psnr, value)) < 2)
+                << c.frames << " frames, at frame " << frame << ": lowest row " << lowest;
+            bool marked = near_pair(png, x, page.identical_top + plot_identical_row_height / 2);
+            EXPECT_EQ(marked, identical || (some_identical && c.frames > psnr.width)) << c.frames << " frames, at frame " << frame;
         }
-        for (int dip : c.dips)  // the dip's column, give or take the one it shares
-            EXPECT_NEAR(std::max(rows_of_pair(png, psnr, plot_x(&psnr, dip) - 1).second,
-                                 rows_of_pair(png, psnr, plot_x(&psnr, dip)).second), plot_y(&psnr, low), 2);
+        double level = std::stod(global.str(1));
+        int first = rows_of_pair(png, psnr, psnr.left + 2).first;
+        EXPECT_TRUE(level > psnr.high ? first == -1 : std::abs(first - plot_y(&psnr, level)) < 2) << first << " for " << level;
+        cairo_surface_destroy(png);
+    }
+}
+
+// Each decoded sequence gets a panel under the others, on the PSNR panel's frame mapping: at every frame a bar
+// as high as ffprobe's pkt_size of the packet read there, in the colour of its pict_type; none at a held frame.
+TEST(ReportPlot, SizePanelsDrawEachDecodedFramesBytesInItsTypesColour)
+{
+    TempDir dir;
+    const int frames = 12;
+    std::string source = dir.file("source.yuv"), encode = dir.file("encode.mkv");
+    ASSERT_EQ(run("/usr/bin/ffmpeg", {"-loglevel", "error", "-f", "lavfi", "-i", "testsrc2=size=176x144", "-frames:v", std::to_string(frames),
+                                     "-f", "rawvideo", source}, dir).status, 0);
+    ASSERT_EQ(run("/usr/bin/ffmpeg", {"-loglevel", "error", "-f", "rawvideo", "-s", "176x144", "-i", source, "-c:v", "libx264", "-bf", "2",
+                                     "-crf", "30", encode}, dir).status, 0);
+    std::string probe = run("/usr/bin/ffprobe", {"-v", "error", "-show_frames", "-show_entries", "frame=pict_type,pkt_size", "-of", "flat",
+                                                 encode}, dir).out;
+    std::map<int, std::pair<char, int>> probed;  // type and bytes by output order
+    std::regex entry("frames\\.frame\\.(\\d+)\\.(pict_type|pkt_size)=\"?([^\"\n]*)\"?");
+    for (std::sregex_iterator m(probe.begin(), probe.end(), entry), end; m != end; ++m)
+        (m->str(2) == "pict_type" ? probed[std::stoi(m->str(1))].first = m->str(3)[0] : probed[std::stoi(m->str(1))].second = std::stoi(m->str(3)));
+    ASSERT_EQ(probed.size(), size_t(frames)) << probe;
+    write_text_file(dir.file("held"), "3\n7\n");
+    const struct { Strings args; bool ssim, identical; int panels; std::vector<int> held; } cases[] = {  // the Encoded's panel last
+        {{"-no-ssim", "-fr2", dir.file("held"), "-f1", source, "-f2", encode}, false, false, 1, {3, 7}},
+        {{"-f1", encode, "-f2", encode}, true, true, 2, {}}};
+    for (const auto &c : cases) {
+        Result result = run(report, c.args, dir, {"-plot", dir.file("sizes.png")});
+        ASSERT_EQ(result.status, 0) << result.err;
+        std::vector<int> read_at(frames, -1);  // the packet each frame reads
+        for (int f = 0, read = 0; f < frames; f++)
+            read_at[f] = std::count(c.held.begin(), c.held.end(), f) ? -1 : read++;
+        int panels = c.panels;
+        double most = 0;
+        for (int f = 0; f < frames; f++)
+            most = std::max(most, read_at[f] < 0 ? 0.0 : probed[read_at[f]].second);
+        PlotContent content = {0, frames, 20, 30, c.identical, c.ssim, 0.5, 1, panels, {most, most}};
+        PlotPage page;
+        plot_layout(&content, &page);
+        cairo_surface_t *png = cairo_image_surface_create_from_png(dir.file("sizes.png").c_str());
+        ASSERT_EQ(cairo_image_surface_get_width(png) * 10000 + cairo_image_surface_get_height(png), page.width * 10000 + page.height);
+        const PlotPanel &above = c.ssim ? page.ssim : page.psnr;
+        for (int p = 0; p < panels; p++) {
+            const PlotPanel &sizes = page.sizes[p];
+            EXPECT_TRUE(sizes.top > above.top + above.height && sizes.left == page.psnr.left && sizes.width == page.psnr.width);
+            for (int f = 0; f < frames; f++) {
+                bool held = p == panels - 1 && read_at[f] < 0;
+                std::pair<char, int> frame = probed[held ? 0 : p == panels - 1 ? read_at[f] : f];
+                int x = (int)plot_x(&sizes, f), top = -1;
+                for (int y = (int)sizes.top; y < sizes.top + sizes.height && top < 0; y++) {
+                    uint32_t pixel = *(uint32_t *)(cairo_image_surface_get_data(png) + y * cairo_image_surface_get_stride(png) + x * 4);
+                    for (char type : {'I', 'P', 'B', '?'})
+                        top = (pixel & 0xffffff) == plot_type_colour(type) ? (type == frame.first ? y : -2) : top;
+                }
+                EXPECT_TRUE(held ? top == -1 : std::abs(top - plot_y(&sizes, frame.second)) < 1.5)
+                    << "panel " << p << ", frame " << f << ": " << frame.first << " " << frame.second << " bytes, bar top " << top;
+            }
+        }
         cairo_surface_destroy(png);
     }
 }
