@@ -31,6 +31,7 @@ Report (default: CSV with SSIM, one thread, no limit, no plot):
   -min-psnr X     exit status 2 when a pair's luma PSNR falls below X dB
   -threads N      1 or 2: a second thread reads and measures alongside
   -plot FILE      also draw per-frame PSNR and SSIM into FILE: .png, .svg, .pdf
+                  (and each encoded sequence's frame sizes by type)
   -label1 TEXT    name the Original in the plot; -label2 and -label3 the
                   others (legend CRF23<->CRF40); the columns keep their keys
   -l, -PSNR, -nodiff, -quiet, -shm, -shots DIR, -zoom F, -colorspace M,
