@@ -524,8 +524,13 @@ TEST(ReportPlot, SizePanelsDrawEachDecodedFramesBytesInItsTypesColour)
                                                  encode}, dir).out;
     std::map<int, std::pair<char, int>> probed;  // type and bytes by output order
     std::regex entry("frames\\.frame\\.(\\d+)\\.(pict_type|pkt_size)=\"?([^\"\n]*)\"?");
-    for (std::sregex_iterator m(probe.begin(), probe.end(), entry), end; m != end; ++m)
-        (m->str(2) == "pict_type" ? probed[std::stoi(m->str(1))].first = m->str(3)[0] : probed[std::stoi(m->str(1))].second = std::stoi(m->str(3)));
+    for (std::sregex_iterator m(probe.begin(), probe.end(), entry), end; m != end; ++m) {
+        std::pair<char, int> &frame = probed[std::stoi(m->str(1))];
+        if (m->str(2) == "pict_type")
+            frame.first = m->str(3)[0];
+        else
+            frame.second = std::stoi(m->str(3));
+    }
     ASSERT_EQ(probed.size(), size_t(frames)) << probe;
     write_text_file(dir.file("held"), "3\n7\n");
     const struct { Strings args; bool ssim, identical; int panels; std::vector<int> held; } cases[] = {  // the Encoded's panel last
