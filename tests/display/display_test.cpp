@@ -22,6 +22,7 @@
 #include "display/layout.h"
 #include "display/viewport.h"
 #include "source/sequence.h"
+#include "source/source.h"
 
 static const std::string banner = "\nkestrin Trivista\nhttps://trivista.example/\n\n";
 
@@ -215,26 +216,33 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
         auto colour = [&](char c) { return c == 'r' ? pixel("#CD3700") : c == 'g' ? pixel("#548B54") : black; };
         const struct {  // rows: colour letter and text at each place of text; "" or none: gray
             int frame, fps, start, end, loop, fr2, fr3, with_psnr, sequences, colours;  // matrix * 2 + range, -1 unnamed
-            const char *name1, *name2, *rows[16];
+            const char *name1, *name2, *rows[18];  // the last two: the stream lines of sequences 1 and 2
             bool logo;
             const char *fps_label;  // a rate that is not whole, shown as given
+            struct { char type; bool known, frozen; long long bytes; double qp; } streams[2];  // of sequences 1 and 2; type 0: raw, no stream line; qp < 0: none
         } cases[] = {
             {12, 25, 3, 1, 12, 4, 17, 1, 3, 3, "org.yuv", "enc.yuv",
              {"kFrame     12 @ 25 fps target rate", "kColours BT.709, limited range", "kStartframe 3", "kEndframe   1", "gLooping Enabled (12)",
               "gEncoded freezing 4", "gTransmitted freezing 17", "gPSNR    On", "kOrg: org.yuv", "kEnc: enc.yuv",
-              "kTra: tra.yuv", "kCurrent", "kMean", "r<30", "kLimits", "g>40"}, true, ""},
+              "kTra: tra.yuv", "kCurrent", "kMean", "r<30", "kLimits", "g>40", "", "k  P    1234 bytes  QP 21.32"}, true, "",
+             {{}, {'P', true, false, 1234, 21.32}}},
             {0, 25, 0, 9, 0, 0, 0, 0, 1, -1, "org.yuv", "enc.yuv",
              {"kFrame      0 @ 29.97 fps target rate", "", "kStartframe 0", "kEndframe   9", "rLooping Disabled", "", "",
-              "rPSNR    Off", "kOrg: org.yuv"}, true, "29.97"},
+              "rPSNR    Off", "kOrg: org.yuv", "", "", "", "", "", "", "", "k  -"}, true, "29.97",
+             {{'-', false, false, -1, -1}, {'I', true, false, 1, 1}}},  // nothing read yet; sequence 2 not shown
             // Names cut to 44 characters; no logo image (the last case: it stays away), the top stays gray.
             {123456, 5, 0, 0, 0, 0, 2, 0, 2, 4, "/a/rather/long/directory/name/for/the/original/sequence.yuv",
              "/tmp/encoded/sequence/of/exactly/44/chars.yv",
              {"kFrame 123456 @  5 fps target rate", "kColours BT.2020, full range", "kStartframe 0", "", "rLooping Disabled", "",
               "gTransmitted freezing 2", "rPSNR    Off", "kOrg: /a/rather/long/directory/name/for/the/origin",
-              "kEnc: /tmp/encoded/sequence/of/exactly/44/chars.yv"}, false, ""},
+              "kEnc: /tmp/encoded/sequence/of/exactly/44/chars.yv", "", "", "", "", "", "", "k  I       ? bytes  QP -", "k  frozen"}, false, "",
+             {{'I', true, false, -1, -1}, {'B', true, true, 99, 30}}},
         };
-        const XPoint at[16] = {{5, 75},  {5, 90},  {5, 105},  {5, 120},   {5, 135},   {5, 150},   {5, 165},   {5, 180},  {5, 325},
-                               {5, 350}, {5, 375},  {100, 200}, {210, 200}, {110, 290}, {155, 290}, {215, 290}};
+        const XPoint at[18] = {{5, 75},  {5, 90},  {5, 105},  {5, 120},   {5, 135},   {5, 150},   {5, 165},   {5, 180},  {5, 325},
+                               {5, 350}, {5, 375},  {100, 200}, {210, 200}, {110, 290}, {155, 290}, {215, 290}, {5, 337}, {5, 362}};
+        int order[18];  // as the window draws them: a stream line under its file line
+        std::iota(order, order + 18, 0);
+        std::stable_sort(order, order + 18, [&](int a, int b) { return at[a].y < at[b].y; });
         snprintf(sequences[3].yuvname, 256, "tra.yuv");
         for (const auto &c : cases) {
             playhead.frame = c.frame, settings.fps = c.fps, playhead.start_frame = c.start, playhead.end_frame = c.end, playhead.loop = c.loop;
@@ -243,14 +251,21 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
             settings.psnr = c.with_psnr, settings.expand = c.sequences, x11.kestrin = c.logo ? x11.kestrin : nullptr;
             settings.colour_conversion_named = c.colours >= 0, pixel_tables.colour_conversion = ColourConversion{c.colours / 2, c.colours % 2};
             snprintf(sequences[1].yuvname, 256, "%s", c.name1), snprintf(sequences[2].yuvname, 256, "%s", c.name2);
+            for (int n = 1; n <= 2; ++n) {
+                const auto &stream = c.streams[n - 1];
+                FrameFacts &facts = sequences[n].facts;
+                sequences[n].source.kind = stream.type ? &decoded_stream_kind : nullptr;
+                facts.type = stream.type, facts.known = stream.known, facts.frozen = stream.frozen;
+                facts.bytes = stream.bytes, facts.has_qp = stream.qp >= 0, facts.mean_qp = stream.qp;
+            }
             XClearWindow(x11.display, x11.status_win);
             draw_status();
             Sketch expected(300, 400, gray);
             if (c.logo)
                 XPutImage(x11.display, expected.pixmap, expected.context, logo, 0, 0, 0, 0, 300, 44);
-            for (int r = 0; r < 16; ++r)
+            for (int r : order)  // a stream line is padded to cover a longer one before it
                 if (c.rows[r] && *c.rows[r])
-                    expected.text(colour(c.rows[r][0]), at[r].x, at[r].y, c.rows[r] + 1);
+                    expected.text(colour(c.rows[r][0]), at[r].x, at[r].y, (r < 16 ? std::string(c.rows[r] + 1) : (std::string(c.rows[r] + 1) + std::string(45, ' ')).substr(0, 45)).c_str());
             EXPECT_EQ(expected.differing(x11.status_win, 300, 400), 0) << c.rows[0];
         }
         // PSNR rows: below 30 red, above 40 green, the limits black; the colour follows the
