@@ -176,7 +176,7 @@ TEST(Report, RefusesWithTheViewersMessagesAndStatuses)
     std::string a = write_test_sequence(dir.path(), "a", W, H, 1, 2), b = write_test_sequence(dir.path(), "b", W, H, 2, 2);
     const std::string limit = "the limit must be a number of dB\n", threads = "-threads takes 1 or 2\n";
     struct { bool alone; Strings args; int status; std::string out, err; } refusals[] = {  // alone or after -f1 a -f2 b
-        {1, {"-f1", a}, 1, "", "give at least two sequences (-f1 and -f2) to compare\n"}, {1, {"-json"}, 255, "Usage:", ""},
+        {1, {"-f1", a}, 1, "", "give at least two sequences (-f1 and -f2) to compare\n"}, {1, {"-json"}, 255, "\nUsage:\n\t" + report + " [opt.switches] -f1 yuv -f2 yuv [-f3 yuv]\n", ""},
         {1, {"-f2", b, "-f1", a}, 1, "Usage:", ""}, {1, {"-f1", a, "-f2", a + "x"}, 3, "", "Can't open yuvfile2 for input!\n"},
         {0, {"-min-psnr"}, 1, "", "-min-psnr needs a value in dB\n"}, {0, {"-min-psnr", "30dB"}, 1, "", limit},
         {0, {"-min-psnr", "nan"}, 1, "", limit}, {0, {"-min-psnr", ""}, 1, "", limit}, {0, {"-threads", "3"}, 1, "", threads},
@@ -656,6 +656,9 @@ TEST(ReportPlot, TitleShortensLongNamesSoThatAllFit)
         EXPECT_TRUE(parts.size() != 5 || (parts.length(1) == parts.length(3) && parts.length(2) == parts.length(4)))
             << line;  // two long names: one cap for both
     }
+    // However narrow the line, a long name keeps its first and last character.
+    const char *const narrow[3] = {"abc.yuv", "dir/xy", "c"};
+    EXPECT_EQ(plot_file_names(cr, captions, narrow, 3, 1), "Org: a\xe2\x80\xa6v     Enc: xy     Tra: c");
     EXPECT_EQ(cairo_status(cr), CAIRO_STATUS_SUCCESS);  // whole characters: valid UTF-8
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
