@@ -8,6 +8,7 @@ extern "C" {
 }
 
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 struct DecodedSource {
@@ -34,6 +35,14 @@ struct DecodedSource {
     std::vector<int64_t> frame_times;
     std::vector<bool> key_frames;
     std::vector<char> types;  // of every frame in output order, as in FrameFacts; never cleared
+    bool timed;               // every frame counted so far has a time, later than the one before
+    // Counting after the first frame runs on its own thread, which owns the record until
+    // finish_counting joins it; it starts at, and ends with, the seconds it took.
+    std::thread counting;
+    double counting_seconds;
+    // What the stream says before any frame is decoded, kept from the first opening.
+    AVRational rate;
+    int colorspace, color_range;
     bool (*give_up)(void *);  // asked between frames that positioning decodes and drops
     void *give_up_context;
     bool reopening;           // its reads end when positioning is given up on

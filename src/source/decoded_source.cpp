@@ -135,6 +135,8 @@ const char *decoding_failure(const DecodedSource *s)
 
 void close_decoded(DecodedSource *s)
 {
+    if (s->counting.joinable())
+        s->counting.join();
     close_streams(s);
     av_packet_free(&s->packet);
     av_frame_free(&s->frame);
@@ -190,39 +192,33 @@ static bool like_first_frame(const DecodedSource *s, const AVFrame *frame)
     return frame->width == s->width && frame->height == s->height && frame->format == s->pix_fmt;
 }
 
-// Every frame the decoder gives from the start: the length of the sequence, whatever the
-// container says, and the times that make steps back to a key frame safe.
-static void count_frames(DecodedSource *s)
+// One frame of the count: the first gives the sequence's geometry and format.
+static void count_frame(DecodedSource *s)
 {
-    double start = seconds_now();
-    bool timed = true;
-    for (; receive_frame(s); s->frames++) {
-        if (s->frames == 0)
-            s->width = s->frame->width, s->height = s->frame->height,
-            s->pix_fmt = s->frame->format;
-        s->lost_at.push_back(!like_first_frame(s, s->frame));
-        s->lost += s->lost_at.back();
-        int64_t time = s->frame->best_effort_timestamp;
-        timed = timed && time != AV_NOPTS_VALUE &&
-                (s->frame_times.empty() || time > s->frame_times.back());
-        if (timed)
-            s->frame_times.push_back(time), s->key_frames.push_back(s->frame->key_frame);
-        s->types.push_back(av_get_picture_type_char(s->frame->pict_type));
-        av_frame_unref(s->frame);
-    }
-    if (!timed)
+    if (s->frames == 0)
+        s->width = s->frame->width, s->height = s->frame->height, s->pix_fmt = s->frame->format;
+    s->lost_at.push_back(!like_first_frame(s, s->frame));
+    s->lost += s->lost_at.back();
+    int64_t time = s->frame->best_effort_timestamp;
+    s->timed = s->timed && time != AV_NOPTS_VALUE &&
+               (s->frame_times.empty() || time > s->frame_times.back());
+    if (s->timed)
+        s->frame_times.push_back(time), s->key_frames.push_back(s->frame->key_frame);
+    s->types.push_back(av_get_picture_type_char(s->frame->pict_type));
+    av_frame_unref(s->frame);
+    s->frames++;
+}
+
+// The frames after the first, on the counting thread: the length of the sequence, whatever
+// the container says, and the times that make steps back to a key frame safe.
+static void count_other_frames(DecodedSource *s)
+{
+    while (receive_frame(s))
+        count_frame(s);
+    if (!s->timed)
         s->frame_times.clear(), s->key_frames.clear();
-    double took = seconds_now() - start;
-    if (took > 1.0)
-        fprintf(stderr, "%s: counting its %lld frames took %.1f s\n", s->path,
-                (long long)s->frames, took);
-    if (s->lost > 0)
-        fprintf(stderr, "%s: %lld frames of another picture size or format are lost: the "
-                        "picture before each is held\n", s->path, (long long)s->lost);
-    if (s->frames > 0)
-        reopen_streams(s);
-    if (s->failure[0])
-        die(1, "%s", s->failure);
+    s->counting_seconds = seconds_now() - s->counting_seconds;
+    reopen_streams(s);
 }
 
 DecodedSource *open_decoded(const char *path)
@@ -233,6 +229,7 @@ DecodedSource *open_decoded(const char *path)
     s->stream = -1;
     s->pix_fmt = AV_PIX_FMT_NONE;
     s->held_to = -1;
+    s->timed = true;
     s->packet = av_packet_alloc();
     s->frame = av_frame_alloc();
     if (!s->packet || !s->frame)
@@ -242,7 +239,13 @@ DecodedSource *open_decoded(const char *path)
         close_decoded(s);
         die(1, "%s: %s\n", path, why);
     }
-    count_frames(s);
+    // What the stream says before any frame, as every reopening finds it again.
+    s->rate = s->format->streams[s->stream]->avg_frame_rate;
+    s->colorspace = s->codec->colorspace;
+    s->color_range = s->codec->color_range;
+    s->counting_seconds = seconds_now();
+    if (receive_frame(s))
+        count_frame(s);
     if (s->frames == 0) {
         bool gave_up = s->gave_up;
         close_decoded(s);
@@ -251,7 +254,24 @@ DecodedSource *open_decoded(const char *path)
                 (long long)(first_frame_bytes >> 20));
         die(1, "%s: holds no video frame\n", path);
     }
+    // The other sequences open, and count, meanwhile.
+    s->counting = std::thread(count_other_frames, s);
     return s;
+}
+
+void finish_counting(DecodedSource *s)
+{
+    if (!s->counting.joinable())
+        return;
+    s->counting.join();
+    if (s->counting_seconds > 1.0)
+        fprintf(stderr, "%s: counting its %lld frames took %.1f s\n", s->path,
+                (long long)s->frames, s->counting_seconds);
+    if (s->lost > 0)
+        fprintf(stderr, "%s: %lld frames of another picture size or format are lost: the "
+                        "picture before each is held\n", s->path, (long long)s->lost);
+    if (s->failure[0])
+        die(1, "%s", s->failure);
 }
 
 int decoded_width(const DecodedSource *s) { return s->width; }
@@ -276,27 +296,26 @@ const PixelFormat *decoded_format(const DecodedSource *s)
 
 bool decoded_rate(const DecodedSource *s, int *numerator, int *denominator)
 {
-    AVRational rate = s->format->streams[s->stream]->avg_frame_rate;
-    if (rate.num <= 0 || rate.den <= 0)
+    if (s->rate.num <= 0 || s->rate.den <= 0)
         return false;
-    *numerator = rate.num;
-    *denominator = rate.den;
+    *numerator = s->rate.num;
+    *denominator = s->rate.den;
     return true;
 }
 
 ColourConversion decoded_colours(const DecodedSource *s)
 {
     ColourConversion said = {-1, -1};
-    switch (s->codec->colorspace) {
+    switch (s->colorspace) {
     case AVCOL_SPC_BT470BG:
     case AVCOL_SPC_SMPTE170M: said.matrix = matrix_bt601; break;
     case AVCOL_SPC_BT709: said.matrix = matrix_bt709; break;
     case AVCOL_SPC_BT2020_NCL: said.matrix = matrix_bt2020; break;
     default: break;
     }
-    if (s->codec->color_range == AVCOL_RANGE_MPEG)
+    if (s->color_range == AVCOL_RANGE_MPEG)
         said.range = range_limited;
-    else if (s->codec->color_range == AVCOL_RANGE_JPEG || full_range_name(decoded_format_name(s)))
+    else if (s->color_range == AVCOL_RANGE_JPEG || full_range_name(decoded_format_name(s)))
         said.range = range_full;
     return said;
 }

@@ -20,12 +20,18 @@ bool looks_encoded(const char *path, bool read_content);
 // The library's own messages off: damage is concealed, not reported.
 void quiet_decoder_library();
 
-// Opens the file's video stream (cover art is none) and its decoder, and counts the frames
-// the decoder gives from the start; frames of another size or format than the first are
-// lost (one line on standard error counts them). A file that cannot be opened, holds no
-// video stream, no frame, or no frame in its first megabytes, or has no decoder ends the
-// run with a message naming it and status 1.
+// Opens the file's video stream (cover art is none) and its decoder, decodes its first frame
+// and starts counting the frames the decoder gives from the start on a thread of its own, so
+// that the sequences of a run count in parallel. A file that cannot be opened, holds no video
+// stream, no frame, or no frame in its first megabytes, or has no decoder ends the run with a
+// message naming it and status 1.
 DecodedSource *open_decoded(const char *path);
+
+// Waits for the count; every function below but the first frame's geometry, format, rate and
+// colours, and close_decoded, needs it finished. Frames of another size or format than the
+// first are lost (one line on standard error counts them); a file that changed during the
+// count ends the run with a message naming it and status 1.
+void finish_counting(DecodedSource *source);
 
 // The first frame's picture size and sample format; the format is null when the run cannot
 // hold it, and `format_name` names it either way. Full-range "yuvj" formats are their planar

@@ -45,13 +45,24 @@ static void open_decoded_stream(Source *source, SourceProbe *)
     source->format = format;
     source->colours = decoded_colours(decoder);
     decoded_rate(decoder, &source->rate_numerator, &source->rate_denominator);
-    // Last: from here on the decoder belongs to the thread.
-    stream(source)->ahead = prepare_decoding_ahead(decoder);
+}
+
+// The stream once counted, with its decoding-ahead thread prepared: what everything after
+// opening uses, so that opening the other sequences overlaps the count.
+static DecodedStream *counted(const Source *source)
+{
+    DecodedStream *s = stream(source);
+    if (!s->ahead) {
+        finish_counting(s->decoder);
+        // From here on the decoder belongs to the decoding-ahead thread.
+        s->ahead = prepare_decoding_ahead(s->decoder);
+    }
+    return s;
 }
 
 static int64_t decoded_frame_count(Source *source)
 {
-    return decoded_frame_count(stream(source)->decoder);
+    return decoded_frame_count(counted(source)->decoder);
 }
 
 static void refuse_empty_stream(const Source *source)
@@ -61,27 +72,27 @@ static void refuse_empty_stream(const Source *source)
 
 static void seek_decoded(Source *source, int64_t frame)
 {
-    position_ahead(stream(source)->ahead, frame);
+    position_ahead(counted(source)->ahead, frame);
 }
 
 static bool read_decoded(Source *source, YuvFrame *picture)
 {
-    return read_ahead(stream(source)->ahead, picture);
+    return read_ahead(counted(source)->ahead, picture);
 }
 
 static bool decoded_stream_ended(const Source *source)
 {
-    return ahead_ended(stream(source)->ahead);
+    return ahead_ended(counted(source)->ahead);
 }
 
 static const FrameFacts *decoded_stream_facts(const Source *source)
 {
-    return ahead_facts(stream(source)->ahead);
+    return ahead_facts(counted(source)->ahead);
 }
 
 static char decoded_stream_frame_type(const Source *source, int64_t k)
 {
-    return decoded_frame_type(stream(source)->decoder, k);
+    return decoded_frame_type(counted(source)->decoder, k);
 }
 
 // Also after an open that was refused before the record was made.
