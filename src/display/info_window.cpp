@@ -152,7 +152,7 @@ static void draw_file_line(int n, int y, const char *name)
 static void draw_facts_line(int n, int y)
 {
     const FrameFacts &facts = sequences[n].facts;
-    char bytes[24] = "?", qp[24] = "-", text[50] = "  -";
+    char bytes[24] = "?", qp[24] = "-", text[72] = "  -";
     if (facts.bytes >= 0)
         snprintf(bytes, sizeof bytes, "%lld", (long long)facts.bytes);
     if (facts.has_qp)
