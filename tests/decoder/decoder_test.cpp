@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <regex>
 #include <set>
+#include <thread>
 
 #include <unistd.h>
 
@@ -685,5 +687,28 @@ TEST(Decoder, ReadsGivenUpOnLeaveEveryLaterReadExact)
     }
     EXPECT_GT(given_up, 0);
     EXPECT_GT(read, 0);
+    close_sequences();
+}
+
+// A move onto a picture decoded ahead or kept behind takes it from there: the decoder goes on
+// where it is and never opens the file again, which here it could not (a new file of garbage
+// took its name; the open one reads on).
+TEST(Decoder, MovesAmongThePicturesDecodedAheadNeverStartTheDecoderAgain)
+{
+    const std::string file = at("ahead.264");
+    write_text_file(file, read_text_file(encode("h264.264", "copy", {}, "h264.mkv")));  // no times: a start again opens the file
+    std::vector<unsigned char> planes;
+    Strings facts;
+    std::vector<std::vector<unsigned char>> frames = open_and_decode_all(file, "yuv420p", &planes, &facts);
+    ASSERT_EQ(frames.size(), (size_t)N);
+    position_sequence(1, 0);
+    ASSERT_TRUE(read_picture(1, whole_picture_of(1)) && planes == frames[0]);
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // the pictures after it wait
+    write_text_file(at("garbage"), "not a video\n");
+    ASSERT_EQ(std::rename(at("garbage").c_str(), file.c_str()), 0);
+    for (int k : {2, 3, 1, 2, 4, 7}) {  // among the waiting, the next, kept behind, waiting, further on
+        position_sequence(1, k);
+        ASSERT_TRUE(read_picture(1, whole_picture_of(1)) && planes == frames[k]) << "frame " << k;
+    }
     close_sequences();
 }
