@@ -202,7 +202,7 @@ TEST(Report, NamesMustAgreeAndLeftoverBytesAndUnreadFormatsAreNamed)
     std::string e = write_test_sequence(dir.path(), "e_1280x720.yuv", W, H, 2, 2);
     std::string q = write_test_sequence(dir.path(), "q_yuv420p10be.yuv", W, H, 1, 2, 5);
     std::string c = write_test_sequence(dir.path(), "c", W, H, 2, 3, 7);
-    std::string p = write_test_sequence(dir.path(), "p_cif.yuv", W, H, 2, 2);
+    std::string p = write_test_sequence(dir.path(), "p_cif.yuv", W, H, 2, 2), tiny = write_test_sequence(dir.path(), "t_1x2.yuv", W, H, 2, 2);
     std::string a10 = write_test_sequence(dir.path(), "a_10bit", W, H, 3, 2), b10 = write_test_sequence(dir.path(), "b_10bit", W, H, 2, 2);
     struct { Strings args; int status; std::string err; } rows[] = {
         {{"-f1", o, "-f2", e}, 1, o + ": size 1920x1080 and format yuv420p10le taken from the file "
@@ -210,6 +210,7 @@ TEST(Report, NamesMustAgreeAndLeftoverBytesAndUnreadFormatsAreNamed)
         {{"-f1", e, "-f2", c}, 1, e + ": size 1280x720 taken from the file name\n" + e + " holds no whole frame of 1382400 "
                                   "bytes (1280x720 YUV 4:2:0)\n"},
         {{"-f1", c, "-f2", p}, 1, p + ": size 352x288 from the file name does not match 176x144 of " + c + "\n"},
+        {{"-f1", c, "-f2", tiny}, 1, tiny + ": size 1x2 from the file name does not match 176x144 of " + c + "\n"},  // however small
         {{"-f1", q, "-f2", c}, 0, q + ": yuv420p10be in the file name is not a sample format that can be read; it is "
                                   "ignored\n" + q + ": no picture size given: 176x144 assumed, which leaves 5 bytes after "
                                   "the last whole frame\n" + c + ": 7 bytes after the last whole frame are not read\n"},
