@@ -1,7 +1,8 @@
-// Every manual page renders without a warning and names every option its program's --help
-// lists: the options are read from the help itself, so neither text is copied here.
+// Every manual page renders without a warning, names every option its program's --help lists
+// and the same exit statuses: both are read from the texts themselves, so neither is copied here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -28,13 +29,38 @@ static std::set<std::string> options_in_help(const std::string &help)
     return options;
 }
 
+// The statuses a help's "Exit status:" paragraph names ("0 normal end; 1 usage errors; ...").
+static std::set<int> statuses_in_help(const std::string &help)
+{
+    size_t start = help.find("Exit status:");
+    std::string paragraph = start == std::string::npos ? "" : help.substr(start, help.find("\n\n", start) - start);
+    std::replace(paragraph.begin(), paragraph.end(), '\n', ' ');
+    std::set<int> statuses;
+    std::regex status("[:;] ([0-9]+)(?=[ ;])");
+    for (std::sregex_iterator m(paragraph.begin(), paragraph.end(), status), end; m != end; ++m)
+        statuses.insert(std::stoi((*m)[1]));
+    return statuses;
+}
+
+// The statuses of a manual page's EXIT STATUS section, one tagged paragraph each.
+static std::set<int> statuses_in_page(const std::string &source)
+{
+    size_t start = source.find(".SH EXIT STATUS");
+    std::string section = start == std::string::npos ? "" : source.substr(start, source.find("\n.SH ", start + 1) - start);
+    std::set<int> statuses;
+    std::regex status("\\.TP\n\\.B ([0-9]+)\n");
+    for (std::sregex_iterator m(section.begin(), section.end(), status), end; m != end; ++m)
+        statuses.insert(std::stoi((*m)[1]));
+    return statuses;
+}
+
 static bool names_option(const std::string &page, const std::string &name)
 {
     std::regex word("(^|[^A-Za-z0-9_-])" + name + "($|[^A-Za-z0-9_-])");  // names need no escape
     return std::regex_search(page, word);
 }
 
-TEST(Manuals, RenderWithoutWarningsAndNameEveryOptionTheHelpLists)
+TEST(Manuals, RenderWithoutWarningsAndNameEveryOptionAndExitStatusTheHelpLists)
 {
     struct Manual { const char *program, *page; };
     const Manual manuals[] = {{"src/playback/trivista", "trivista.1"},
@@ -62,5 +88,6 @@ TEST(Manuals, RenderWithoutWarningsAndNameEveryOptionTheHelpLists)
         ASSERT_NE(wide.out.find("SYNOPSIS"), std::string::npos) << wide.err;
         for (const std::string &name : options)
             EXPECT_TRUE(names_option(wide.out, name)) << name << " is not in " << manual.page;
+        EXPECT_EQ(statuses_in_help(help.out), statuses_in_page(read_text_file(page))) << "exit statuses";
     }
 }
