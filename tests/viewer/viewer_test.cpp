@@ -825,13 +825,16 @@ TEST(Zoom, OtherValuesAndZoomsBeyondTheLargestPictureAreRefusedWithStatusOne)
     TempDir dir;
     std::string first = write_test_sequence(dir.path(), "seq1", W, V, 1, 1);
     write_text_file(dir.file("large"), std::string(1040 * 592 * 3 / 2, 'x'));
+    write_text_file(dir.file("largest"), std::string(1024 * 576 * 3 / 2, 'x'));
     const struct { std::vector<std::string> args; std::string err; } table[] = {
         {{"-f1", first, "-zoom", "3/4"}, "-zoom 3/4: the zoom must be one of 1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
         {{"-f1", first, "-zoom", "1/7"}, "-zoom 1/7: the zoom must be one of 1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
         {{"-f1", first, "-zoom", "1/2 "}, "-zoom 1/2 : the zoom must be one of 1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
         {{"-f1", first, "-zoom", "8"}, "-zoom 8: the zoom must be one of 1/8, 1/6, 1/5, 1/4, 1/3, 1/2, 1, 2, 3 or 4\n"},
         {{"-size", "1040x592", "-zoom", "4", "-f1", dir.file("large")},
-         "-zoom 4: the pictures would be shown at 4160x2368, larger than 4096x2304\n"}};
+         "-zoom 4: the pictures would be shown at 4160x2368, larger than 4096x2304\n"},
+        // Shown at the largest picture exactly: on to the display, of which there is none here.
+        {{"-size", "1024x576", "-zoom", "4", "-f1", dir.file("largest")}, "Can not open display\n"}};
     for (const auto &r : table) {
         ChildProcess child(trivista_path(), r.args, "", dir.path());
         expect_end(child, 1, "", r.err);
