@@ -13,6 +13,7 @@
 #include <numeric>
 
 #include "program_run.h"
+#include "report/plot_drawing.h"
 #include "report/plot_title.h"
 #include "report/report_plot.h"
 
@@ -511,7 +512,8 @@ TEST(ReportPlot, DrawsEachFrameAtItsPsnrIdenticalFramesInTheirRowAndTheGlobalLev
 }
 
 // Each decoded sequence gets a panel under the others, on the PSNR panel's frame mapping: at every frame a bar
-// as high as ffprobe's pkt_size of the packet read there, in the colour of its pict_type; none at a held frame.
+// as high as ffprobe's pkt_size of the packet read there, in the colour of its pict_type; none at a held frame,
+// which the frozen row under the PSNR panel marks.
 TEST(ReportPlot, SizePanelsDrawEachDecodedFramesBytesInItsTypesColour)
 {
     TempDir dir;
@@ -568,6 +570,19 @@ TEST(ReportPlot, SizePanelsDrawEachDecodedFramesBytesInItsTypesColour)
                 EXPECT_TRUE(held ? top == -1 : std::abs(top - plot_y(&sizes, frame.second)) < 1.5)
                     << "panel " << p << ", frame " << f << ": " << frame.first << " " << frame.second << " bytes, bar top " << top;
             }
+        }
+        // Under the PSNR panel's frame numbers, the Encoded's frozen row: a stroke at each held frame, within the row.
+        double row_top = page.psnr.top + page.psnr.height + plot_tick_label_height;
+        for (int f = 0; f < frames && !c.held.empty(); f++) {
+            int x = (int)plot_x(&page.psnr, f), inside = 0, outside = 0;
+            for (int y = (int)row_top; y < row_top + 2 * plot_frozen_row_height; y++) {
+                uint32_t pixel = *(uint32_t *)(cairo_image_surface_get_data(png) + y * cairo_image_surface_get_stride(png) + x * 4);
+                bool grey = true;  // at least half way from the white ground to the frozen colour
+                for (int shift : {0, 8, 16})
+                    grey &= 2 * std::abs(int(pixel >> shift & 255) - int(plot_frozen_colour >> shift & 255)) < 263 - int(plot_frozen_colour >> shift & 255);
+                ((y >= row_top && y < row_top + plot_frozen_row_height) ? inside : outside) += grey;
+            }
+            EXPECT_TRUE((read_at[f] < 0 ? inside > 4 : inside == 0) && outside == 0) << "frame " << f << ": " << inside << " " << outside;
         }
         cairo_surface_destroy(png);
     }
