@@ -473,7 +473,7 @@ std::pair<int, int> rows_of_pair(cairo_surface_t *png, const PlotPanel &panel, d
 // A flat series lies on one row wherever it is read, as a line or as per-column bands; a one-frame
 // dip among 50,000 identical frames still reaches its value. Identical frames (100 dB) stay off the
 // value axis, which spans the others, and are marked in the row over the panel. The dashed level at
-// the panel's left edge is the summary's global PSNR. All at the places of the plot's mapping.
+// the panel's left edge is the summary's global PSNR, the legend's line level. All at the places of the plot's mapping.
 TEST(ReportPlot, DrawsEachFrameAtItsPsnrIdenticalFramesInTheirRowAndTheGlobalLevel)
 {
     std::vector<int> not_30_to_34(40);
@@ -507,6 +507,10 @@ TEST(ReportPlot, DrawsEachFrameAtItsPsnrIdenticalFramesInTheirRowAndTheGlobalLev
         double level = std::stod(global.str(1));
         int first = rows_of_pair(png, psnr, psnr.left + 2).first;
         EXPECT_TRUE(level > psnr.high ? first == -1 : std::abs(first - plot_y(&psnr, level)) < 2) << first << " for " << level;
+        // The legend's line of the pair, right of the panel and level with its label's middle, from end to end.
+        const PlotPanel legend = {psnr.left + psnr.width, psnr.top, 60, 20, 0, 1, 0, 1};
+        EXPECT_EQ(rows_of_pair(png, legend, legend.left + 18), rows_of_pair(png, legend, legend.left + 38));
+        EXPECT_NEAR(rows_of_pair(png, legend, legend.left + 18).first, psnr.top + 7, 1);
         cairo_surface_destroy(png);
     }
 }
