@@ -321,6 +321,26 @@ int box_mean(const YuvFrame &in, int plane, int x, int y, int n)
 
 }  // namespace
 
+// A family's list stops at the room it is given: the first `capacity` variants, reference first, and not one more.
+template <typename Kernels>
+void expect_listed_within_room(int (*available)(const Kernels **, int))
+{
+    const Kernels *all[8] = {};
+    int count = available(all, 8);
+    ASSERT_TRUE(count >= 1 && count < 8);
+    for (int capacity = 0; capacity <= count; capacity++) {
+        const Kernels *list[8] = {};
+        EXPECT_EQ(available(list, capacity), capacity);
+        EXPECT_TRUE(std::equal(list, list + capacity, all) && list[capacity] == nullptr) << capacity;
+    }
+}
+
+TEST(KernelChoice, EveryFamilyListsAtMostTheRoomItIsGiven)
+{
+    expect_listed_within_room(available_zoom_variants);
+    expect_listed_within_room(available_render_variants);
+}
+
 TEST(Zoom, OutByNAveragesBlocksOrKeepsTheLargestErrorAndEveryVariantGivesTheReferenceBytes)
 {
     const ZoomKernels *variants[4];
