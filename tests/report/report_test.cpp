@@ -473,7 +473,8 @@ std::pair<int, int> rows_of_pair(cairo_surface_t *png, const PlotPanel &panel, d
 // A flat series lies on one row wherever it is read, as a line or as per-column bands; a one-frame
 // dip among 50,000 identical frames still reaches its value. Identical frames (100 dB) stay off the
 // value axis, which spans the others, and are marked in the row over the panel. The dashed level at
-// the panel's left edge is the summary's global PSNR, the legend's line level. All at the places of the plot's mapping.
+// the panel's left edge is the summary's global PSNR, the legend's line level; no frame number past the last.
+// All at the places of the plot's mapping.
 TEST(ReportPlot, DrawsEachFrameAtItsPsnrIdenticalFramesInTheirRowAndTheGlobalLevel)
 {
     std::vector<int> not_30_to_34(40);
@@ -511,6 +512,11 @@ TEST(ReportPlot, DrawsEachFrameAtItsPsnrIdenticalFramesInTheirRowAndTheGlobalLev
         const PlotPanel legend = {psnr.left + psnr.width, psnr.top, 60, 20, 0, 1, 0, 1};
         EXPECT_EQ(rows_of_pair(png, legend, legend.left + 18), rows_of_pair(png, legend, legend.left + 38));
         EXPECT_NEAR(rows_of_pair(png, legend, legend.left + 18).first, psnr.top + 7, 1);
+        int ticks_beyond = 0;  // no frame number past the last frame: no tick under the axis right of the panel
+        for (int x = (int)(psnr.left + psnr.width) + 2; x < psnr.left + psnr.width + 40; x++)
+            for (int y = (int)(psnr.top + psnr.height) + 1; y < psnr.top + psnr.height + 4; y++)
+                ticks_beyond += (*(uint32_t *)(cairo_image_surface_get_data(png) + y * cairo_image_surface_get_stride(png) + x * 4) & 0x808080) == 0;
+        EXPECT_EQ(ticks_beyond, 0);
         cairo_surface_destroy(png);
     }
 }
