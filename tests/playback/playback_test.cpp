@@ -613,9 +613,9 @@ TEST_F(Startup, PicturesStartBlackAndBuffersFollowThePictureSizeOrTheMessageEnds
 // freeze holds it before its first read), and both files go on where play goes on.
 TEST_F(Startup, SeekingLeavesEverySequenceWherePlayHasItAlsoPastItsEnd)
 {
-    write_test_sequence(".", "C", 176, 144, 2, 4), write_text_file("F0", "0\n");
-    const struct { const char *second; int from, target, shown, cut, next; } cases[] = {
-        {"C", 0, 8, 3, 0, -1}, {"B", 0, 5, 0, 100, -1}, {"C -fr2 F0", 5, 0, -1, 0, 0}, {"C", 8, 2, 2, 0, 3}};
+    write_test_sequence(".", "C", 176, 144, 2, 4), write_test_sequence(".", "Z", 176, 144, 2, 0, 100), write_text_file("F0", "0\n");
+    const struct { const char *second; int from, target, shown, cut, next; } cases[] = {  // Z: 100 bytes, no whole frame
+        {"C", 0, 8, 3, 0, -1}, {"B", 0, 5, 0, 100, -1}, {"C -fr2 F0", 5, 0, -1, 0, 0}, {"C", 8, 2, 2, 0, 3}, {"Z", 5, 5, -1, 100, -1}};
     for (const auto &c : cases) {
         start(std::string("-f1 A -f2 ") + c.second);
         {
