@@ -37,6 +37,14 @@ void listen_for_input()
         XSelectInput(x11.display, w, w == x11.window ? main_window_mask : input_mask);
         XSetWMProtocols(x11.display, w, &wm_delete_window, 1);
     }
+    // A size given to the main window before it was listened to (by the window manager or
+    // the user during start-up) sent no event: it is taken as if it had.
+    XWindowAttributes main_window;
+    if (x11.window && XGetWindowAttributes(x11.display, x11.window, &main_window) &&
+        (main_window.width != main_window_width() || main_window.height != main_window_height()) &&
+        taken.count < most_taken)
+        taken.waiting[(taken.first + taken.count++) % most_taken] =
+            UserCommand{command_resize, 0, main_window.width, main_window.height, 0};
 }
 
 void follow_pointer(bool follow)
