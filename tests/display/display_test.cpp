@@ -14,6 +14,7 @@
 
 #include "convert/color_tables.h"
 #include "display/display.h"
+#include "display/events.h"
 #include "harness.h"
 #include "display/psnr_graph.h"
 #include "common/region.h"
@@ -146,6 +147,27 @@ TEST(MainWindow, IsAGrayWindowAtTheOriginSizedByTheLayoutAndMappedOnReturn)
             break;  // a hanging case would otherwise cost its timeout for every row
     }
     managing.join();
+}
+
+// A size the main window is given before the viewer listens to it sends the viewer no event:
+// listening takes it as a resize, once; its own size is none.
+TEST(MainWindow, ASizeGivenBeforeListeningIsTakenAsAResize)
+{
+    XvfbServer server(24);
+    for (int given : {0, 1}) {
+        in_child([&] {
+            use_layout(176, 144, 3, 0);
+            init_display(server.name().c_str());
+            XConnection other(server.name());  // as a window manager would
+            if (given)
+                XResizeWindow(other.get(), x11.window, 700, 400), XSync(other.get(), False);
+            listen_for_input();
+            UserCommand first = next_command(false);
+            EXPECT_TRUE(given ? first.kind == command_resize && first.x == 700 && first.y == 400 : first.kind == command_none)
+                << given << ": " << first.kind << " " << first.x << "x" << first.y;
+            EXPECT_EQ(next_command(false).kind, command_none);
+        });
+    }
 }
 
 // Every pane at its place with its caption, through XPutImage and shared memory; a shared
