@@ -37,7 +37,7 @@ struct DecodedSource {
     std::vector<char> types;  // of every frame in output order, as in FrameFacts; never cleared
     bool timed;               // every frame counted so far has a time, later than the one before
     // Counting after the first frame runs on its own thread, which owns the record until
-    // finish_counting joins it; it starts at, and ends with, the seconds it took.
+    // finish_counting joins it, and the seconds it took.
     std::thread counting;
     double counting_seconds;
     // What the stream says before any frame is decoded, kept from the first opening.

@@ -213,11 +213,12 @@ static void count_frame(DecodedSource *s)
 // the container says, and the times that make steps back to a key frame safe.
 static void count_other_frames(DecodedSource *s)
 {
+    double start = seconds_now();
     while (receive_frame(s))
         count_frame(s);
     if (!s->timed)
         s->frame_times.clear(), s->key_frames.clear();
-    s->counting_seconds = seconds_now() - s->counting_seconds;
+    s->counting_seconds = seconds_now() - start;
     reopen_streams(s);
 }
 
@@ -243,7 +244,6 @@ DecodedSource *open_decoded(const char *path)
     s->rate = s->format->streams[s->stream]->avg_frame_rate;
     s->colorspace = s->codec->colorspace;
     s->color_range = s->codec->color_range;
-    s->counting_seconds = seconds_now();
     if (receive_frame(s))
         count_frame(s);
     if (s->frames == 0) {

@@ -52,7 +52,7 @@ ColourConversion decoded_colours(const DecodedSource *source);
 int64_t decoded_frame_count(const DecodedSource *source);
 
 // The type of frame `frame_number` as counting found it ('I', 'P', ...; '?' unknown); 0 past
-// the end. Made before any thread decodes, so safe to ask from any.
+// the end. Made by counting, before any thread decodes for play, so safe to ask from any.
 char decoded_frame_type(const DecodedSource *source, int64_t frame_number);
 
 // The next frame, its reference moved into the empty `frame` (copy_decoded_frame gives its

@@ -285,9 +285,14 @@ TEST(InfoWindow, ShowsTheSettingsAndPsnrRowsAndTheGraphsFollowTheHistories)
             Sketch expected(300, 400, gray);
             if (c.logo)
                 XPutImage(x11.display, expected.pixmap, expected.context, logo, 0, 0, 0, 0, 300, 44);
-            for (int r : order)  // a stream line is padded to cover a longer one before it
-                if (c.rows[r] && *c.rows[r])
-                    expected.text(colour(c.rows[r][0]), at[r].x, at[r].y, (r < 16 ? std::string(c.rows[r] + 1) : (std::string(c.rows[r] + 1) + std::string(45, ' ')).substr(0, 45)).c_str());
+            for (int r : order) {
+                if (!c.rows[r] || !*c.rows[r])
+                    continue;
+                std::string shown = c.rows[r] + 1;
+                if (r >= 16)  // a stream line is padded to cover a longer one before it
+                    shown.resize(45, ' ');
+                expected.text(colour(c.rows[r][0]), at[r].x, at[r].y, shown.c_str());
+            }
             EXPECT_EQ(expected.differing(x11.status_win, 300, 400), 0) << c.rows[0];
         }
         // PSNR rows: below 30 red, above 40 green, the limits black; the colour follows the
