@@ -24,7 +24,7 @@ export TSAN_OPTIONS="halt_on_error=1 exitcode=66 report_signal_unsafe=0"
 "$build/src/report/trivista-report" -threads 2 -f1 "$work/a.mkv" -f2 "$work/b.264" -f3 "$work/c.mp4" \
     > "$work/report.csv"
 exec 3> "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 exec 3>&-
 for _ in $(seq 100); do [ -s "$work/displayfd" ] && break; sleep 0.1; done
