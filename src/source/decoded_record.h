@@ -11,8 +11,13 @@ extern "C" {
 #include <thread>
 #include <vector>
 
+// What tells one state of a file from another: see decoded_counts.h.
+static const int file_state_fields = 10;
+
 struct DecodedSource {
     const char *path;
+    int64_t file_state[file_state_fields];  // noted before opening, for the kept counts
+    bool state_noted;
     AVFormatContext *format;
     AVCodecContext *codec;
     int stream;

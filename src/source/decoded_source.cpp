@@ -13,6 +13,7 @@ extern "C" {
 #include <vector>
 
 #include "decoded_copy.h"
+#include "decoded_counts.h"
 #include "decoded_record.h"
 #include "stream_facts.h"
 #include "common/die.h"
@@ -219,6 +220,7 @@ static void count_other_frames(DecodedSource *s)
     if (!s->timed)
         s->frame_times.clear(), s->key_frames.clear();
     s->counting_seconds = seconds_now() - start;
+    remember_count(s);
     reopen_streams(s);
 }
 
@@ -235,6 +237,7 @@ DecodedSource *open_decoded(const char *path)
     s->frame = av_frame_alloc();
     if (!s->packet || !s->frame)
         die(1, "Out of memory: could not allocate a decoder for %s\n", path);
+    note_file_state(s);  // before reading: a change after it is a change of state
     char why[300];
     if (!open_streams(s, why, sizeof why)) {
         close_decoded(s);
@@ -244,8 +247,14 @@ DecodedSource *open_decoded(const char *path)
     s->rate = s->format->streams[s->stream]->avg_frame_rate;
     s->colorspace = s->codec->colorspace;
     s->color_range = s->codec->color_range;
-    if (receive_frame(s))
+    if (receive_frame(s)) {
+        // Counted before: the first frame waits to be read as frame 0, and nothing is counted.
+        if (recall_count(s)) {
+            s->pending = true;
+            return s;
+        }
         count_frame(s);
+    }
     if (s->frames == 0) {
         bool gave_up = s->gave_up;
         close_decoded(s);
@@ -261,9 +270,8 @@ DecodedSource *open_decoded(const char *path)
 
 void finish_counting(DecodedSource *s)
 {
-    if (!s->counting.joinable())
-        return;
-    s->counting.join();
+    if (s->counting.joinable())
+        s->counting.join();
     if (s->counting_seconds > 1.0)
         fprintf(stderr, "%s: counting its %lld frames took %.1f s\n", s->path,
                 (long long)s->frames, s->counting_seconds);

@@ -22,12 +22,13 @@ void quiet_decoder_library();
 
 // Opens the file's video stream (cover art is none) and its decoder, decodes its first frame
 // and starts counting the frames the decoder gives from the start on a thread of its own, so
-// that the sequences of a run count in parallel. A file that cannot be opened, holds no video
+// that the sequences of a run count in parallel; a count kept from an earlier run of the same
+// file (decoded_counts.h) is taken instead. A file that cannot be opened, holds no video
 // stream, no frame, or no frame in its first megabytes, or has no decoder ends the run with a
 // message naming it and status 1.
 DecodedSource *open_decoded(const char *path);
 
-// Waits for the count; every function below but the first frame's geometry, format, rate and
+// Waits for the count, once; every function below but the first frame's geometry, format, rate and
 // colours, and close_decoded, needs it finished. Frames of another size or format than the
 // first are lost (one line on standard error counts them); a file that changed during the
 // count ends the run with a message naming it and status 1.

@@ -11,6 +11,7 @@
 #include <set>
 #include <thread>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "convert/color_tables.h"
@@ -711,4 +712,61 @@ TEST(Decoder, MovesAmongThePicturesDecodedAheadNeverStartTheDecoderAgain)
         ASSERT_TRUE(read_picture(1, whole_picture_of(1)) && planes == frames[k]) << "frame " << k;
     }
     close_sequences();
+}
+
+// A count worth keeping (640x480, 56 frames) is kept in XDG_CACHE_HOME and taken by the next
+// run as it stands (the same file, not written again); an entry changed in any way is made
+// again, byte for byte, a file touched since gets an entry of its own, and the folder keeps
+// the newest 256. Small files are counted every time.
+TEST(Decoder, ACountKeptFromAnEarlierRunIsTakenOnlyForTheSameFileAndAWholeEntry)
+{
+    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25", "-frames:v", "56", "-pix_fmt", "yuv420p", "-c:v", "libx264",
+                        "-preset", "ultrafast", "-g", "8", "-bf", "2", "@kept.mkv"}));
+    std::string raw = decode("kept.mkv"), folder = at("cache/trivista/counts");
+    setenv("XDG_CACHE_HOME", at("cache").c_str(), 1);
+    auto report_csv = [&](const std::string &stream) {
+        Result r = run(report, {"-size", "640x480", "-f1", raw, "-f2", stream}, dir());
+        EXPECT_EQ(r.status, 0) << r.err;
+        return r.out;
+    };
+    auto entries = [&] {
+        std::map<std::string, std::pair<ino_t, std::string>> found;
+        for (const std::string &name : split(run("/bin/ls", {folder}, dir()).out))
+            if (struct stat info; !name.empty() && stat((folder + "/" + name).c_str(), &info) == 0)
+                found[name] = {info.st_ino, read_text_file(folder + "/" + name)};
+        return found;
+    };
+    std::string csv = report_csv(at("kept.mkv"));
+    auto first = entries();
+    ASSERT_EQ(first.size(), 1u);
+    std::string name = first.begin()->first, path = folder + "/" + name, entry = first.begin()->second.second;
+    EXPECT_TRUE(report_csv(at("kept.mkv")) == csv && entries() == first) << "taken again, not written again";
+    ASSERT_TRUE(ffmpeg({"-i", "@kept.mkv", "-c", "copy", "@kept.264"}));  // no times: the same frames, counted alike
+    std::string untimed_csv = report_csv(at("kept.264"));
+    auto untimed = entries();
+    EXPECT_TRUE(untimed.size() == 2 && report_csv(at("kept.264")) == untimed_csv && entries() == untimed);
+    first = entries();
+    std::string small = encode("h264.mkv", "libx264", {"-preset", "veryfast", "-bf", "3", "-g", "4"});
+    EXPECT_EQ(run(report, {"-f1", small, "-f2", small}, dir()).status, 0);
+    EXPECT_TRUE(entries() == first) << "a small file is not kept";
+
+    const std::function<std::string(std::string)> damage[] = {
+        [](std::string e) { return e.substr(0, e.size() - 1); }, [](std::string e) { return e + "x"; },
+        [](std::string e) { return e[e.size() - 11] ^= 1, e; } /* the last frame's key flag */, [](std::string e) { return e[0] = 'X', e; },
+        [](std::string) { return std::string(); }};
+    for (const auto &change : damage) {
+        write_text_file(path, change(entry));
+        ino_t damaged = entries()[name].first;
+        EXPECT_EQ(report_csv(at("kept.mkv")), csv);
+        EXPECT_TRUE(entries()[name].first != damaged && entries()[name].second == entry) << "made again";
+    }
+    for (int i = 0; i < 300; i++)
+        write_text_file(folder + "/old-" + std::to_string(1000 + i) + ".count", "old");
+    std::string changed = "touch -d '2020-01-01 00:00' " + folder + "/old-*.count " + at("kept.mkv");
+    ASSERT_EQ(system(changed.c_str()), 0);
+    EXPECT_EQ(report_csv(at("kept.mkv")), csv);
+    auto kept = entries();
+    EXPECT_TRUE(kept.size() == 256 && kept.count(name) && kept.count("old-1299.count") && !kept.count("old-1000.count"));
+    EXPECT_EQ(std::count_if(kept.begin(), kept.end(), [&](const auto &e) { return e.second.second == entry; }), 1) << "one old entry, one new";
+    unsetenv("XDG_CACHE_HOME");
 }

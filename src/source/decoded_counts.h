@@ -1,0 +1,20 @@
+// The counts of encoded files counted before, kept between runs: a file opened again, by any
+// of the programs, plays at once instead of being decoded whole first. An entry belongs to
+// one state of one file (device, inode, size, both change times) and to the decoding
+// libraries' versions; anything else, and any entry that does not read back whole, is
+// counted afresh.
+#pragma once
+
+struct DecodedSource;
+
+// Notes which state of the file the count about to be made or recalled belongs to; false
+// for what is not a regular file, which is never kept.
+bool note_file_state(DecodedSource *source);
+
+// The count of the state noted, when one was kept and agrees with the first frame decoded
+// (in source->frame, which stays there): frames, lost frames, times, key frames and types.
+bool recall_count(DecodedSource *source);
+
+// Keeps a finished count, when it was worth the decoding and the file is still in the state
+// noted. Failing to write leaves everything as it was; it never ends the run.
+void remember_count(const DecodedSource *source);
