@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The decoding threads under ThreadSanitizer: builds the viewer and the report with
 # -fsanitize=thread into build-tsan/, makes a trio of short encodes with ffmpeg, and runs the
-# report and the viewer (on a private Xvfb, with steps and jumps through XTest) on it. Any
-# report of a data race fails the run.
+# report and the viewer (on a private Xvfb, with steps and jumps through XTest) on it, the
+# viewer on the counts the report kept. Any report of a data race fails the run.
 #   scripts/tsan.sh [BUILD_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,7 +16,9 @@ xvfb=
 cleanup() { [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
-ff -f lavfi -i testsrc2=size=352x288:rate=25 -frames:v 60 -pix_fmt yuv420p "$work/o.yuv"
+# 180 frames: enough for the report to keep the counts and the viewer to take them.
+export XDG_CACHE_HOME=$work/cache
+ff -f lavfi -i testsrc2=size=352x288:rate=25 -frames:v 180 -pix_fmt yuv420p "$work/o.yuv"
 ff -f rawvideo -s 352x288 -i "$work/o.yuv" -c:v libx264 -g 12 -bf 2 "$work/a.mkv"
 ff -f rawvideo -s 352x288 -i "$work/o.yuv" -c:v libx264 -crf 40 "$work/b.264"
 ff -f rawvideo -s 352x288 -i "$work/o.yuv" -c:v libx265 -x265-params log-level=none "$work/c.mp4"
