@@ -121,3 +121,9 @@ int first_frame_of_column(int column, int frames, int columns)
 {
     return (int)((long long)column * frames / columns);
 }
+
+// The last column whose first frame is at most `frame`: c * frames < (frame + 1) * columns.
+int column_of_frame(int frame, int frames, int columns)
+{
+    return (int)((((long long)frame + 1) * columns - 1) / frames);
+}

@@ -33,6 +33,9 @@ void legend_entry(cairo_t *cr, double x, double y, unsigned colour, double width
 // of `columns` holds; column c holds the frames from its first to the next column's first.
 int first_frame_of_column(int column, int frames, int columns);
 
+// The column that holds frame `frame` (index into the range) by the rule above.
+int column_of_frame(int frame, int frames, int columns);
+
 // A level across the panel: a limit, or dashed a pair's global PSNR or mean SSIM.
 void draw_level(cairo_t *cr, const PlotPanel *panel, double value, unsigned colour,
                 double width, int dashed);

@@ -190,7 +190,7 @@ static void draw_frozen_row(cairo_t *cr, const PlotPanel *panel, int row, int se
     for (int i = 0; i < plot_values.frames; i++) {
         // With more frames than columns, one stroke per column that holds a frozen frame.
         double x = plot_values.frames <= columns ? plot_x(panel, panel->first_frame + i)
-                                          : panel->left + (int)((long long)i * columns / plot_values.frames) + 0.5;
+                                          : panel->left + column_of_frame(i, plot_values.frames, columns) + 0.5;
         if (!frozen[i] || x == last_x)
             continue;
         cairo_move_to(cr, x, top);

@@ -470,6 +470,19 @@ std::pair<int, int> rows_of_pair(cairo_surface_t *png, const PlotPanel &panel, d
     return rows;
 }
 
+// Marks per frame (frozen frames) land in the column whose band holds the frame.
+TEST(ReportPlot, EveryFrameIsInTheColumnThatHoldsIt)
+{
+    for (int columns : {1, 4, 7, 640, 1000})
+        for (int frames : {columns + 1, 5 * columns / 4 + 1, 3 * columns - 1, 50000, 2000000000})
+            for (int frame : {0, 1, frames / 3, frames / 2, frames - 2, frames - 1}) {
+                int column = column_of_frame(frame, frames, columns);
+                EXPECT_TRUE(column >= 0 && column < columns && first_frame_of_column(column, frames, columns) <= frame &&
+                            frame < first_frame_of_column(column + 1, frames, columns))
+                    << frame << " of " << frames << " in column " << column << " of " << columns;
+            }
+}
+
 // A flat series lies on one row wherever it is read, as a line or as per-column bands; a one-frame
 // dip among 50,000 identical frames still reaches its value. Identical frames (100 dB) stay off the
 // value axis, which spans the others, and are marked in the row over the panel. The dashed level at
