@@ -5,6 +5,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -231,9 +232,15 @@ void remember_count(const DecodedSource *s)
     std::vector<unsigned char> bytes = entry_of(s);
     // Written whole under another name first, so that a reader never meets half an entry.
     std::string path = entry_path(folder, s), part = path + "." + std::to_string(getpid());
-    FILE *file = fopen(part.c_str(), "wb");
-    if (!file)
+    // A new file of our own: never through a link someone left under that name.
+    remove(part.c_str());
+    int fd = open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    FILE *file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (!file) {
+        if (fd >= 0)
+            close(fd);
         return;
+    }
     bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     written = fclose(file) == 0 && written;
     if (!written || rename(part.c_str(), path.c_str()) != 0) {
