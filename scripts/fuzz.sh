@@ -16,7 +16,8 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTRIVISTA_BENCHMARKS=OFF \
 # name:binary:max_len
 targets=(options:trivista_options_fuzz:512 report_options:trivista_report_options_fuzz:512
          freeze:trivista_freeze_fuzz:4096 sequence:trivista_sequence_fuzz:4096
-         y4m_header:trivista_y4m_fuzz:512 decoder:trivista_decoder_fuzz:16384)
+         y4m_header:trivista_y4m_fuzz:512 decoder:trivista_decoder_fuzz:16384
+         count_entry:trivista_count_entry_fuzz:4096)
 binaries=()
 for target in "${targets[@]}"; do binaries+=("$(cut -d: -f2 <<<"$target")"); done
 cmake --build "$build" -j2 --target "${binaries[@]}"

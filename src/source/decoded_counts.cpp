@@ -32,7 +32,7 @@ static const char picture_types[] = "IPBSipb?";
 
 enum { key_bit = 1, lost_bit = 2 };
 
-static uint64_t checksum(const unsigned char *bytes, size_t size)
+uint64_t count_entry_checksum(const unsigned char *bytes, size_t size)
 {
     uint64_t hash = 14695981039346656037ull;  // FNV-1a
     for (size_t i = 0; i < size; i++)
@@ -60,7 +60,7 @@ static std::string entry_path(const std::string &folder, const DecodedSource *s)
 {
     char name[32];
     snprintf(name, sizeof name, "/%016llx.count",
-             (unsigned long long)checksum((const unsigned char *)s->file_state, sizeof s->file_state));
+             (unsigned long long)count_entry_checksum((const unsigned char *)s->file_state, sizeof s->file_state));
     return folder + name;
 }
 
@@ -115,7 +115,7 @@ static std::vector<unsigned char> entry_of(const DecodedSource *s)
                                     (s->lost_at[(size_t)i] ? lost_bit : 0));
         put<char>(out, s->types[(size_t)i]);
     }
-    put(out, checksum(out.data(), out.size()));
+    put(out, count_entry_checksum(out.data(), out.size()));
     return out;
 }
 
@@ -169,20 +169,15 @@ static bool take_frames(EntryReader &entry, DecodedSource *s, int64_t frames)
     return true;
 }
 
-bool recall_count(DecodedSource *s)
+bool take_count_entry(const unsigned char *bytes, size_t size, DecodedSource *s)
 {
-    std::string folder = s->state_noted ? entry_folder(false) : "";
-    if (folder.empty())
-        return false;
-    std::vector<unsigned char> bytes = read_entry(entry_path(folder, s));
     uint64_t sum;
-    if (bytes.size() < sizeof magic + sizeof sum)
+    if (size < sizeof magic + sizeof sum)
         return false;
-    memcpy(&sum, bytes.data() + bytes.size() - sizeof sum, sizeof sum);
-    if (sum != checksum(bytes.data(), bytes.size() - sizeof sum) ||
-        memcmp(bytes.data(), magic, sizeof magic) != 0)
+    memcpy(&sum, bytes + size - sizeof sum, sizeof sum);
+    if (sum != count_entry_checksum(bytes, size - sizeof sum) || memcmp(bytes, magic, sizeof magic) != 0)
         return false;
-    EntryReader entry = {bytes.data() + sizeof magic, bytes.data() + bytes.size() - sizeof sum};
+    EntryReader entry = {bytes + sizeof magic, bytes + size - sizeof sum};
     int64_t field, stream, width, height, pix_fmt, timed, frames;
     for (int64_t expected : s->file_state)
         if (!entry.take(&field) || field != expected)
@@ -200,6 +195,15 @@ bool recall_count(DecodedSource *s)
     }
     s->width = (int)width, s->height = (int)height, s->pix_fmt = (int)pix_fmt;
     return true;
+}
+
+bool recall_count(DecodedSource *s)
+{
+    std::string folder = s->state_noted ? entry_folder(false) : "";
+    if (folder.empty())
+        return false;
+    std::vector<unsigned char> bytes = read_entry(entry_path(folder, s));
+    return take_count_entry(bytes.data(), bytes.size(), s);
 }
 
 // The oldest entries beyond the most kept.

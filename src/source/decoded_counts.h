@@ -5,6 +5,9 @@
 // counted afresh.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 struct DecodedSource;
 
 // Notes which state of the file the count about to be made or recalled belongs to; false
@@ -18,3 +21,10 @@ bool recall_count(DecodedSource *source);
 // Keeps a finished count, when it was worth the decoding and the file is still in the state
 // noted. Failing to write leaves everything as it was; it never ends the run.
 void remember_count(const DecodedSource *source);
+
+// What recall_count does with the bytes of an entry: every value is checked against the state
+// noted, the first frame and each other before any is taken.
+bool take_count_entry(const unsigned char *bytes, size_t size, DecodedSource *source);
+
+// The checksum that ends an entry, over the bytes before it.
+uint64_t count_entry_checksum(const unsigned char *bytes, size_t size);
