@@ -722,7 +722,7 @@ TEST(Decoder, ACountKeptFromAnEarlierRunIsTakenOnlyForTheSameFileAndAWholeEntry)
 {
     ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25", "-frames:v", "56", "-pix_fmt", "yuv420p", "-c:v", "libx264",
                         "-preset", "ultrafast", "-g", "8", "-bf", "2", "@kept.mkv"}));
-    std::string raw = decode("kept.mkv"), folder = at("cache/trivista/counts");
+    std::string raw = decode("kept.mkv"), folder = at("cache/trivista/counts");  // where entries() looks
     setenv("XDG_CACHE_HOME", at("cache").c_str(), 1);
     auto report_csv = [&](const std::string &stream) {
         Result r = run(report, {"-size", "640x480", "-f1", raw, "-f2", stream}, dir());
@@ -770,5 +770,15 @@ TEST(Decoder, ACountKeptFromAnEarlierRunIsTakenOnlyForTheSameFileAndAWholeEntry)
     auto kept = entries();
     EXPECT_TRUE(kept.size() == 256 && kept.count(name) && kept.count("old-1299.count") && !kept.count("old-1000.count"));
     EXPECT_EQ(std::count_if(kept.begin(), kept.end(), [&](const auto &e) { return e.second.second == entry; }), 1) << "one old entry, one new";
+    // Without XDG_CACHE_HOME the folder is under HOME; with neither, nothing is kept and all else is alike.
     unsetenv("XDG_CACHE_HOME");
+    std::string home = getenv("HOME") ? getenv("HOME") : "";
+    setenv("HOME", at("home").c_str(), 1);
+    EXPECT_EQ(report_csv(at("kept.mkv")), csv);
+    folder = at("home/.cache/trivista/counts");
+    EXPECT_EQ(entries().size(), 1u);
+    unsetenv("HOME");
+    EXPECT_EQ(report_csv(at("kept.mkv")), csv);
+    if (!home.empty())
+        setenv("HOME", home.c_str(), 1);
 }
