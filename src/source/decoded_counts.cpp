@@ -159,10 +159,6 @@ static bool take_frames(EntryReader &entry, DecodedSource *s, int64_t frames)
         lost += (flags & lost_bit) != 0;
         types.push_back(type);
     }
-    // The first frame, decoded now, must be the one the entry begins with.
-    if (types[0] != av_get_picture_type_char(s->frame->pict_type) ||
-        (s->timed && times[0] != s->frame->best_effort_timestamp))
-        return false;
     s->frames = frames, s->lost = lost;
     s->frame_times.swap(times), s->key_frames.swap(keys), s->lost_at.swap(lost_at);
     s->types.swap(types);
@@ -184,8 +180,8 @@ bool take_count_entry(const unsigned char *bytes, size_t size, DecodedSource *s)
             return false;
     if (!entry.take(&stream) || !entry.take(&width) || !entry.take(&height) ||
         !entry.take(&pix_fmt) || !entry.take(&timed) || !entry.take(&frames) ||
-        stream != s->stream || width != s->frame->width || height != s->frame->height ||
-        pix_fmt != s->frame->format || (timed != 0 && timed != 1) || frames < 1 ||
+        stream != s->stream || width < 1 || width > INT16_MAX || height < 1 || height > INT16_MAX ||
+        pix_fmt < 0 || pix_fmt >= AV_PIX_FMT_NB || (timed != 0 && timed != 1) || frames < 1 ||
         frames != (entry.end - entry.at) / 10 || (entry.end - entry.at) % 10 != 0)
         return false;
     s->timed = timed;

@@ -14,8 +14,9 @@ struct DecodedSource;
 // for what is not a regular file, which is never kept.
 bool note_file_state(DecodedSource *source);
 
-// The count of the state noted, when one was kept and agrees with the first frame decoded
-// (in source->frame, which stays there): frames, lost frames, times, key frames and types.
+// The count of the state noted, when one was kept for the stream opened: frames, lost frames,
+// times, key frames, types, and the first frame's size and format, so that no frame need be
+// decoded before play.
 bool recall_count(DecodedSource *source);
 
 // Keeps a finished count, when it was worth the decoding and the file is still in the state
@@ -23,7 +24,7 @@ bool recall_count(DecodedSource *source);
 void remember_count(const DecodedSource *source);
 
 // What recall_count does with the bytes of an entry: every value is checked against the state
-// noted, the first frame and each other before any is taken.
+// noted, the stream opened and each other before any is taken.
 bool take_count_entry(const unsigned char *bytes, size_t size, DecodedSource *source);
 
 // The checksum that ends an entry, over the bytes before it.

@@ -247,14 +247,11 @@ DecodedSource *open_decoded(const char *path)
     s->rate = s->format->streams[s->stream]->avg_frame_rate;
     s->colorspace = s->codec->colorspace;
     s->color_range = s->codec->color_range;
-    if (receive_frame(s)) {
-        // Counted before: the first frame waits to be read as frame 0, and nothing is counted.
-        if (recall_count(s)) {
-            s->pending = true;
-            return s;
-        }
+    // Counted before: nothing is decoded until play reads.
+    if (recall_count(s))
+        return s;
+    if (receive_frame(s))
         count_frame(s);
-    }
     if (s->frames == 0) {
         bool gave_up = s->gave_up;
         close_decoded(s);
