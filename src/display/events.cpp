@@ -27,6 +27,12 @@ static struct {
     int first, count;
 } taken;
 
+static void take(const UserCommand &c)
+{
+    if (taken.count < most_taken)
+        taken.waiting[(taken.first + taken.count++) % most_taken] = c;
+}
+
 void listen_for_input()
 {
     wm_protocols = XInternAtom(x11.display, "WM_PROTOCOLS", False);
@@ -41,10 +47,8 @@ void listen_for_input()
     // the user during start-up) sent no event: it is taken as if it had.
     XWindowAttributes main_window;
     if (x11.window && XGetWindowAttributes(x11.display, x11.window, &main_window) &&
-        (main_window.width != main_window_width() || main_window.height != main_window_height()) &&
-        taken.count < most_taken)
-        taken.waiting[(taken.first + taken.count++) % most_taken] =
-            UserCommand{command_resize, 0, main_window.width, main_window.height, 0};
+        (main_window.width != main_window_width() || main_window.height != main_window_height()))
+        take(UserCommand{command_resize, 0, main_window.width, main_window.height, 0});
 }
 
 void follow_pointer(bool follow)
@@ -178,7 +182,7 @@ static void take_waiting_events()
         XNextEvent(x11.display, &event);
         UserCommand c = command_of(&event);
         if (c.kind != command_none)
-            taken.waiting[(taken.first + taken.count++) % most_taken] = c;
+            take(c);
     }
 }
 

@@ -29,6 +29,8 @@ static const int64_t most_entry_bytes = (int64_t)64 << 20;
 static const char magic[8] = {'T', 'V', 'C', 'O', 'U', 'N', 'T', '1'};
 static const int64_t byte_order = 0x0102030405060708;
 static const char picture_types[] = "IPBSipb?";
+// A frame's record: its time, its flags and its type.
+static const int64_t frame_record_bytes = sizeof(int64_t) + 2;
 
 enum { key_bit = 1, lost_bit = 2 };
 
@@ -49,11 +51,13 @@ static std::string entry_folder(bool make)
     std::string base = cache && cache[0] == '/' ? cache
                        : home && home[0] == '/' ? std::string(home) + "/.cache"
                                                 : "";
-    if (base.empty() || !make)
-        return base.empty() ? "" : base + "/trivista/counts";
+    if (base.empty())
+        return "";
+    std::string folder = base + "/trivista/counts";
     std::error_code error;
-    std::filesystem::create_directories(base + "/trivista/counts", error);
-    return error ? "" : base + "/trivista/counts";
+    if (make)
+        std::filesystem::create_directories(folder, error);
+    return error ? "" : folder;
 }
 
 static std::string entry_path(const std::string &folder, const DecodedSource *s)
@@ -64,17 +68,24 @@ static std::string entry_path(const std::string &folder, const DecodedSource *s)
     return folder + name;
 }
 
-bool note_file_state(DecodedSource *s)
+// The state of the regular file at `path` into `state`; false for anything else.
+static bool file_state_of(const char *path, int64_t *state)
 {
     struct stat info;
-    s->state_noted = stat(s->path, &info) == 0 && S_ISREG(info.st_mode);
-    int64_t state[file_state_fields] = {
+    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    const int64_t fields[file_state_fields] = {
         (int64_t)info.st_dev, (int64_t)info.st_ino, (int64_t)info.st_size,
         (int64_t)info.st_mtim.tv_sec, (int64_t)info.st_mtim.tv_nsec,
         (int64_t)info.st_ctim.tv_sec, (int64_t)info.st_ctim.tv_nsec,
         (int64_t)avcodec_version(), (int64_t)avformat_version(), byte_order};
-    if (s->state_noted)
-        memcpy(s->file_state, state, sizeof state);
+    memcpy(state, fields, sizeof fields);
+    return true;
+}
+
+bool note_file_state(DecodedSource *s)
+{
+    s->state_noted = file_state_of(s->path, s->file_state);
     return s->state_noted;
 }
 
@@ -139,7 +150,7 @@ static std::vector<unsigned char> read_entry(const std::string &path)
 }
 
 // The frames of an entry into the record, every value checked: false leaves it to counting.
-static bool take_frames(EntryReader &entry, DecodedSource *s, int64_t frames)
+static bool take_frames(EntryReader &entry, DecodedSource *s, int64_t frames, bool timed)
 {
     std::vector<int64_t> times;
     std::vector<bool> keys, lost_at;
@@ -151,15 +162,15 @@ static bool take_frames(EntryReader &entry, DecodedSource *s, int64_t frames)
         char type;
         if (!entry.take(&time) || !entry.take(&flags) || !entry.take(&type) || flags > 3 ||
             !type || !strchr(picture_types, type) || (i == 0 && (flags & lost_bit)) ||
-            (s->timed && !times.empty() && time <= times.back()))
+            (timed && !times.empty() && time <= times.back()))
             return false;
-        if (s->timed)
+        if (timed)
             times.push_back(time), keys.push_back(flags & key_bit);
         lost_at.push_back(flags & lost_bit);
         lost += (flags & lost_bit) != 0;
         types.push_back(type);
     }
-    s->frames = frames, s->lost = lost;
+    s->frames = frames, s->lost = lost, s->timed = timed;
     s->frame_times.swap(times), s->key_frames.swap(keys), s->lost_at.swap(lost_at);
     s->types.swap(types);
     return true;
@@ -182,13 +193,9 @@ bool take_count_entry(const unsigned char *bytes, size_t size, DecodedSource *s)
         !entry.take(&pix_fmt) || !entry.take(&timed) || !entry.take(&frames) ||
         stream != s->stream || width < 1 || width > INT16_MAX || height < 1 || height > INT16_MAX ||
         pix_fmt < 0 || pix_fmt >= AV_PIX_FMT_NB || (timed != 0 && timed != 1) || frames < 1 ||
-        frames != (entry.end - entry.at) / 10 || (entry.end - entry.at) % 10 != 0)
+        frames != (entry.end - entry.at) / frame_record_bytes ||
+        (entry.end - entry.at) % frame_record_bytes != 0 || !take_frames(entry, s, frames, timed))
         return false;
-    s->timed = timed;
-    if (!take_frames(entry, s, frames)) {
-        s->timed = true;
-        return false;
-    }
     s->width = (int)width, s->height = (int)height, s->pix_fmt = (int)pix_fmt;
     return true;
 }
@@ -222,9 +229,8 @@ void remember_count(const DecodedSource *s)
     if (!s->state_noted || s->failure[0] ||
         s->frames * s->width * (int64_t)s->height < worth_keeping_samples)
         return;
-    DecodedSource now = {};
-    now.path = s->path;
-    if (!note_file_state(&now) || memcmp(now.file_state, s->file_state, sizeof now.file_state))
+    int64_t now[file_state_fields];
+    if (!file_state_of(s->path, now) || memcmp(now, s->file_state, sizeof now))
         return;  // changed while counting: the count may be of neither state
     std::string folder = entry_folder(true);
     if (folder.empty())
